@@ -1,0 +1,248 @@
+#include "core/GlypharaCore.h"
+
+#include "Library/BasicWebServer/BasicWebServer.h"
+#include "core/PlatformLauncher.h"
+#include "trace/TraceSystem.h"
+#include "wxIncludes/wxIncludes.h"
+
+#include <wx/config.h>
+#include <wx/convauto.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/fileconf.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/stdpaths.h>
+
+const char* const kUserDefinedEffect = "User defined";
+const char* const kNoneEffect = "None";
+// Addresses under the reserved .example domain can never belong to anyone else.
+const char* const kMakerWebSite = "https://www.tallowby.example/";
+const char* const kMakerWebHost = "www.tallowby.example";
+const char* const kLoopbackHost = "127.0.0.1";
+const char* const kAppVersion = "4.1";
+
+CGlypharaCore* CGlypharaCore::ms_instance = nullptr;
+
+namespace
+{
+// Creates one folder level if it is missing; failures show only as a missing folder.
+void EnsureFolder(const wxString& folder)
+{
+    if (!wxDirExists(folder))
+    {
+        wxLogNull quiet;
+        wxMkdir(folder, 0777);
+    }
+}
+
+bool FolderExists(const wxString& path)
+{
+    wxString folder = path;
+    while (folder.length() > 1 && (folder.EndsWith(wxS("/")) || folder.EndsWith(wxS("\\"))))
+        folder.RemoveLast();
+    return !folder.empty() && wxDirExists(folder);
+}
+}
+
+CGlypharaCore::CGlypharaCore()
+    : m_initialised(false), m_projectSaved(false), m_flashPlayerWidth(0), m_flashPlayerHeight(0),
+      m_updateControlsCallback(nullptr), m_updateFlashCallback(nullptr), m_callbackContext(nullptr),
+      m_launcher(new CPlatformLauncher)
+{
+}
+
+CGlypharaCore::~CGlypharaCore() = default;
+
+CGlypharaCore* CGlypharaCore::GetInstance()
+{
+    TS_LOG_AS("CGlypharaCore::GetInstance", TS_TRACE, wxS("Getting singleton instance"));
+    if (!ms_instance)
+    {
+        TS_LOG_AS("CGlypharaCore::GetInstance", TS_VERBOSE, wxS("Getting instance for the first time"));
+        ms_instance = new CGlypharaCore();
+    }
+    return ms_instance;
+}
+
+void CGlypharaCore::DestroyInstance()
+{
+    delete ms_instance;
+    ms_instance = nullptr;
+}
+
+void CGlypharaCore::SetLauncher(std::unique_ptr<CPlatformLauncher> launcher)
+{
+    m_launcher = launcher ? std::move(launcher) : std::unique_ptr<CPlatformLauncher>(new CPlatformLauncher);
+}
+
+CPlatformLauncher& CGlypharaCore::Launcher()
+{
+    return *m_launcher;
+}
+
+void CGlypharaCore::CallUpdateControls()
+{
+    if (m_callbackContext && m_updateControlsCallback)
+        m_updateControlsCallback(m_callbackContext);
+}
+
+void CGlypharaCore::CallUpdateFlash(int delay)
+{
+    if (m_callbackContext && m_updateFlashCallback)
+        m_updateFlashCallback(m_callbackContext, delay);
+}
+
+FontProperties& CGlypharaCore::TagRecord(const wxString& name)
+{
+    return m_tags[name];
+}
+
+int CGlypharaCore::Init()
+{
+    TS_FUNCTION("CGlypharaCore::Init");
+    if (m_initialised)
+        TS_RETURN(RC_NOT_INITIALIZED, wxS("Object is not initialized"));
+
+    Release();
+    m_initialised = true;
+
+    const wxString programFolder = wxGetCwd();
+    const wxString documents = wxStandardPaths::Get().GetDocumentsDir();
+    wxString userData = documents + wxS("/Tallowby Software");
+    EnsureFolder(userData);
+    userData += wxS("/Glyphara");
+    EnsureFolder(userData);
+    userData += wxS("/");
+
+    m_configFilePath = userData + wxS("glyphara.cfg");
+    if (!FolderExists(m_configFilePath.BeforeLast('/')))
+        m_configFilePath.clear();
+
+    if (!m_configFilePath.empty())
+    {
+        wxFileConfig* config =
+            new wxFileConfig(wxS("Glyphara"), wxS("Tallowby Software"), m_configFilePath, m_configFilePath,
+                             wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE, wxConvAuto());
+        delete wxConfigBase::Set(config);
+        TS_LOG(TS_MESSAGE, wxS("Config file is: ") + m_configFilePath);
+    }
+    else
+    {
+        // The toolkit's default store takes over on first use.
+        delete wxConfigBase::Set(nullptr);
+        TS_LOG(TS_WARNING, wxS("Config won't be read/saved"));
+    }
+
+    m_sifrFileNames.Add(wxS("sifr-config.js"));
+    m_sifrFileNames.Add(wxS("sIFR-print.css"));
+    m_sifrFileNames.Add(wxS("sIFR-screen.css"));
+    m_sifrFileNames.Add(wxS("sifr.js"));
+
+    // The foundry headers' background comes from the archive; a copy is placed in the
+    // user data folder the first time so that the font list can refer to it by path.
+    m_foundryBackgroundPath = userData + wxS("foundrybg.png");
+    wxImage background;
+    if (GetImageFromZip(wxS("FoundryBackground.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), background) < 0)
+        m_foundryBackgroundPath.clear();
+    else if (!wxFileExists(m_foundryBackgroundPath))
+    {
+        if (FolderExists(userData))
+        {
+            wxLogNull quiet;
+            background.SaveFile(m_foundryBackgroundPath, wxBITMAP_TYPE_PNG);
+        }
+        if (!wxFileExists(m_foundryBackgroundPath))
+            m_foundryBackgroundPath.clear();
+    }
+    TS_LOG(TS_MESSAGE, wxS("Foundry background image path is: ") + m_foundryBackgroundPath);
+
+    m_systemFontDir = programFolder + wxS("/") + wxS("Fonts/");
+    m_userFontDir = userData + wxS("Fonts/");
+    EnsureFolder(m_userFontDir.BeforeLast('/'));
+    if (!FolderExists(m_userFontDir))
+        m_userFontDir.clear();
+    TS_LOG(TS_MESSAGE, wxS("System font dir is: ") + m_systemFontDir);
+    TS_LOG(TS_MESSAGE, wxS("User font dir is: ") + m_userFontDir);
+    BuildFontLists();
+
+    m_systemEffectDir = programFolder + wxS("/") + wxS("Effects/");
+    m_userEffectDir = userData + wxS("Effects/");
+    EnsureFolder(m_userEffectDir.BeforeLast('/'));
+    if (!FolderExists(m_userEffectDir))
+        m_userEffectDir.clear();
+    TS_LOG(TS_MESSAGE, wxS("System effect dir is: ") + m_systemEffectDir);
+    TS_LOG(TS_MESSAGE, wxS("User effect dir is: ") + m_userEffectDir);
+    BuildEffectList();
+
+    NewProject();
+    WebBrowserPreview(m_embeddedPreviewPath, true);
+
+    TS_RETURN(RC_OK, wxEmptyString);
+}
+
+int CGlypharaCore::Release()
+{
+    TS_FUNCTION("CGlypharaCore::Release");
+    TS_LOG(TS_VERBOSE, wxS("Freeing singleton resources..."));
+
+    m_initialised = false;
+    m_updateControlsCallback = nullptr;
+    m_updateFlashCallback = nullptr;
+    m_callbackContext = nullptr;
+
+    for (CBasicWebServer* server : m_webServers)
+    {
+        if (server)
+            CBasicWebServer::StopAndDelete(server);
+    }
+    m_webServers.clear();
+
+    for (const wxString* page : {&m_embeddedPreviewPath, &m_browserPreviewPath})
+    {
+        if (page->empty())
+            continue;
+        const wxString folder = page->BeforeLast('/');
+        if (wxDirExists(folder))
+            RemDirRec(folder);
+    }
+
+    m_sifrFileNames.clear();
+    m_standardTagNames.clear();
+    m_tags.clear();
+    m_userFontSnapshot.clear();
+
+    m_configFilePath.clear();
+    m_systemFontDir.clear();
+    m_userFontDir.clear();
+    m_systemEffectDir.clear();
+    m_userEffectDir.clear();
+    m_selectedTag.clear();
+    m_selectedEffect.clear();
+    m_projectFilePath.clear();
+    m_projectName.clear();
+    m_userText.clear();
+    m_browserPreviewPath.clear();
+    m_embeddedPreviewPath.clear();
+    m_embeddedPreviewUrl.clear();
+    m_foundryBackgroundPath.clear();
+
+    if (wxConfigBase* config = wxConfigBase::Get(false))
+        config->Flush();
+
+    TS_LOG(TS_VERBOSE, wxS("...resources freed!"));
+    TS_RETURN(RC_OK, wxEmptyString);
+}
+
+int CGlypharaCore::SetInterfaceCallbacks(void* context, UpdateControlsCallback updateControls,
+                                         UpdateFlashCallback updateFlash)
+{
+    TS_FUNCTION("CGlypharaCore::SetInterfaceCallbacks");
+    CORE_REQUIRE_INITIALIZED();
+    if (!context)
+        TS_RETURN(RC_INVALID_ARGUMENT, wxEmptyString);
+    m_callbackContext = context;
+    m_updateControlsCallback = updateControls;
+    m_updateFlashCallback = updateFlash;
+    TS_RETURN(RC_OK, wxEmptyString);
+}

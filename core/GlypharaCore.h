@@ -1,0 +1,194 @@
+// The program's document and service object: the open project with its tags, the font
+// and effect libraries, the program folders, the previews and their web servers, and the
+// two callbacks through which the main window is asked to refresh. The main window is
+// its only caller. One class; its operations live in one source file per subsystem.
+#ifndef GLYPHARA_CORE_GLYPHARACORE_H
+#define GLYPHARA_CORE_GLYPHARACORE_H
+
+#include "core/FontProperties.h"
+#include "core/ResultCodes.h"
+#include "core/TextUtil.h"
+
+#include <wx/arrstr.h>
+#include <wx/string.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class CBasicWebServer;
+class CPlatformLauncher;
+
+typedef int (*UpdateControlsCallback)(void* context);
+typedef int (*UpdateFlashCallback)(void* context, int delay);
+
+// foundry name -> font name -> full path of the font movie
+typedef std::map<wxString, wxString, Utf16Less> FontsOfFoundry;
+typedef std::map<wxString, FontsOfFoundry, Utf16Less> FontTable;
+typedef std::map<wxString, FontProperties, Utf16Less> TagMap;
+typedef std::map<wxString, FontProperties, Utf16Less> EffectFilterMap;
+typedef std::map<wxString, wxString, Utf16Less> EffectFileMap;
+
+// Names that several subsystems agree on.
+extern const char* const kUserDefinedEffect; // "User defined"
+extern const char* const kNoneEffect;        // "None"
+extern const char* const kMakerWebSite;      // the maker's web site address
+extern const char* const kMakerWebHost;      // the maker's web host name
+extern const char* const kLoopbackHost;      // "127.0.0.1"
+extern const char* const kAppVersion;        // "4.1"
+
+class CGlypharaCore
+{
+public:
+    static CGlypharaCore* GetInstance();
+    // Destroys the instance and clears the singleton pointer (application exit).
+    static void DestroyInstance();
+
+    // Lifecycle
+    int Init();
+    int Release();
+    int SetInterfaceCallbacks(void* context, UpdateControlsCallback updateControls,
+                              UpdateFlashCallback updateFlash);
+
+    // Project model
+    int NewProject();
+    wxString CleanTag(const wxString& tag);
+    bool IsAStandardTag(const wxString& tag);
+    int GetTagList(wxArrayString& list, wxString& selected);
+    int GetUnusedTagList(wxArrayString& list);
+    int SetSelectedTag(const wxString& tag);
+    int AddNewTag(wxString& name, bool select);
+    int RemoveTag(const wxString& name);
+    int RenameTag(const wxString& oldName, const wxString& newName);
+    int GetSelectedFontProperties(FontProperties& record);
+    int SetCurrentFontProperties(const FontProperties& record);
+    int GetUserText(wxString& text);
+    int SetUserText(const wxString& text);
+    int SetFlashPlayerSize(int width, int height);
+
+    // Font library
+    int BuildFontLists();
+    int UpdateFontList(bool onlyIfChanged);
+    int GetFontSupportedStyles(const wxString& font, bool& regular, bool& italic, bool& bold, bool& boldItalic);
+    int GetInstalledFontList(wxArrayString& rows, wxString& selectedRow);
+    int SelectInstalledFont(const wxString& entry, bool byMouse, bool keyUp, bool keyDown);
+    int ImportFonts(const wxArrayString& files, wxArrayString& failed);
+    int LaunchMoldwright();
+
+    // Effect library
+    int BuildEffectList();
+    int LoadEffectToMember(const wxString& path);
+    int GetEffectList(wxArrayString& names);
+    int GetSelectedEffect(wxString& name);
+    int SetSelectedEffect(const wxString& name);
+    int DeleteEffect(const wxString& name, bool allowSystem);
+    int LoadEffect(const wxString& path, FontProperties& filters, wxString& name);
+    int SaveEffectAs(const FontProperties& filters, wxString& name);
+    int SaveUserDefinedEffectAs(wxString& name);
+    int ImportEffect(const wxString& path, wxString& name);
+    int ExportEffect(wxString& folder, const wxString& name, bool overwrite);
+
+    // Generated web code
+    int GetHTMLSnippet(wxString& snippet, bool singleTag);
+    int GetCSSCode(wxString& css, bool singleTag);
+    int GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag);
+
+    // Project file and folder
+    int SaveXMLProject(const wxString& path, const wxString& projectName, const wxString& dataDir,
+                       const wxString& htmlDataDir, const wxString& cssFileName, const wxString& htmlFileName);
+    int LoadXMLProject(const wxString& path);
+    int LoadProject(const wxString& path);
+    int SaveProject(const wxString& path, bool overwrite, bool embedded);
+
+    // Preview
+    int WebBrowserPreview(const wxString& path, bool embedded);
+
+    // Read-only views for the main window and the tests.
+    bool IsInitialized() const { return m_initialised; }
+    bool IsProjectSaved() const { return m_projectSaved; }
+    const wxString& GetProjectFilePath() const { return m_projectFilePath; }
+    const wxString& GetProjectName() const { return m_projectName; }
+    const wxString& GetConfigFilePath() const { return m_configFilePath; }
+    const wxString& GetBrowserPreviewPath() const { return m_browserPreviewPath; }
+    const wxString& GetEmbeddedPreviewPath() const { return m_embeddedPreviewPath; }
+    const wxString& GetEmbeddedPreviewUrl() const { return m_embeddedPreviewUrl; }
+    const wxString& GetFoundryBackgroundPath() const { return m_foundryBackgroundPath; }
+    const wxString& GetSystemFontDir() const { return m_systemFontDir; }
+    const wxString& GetUserFontDir() const { return m_userFontDir; }
+    const wxString& GetSystemEffectDir() const { return m_systemEffectDir; }
+    const wxString& GetUserEffectDir() const { return m_userEffectDir; }
+    const FontTable& GetFontTable() const { return m_fontTable; }
+    const TagMap& GetTags() const { return m_tags; }
+    const EffectFilterMap& GetEffectFilters() const { return m_effectFilters; }
+    const EffectFileMap& GetEffectFiles() const { return m_effectFiles; }
+    const wxArrayString& GetSifrFileNames() const { return m_sifrFileNames; }
+    size_t GetWebServerCount() const { return m_webServers.size(); }
+    int GetFlashPlayerWidth() const { return m_flashPlayerWidth; }
+    int GetFlashPlayerHeight() const { return m_flashPlayerHeight; }
+
+    // Replaces the seam to the default browser and to other programs (tests install a
+    // recorder). The core owns it.
+    void SetLauncher(std::unique_ptr<CPlatformLauncher> launcher);
+    CPlatformLauncher& Launcher();
+
+private:
+    CGlypharaCore();
+    ~CGlypharaCore();
+    CGlypharaCore(const CGlypharaCore&) = delete;
+    CGlypharaCore& operator=(const CGlypharaCore&) = delete;
+
+    // The record of a tag, added with defaults when the name is not in the map yet.
+    FontProperties& TagRecord(const wxString& name);
+    void CallUpdateControls();
+    void CallUpdateFlash(int delay);
+
+    // Private helpers of each subsystem, next to one another so that each stays in its
+    // own block.
+    // -- project model --
+    // -- font library --
+    // -- effect library --
+    // -- code generation --
+    // -- project file and export --
+    // -- preview --
+
+    bool m_initialised;
+    wxString m_configFilePath;
+    std::vector<CBasicWebServer*> m_webServers;
+    wxArrayString m_sifrFileNames;
+    wxArrayString m_standardTagNames;
+    wxString m_projectFilePath;
+    wxString m_browserPreviewPath;
+    wxString m_embeddedPreviewPath;
+    wxString m_embeddedPreviewUrl;
+    bool m_projectSaved;
+    wxString m_projectName;
+    wxString m_systemFontDir;
+    wxString m_userFontDir;
+    FontTable m_fontTable;
+    wxArrayString m_userFontSnapshot;
+    wxString m_foundryBackgroundPath;
+    TagMap m_tags;
+    wxString m_selectedTag;
+    wxString m_userText;
+    wxString m_systemEffectDir;
+    wxString m_userEffectDir;
+    EffectFileMap m_effectFiles;
+    EffectFilterMap m_effectFilters;
+    wxString m_selectedEffect;
+    int m_flashPlayerWidth;
+    int m_flashPlayerHeight;
+    UpdateControlsCallback m_updateControlsCallback;
+    UpdateFlashCallback m_updateFlashCallback;
+    void* m_callbackContext;
+
+    std::unique_ptr<CPlatformLauncher> m_launcher;
+
+    static CGlypharaCore* ms_instance;
+};
+
+// Every core operation but a few refuses to work before Init.
+#define CORE_REQUIRE_INITIALIZED()                                                           \
+    if (!m_initialised)                                                                      \
+    TS_RETURN(RC_NOT_INITIALIZED, wxS("Object is not initialized"))
+
+#endif

@@ -1,0 +1,40 @@
+// Small pure helpers shared by the core: ordering, number and colour text forms that do
+// not depend on the user's locale, and file helpers that never leave a torn file.
+#ifndef GLYPHARA_CORE_TEXTUTIL_H
+#define GLYPHARA_CORE_TEXTUTIL_H
+
+#include <wx/colour.h>
+#include <wx/string.h>
+
+// Orders strings by their UTF-16 code units, ordinal and case-sensitive, a prefix before
+// any longer string ("h1" < "h10" < "h2").
+struct Utf16Less
+{
+    bool operator()(const wxString& a, const wxString& b) const;
+};
+
+// printf "%f": six decimals, always a point.
+wxString FormatFloat(double value);
+// "#RRGGBB" with upper-case hexadecimal digits.
+wxString FormatColour(const wxColour& colour);
+// strtol with base 10: leading whitespace, a sign and digits; 0 when there are none.
+// Values beyond the int range are clamped.
+int ParseInt(const wxString& text);
+// strtod in the C locale: the longest leading number; 0 when there is none.
+double ParseDouble(const wxString& text);
+// The toolkit's colour-from-string rules ("#RRGGBB", "RGB(r, g, b)", a known colour
+// name); false and colour unchanged when the text does not convert.
+bool ParseColour(const wxString& text, wxColour& colour);
+
+// Writes text as UTF-8 (no byte-order mark) to a temporary file in the target's folder
+// and renames it into place, so a reader sees the old file or the new one, never a
+// half-written one. Existing files are replaced.
+bool WriteFileAtomically(const wxString& path, const wxString& text);
+bool WriteBytesAtomically(const wxString& path, const void* data, size_t size);
+// Copies source to target through a temporary file in the target's folder.
+bool CopyFileAtomically(const wxString& source, const wxString& target);
+
+// The folder of the running program (the executable's folder), without trailing "/".
+wxString ProgramFolder();
+
+#endif

@@ -1,0 +1,363 @@
+#include "trace/TraceSystem.h"
+
+#include "core/ResultCodes.h"
+
+#include <wx/datetime.h>
+#include <wx/filefn.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/platinfo.h>
+#include <wx/stdpaths.h>
+#include <wx/thread.h>
+#include <wx/utils.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+TraceSystem* TraceSystem::ms_instance = nullptr;
+
+namespace
+{
+const char* const kBuildDate = "Dec 20 2008";
+
+TraceUiHooks& Hooks()
+{
+    static TraceUiHooks hooks;
+    return hooks;
+}
+
+FILE*& LogFile()
+{
+    static FILE* file = nullptr;
+    return file;
+}
+
+wxString TrimFunctionName(const wxString& function)
+{
+    wxString name = function;
+    if (name.Find('(') != wxNOT_FOUND)
+        name = name.BeforeFirst('(');
+    if (name.Find(' ') != wxNOT_FOUND)
+        name = name.AfterLast(' ');
+    return name;
+}
+
+wxString FileNameOf(const wxString& sourceFile)
+{
+    return sourceFile.AfterLast('/');
+}
+
+long MiB(const wxLongLong& bytes)
+{
+    return (bytes / 1048576).ToLong();
+}
+
+void LogAtLevel(int level, const wxString& text)
+{
+    switch (level)
+    {
+    case TS_ERROR:
+        wxLogError(wxS("%s"), text);
+        break;
+    case TS_WARNING:
+        wxLogWarning(wxS("%s"), text);
+        break;
+    case TS_MESSAGE:
+        wxLogMessage(wxS("%s"), text);
+        break;
+    case TS_VERBOSE:
+        wxLogVerbose(wxS("%s"), text);
+        break;
+    default:
+        break;
+    }
+}
+}
+
+TraceSystem::TraceSystem()
+    : m_initialised(false), m_previousTarget(nullptr), m_buildNumber(0), m_tracingEnabled(false)
+{
+}
+
+TraceSystem::~TraceSystem() = default;
+
+TraceSystem* TraceSystem::GetInstance()
+{
+    if (!ms_instance)
+        ms_instance = new TraceSystem();
+    return ms_instance;
+}
+
+void TraceSystem::DestroyInstance()
+{
+    delete ms_instance;
+    ms_instance = nullptr;
+}
+
+unsigned long TraceSystem::CurrentThreadId()
+{
+    return static_cast<unsigned long>(wxThread::GetCurrentId());
+}
+
+void TraceSystem::SetUiHooks(const TraceUiHooks& hooks)
+{
+    Hooks() = hooks;
+}
+
+int TraceSystem::ReportNotInitialized()
+{
+    wxLogError(wxS("%s"), wxS("TraceSystem is not initialized"));
+    return RC_NOT_INITIALIZED;
+}
+
+int TraceSystem::Init(const wxString& appName, const wxString& logPath)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (m_initialised)
+        Shutdown();
+
+    m_previousTarget = nullptr;
+    m_initialised = true;
+
+    m_appName.clear();
+    // No log window or message box may ever appear because something was logged.
+    wxLog::DontCreateOnDemand();
+    m_previousTarget = wxLog::GetActiveTarget();
+
+    m_appName = appName.empty() ? wxString(wxS("Undefined app")) : appName;
+
+    wxDateTime built;
+    wxString::const_iterator end;
+    if (built.ParseFormat(kBuildDate, wxS("%b %d %Y"), &end))
+        m_buildNumber = built.GetYear() * 10000L + (built.GetMonth() + 1) * 100L + built.GetDay();
+
+    m_tracingEnabled = false;
+    wxLog::SetVerbose(false);
+
+    bool shift = false, control = false, alt = false;
+    if (Hooks().keyState)
+        Hooks().keyState(shift, control, alt);
+    if (!alt && !control && shift)
+    {
+        wxString path = logPath;
+        if (path.empty())
+            path = wxStandardPaths::Get().GetDocumentsDir() + wxS("/") + m_appName + wxS(" log.txt");
+
+        const wxString question = _("Saving log file at: ") + path +
+                                  _("\nPlease, remember this location. \n\nDo you want the log to be verbose?");
+        bool verbose = false;
+        if (Hooks().askYesNo)
+            verbose = Hooks().askYesNo(question, _("Saving log"));
+        wxLog::SetVerbose(verbose);
+
+        FILE* file = std::fopen(path.fn_str(), "w");
+        if (file)
+        {
+            LogFile() = file;
+            wxLog::SetActiveTarget(new wxLogStderr(file));
+        }
+    }
+
+    WriteBanner();
+    return 0;
+}
+
+int TraceSystem::Shutdown()
+{
+    if (!m_initialised)
+        return ReportNotInitialized();
+
+    wxLog::FlushActive();
+    wxLog* active = wxLog::SetActiveTarget(m_previousTarget);
+    if (active != m_previousTarget)
+        delete active;
+    if (LogFile())
+    {
+        std::fclose(LogFile());
+        LogFile() = nullptr;
+    }
+    m_initialised = false;
+    return 0;
+}
+
+int TraceSystem::CheckInitialized()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_initialised)
+        return ReportNotInitialized();
+    return 0;
+}
+
+int TraceSystem::WriteBanner()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_initialised)
+        return ReportNotInitialized();
+
+    wxLogMessage(wxS("%s build%ld log started"), m_appName, m_buildNumber);
+    wxLogMessage(wxS("Verbose output is %s"), wxLog::GetVerbose() ? wxS("enabled") : wxS("disabled"));
+    wxLogMessage(wxS("Tracing output is %s"), m_tracingEnabled ? wxS("enabled") : wxS("disabled"));
+
+    const wxPlatformInfo& platform = wxPlatformInfo::Get();
+    wxLogMessage(wxS("%s is running on %s (%s, %s)"), m_appName, wxGetOsDescription(),
+                 platform.GetEndiannessName(), platform.GetBitnessName());
+
+    int width = 0, height = 0, depth = 0;
+    if (Hooks().screen)
+        Hooks().screen(width, height, depth);
+    wxLogMessage(wxS("Screen resolution is %dx%d@%d"), width, height, depth);
+
+    const wxString cwd = wxGetCwd();
+    wxLongLong total = 0, free = 0;
+    wxGetDiskSpace(cwd, &total, &free);
+    wxLogMessage(wxS("Free disk space for working directory (%s) is %ldMB (of a total of %ldMB)"), cwd,
+                 MiB(free), MiB(total));
+    const wxString home = wxGetHomeDir();
+    total = 0;
+    free = 0;
+    wxGetDiskSpace(home, &total, &free);
+    wxLogMessage(wxS("Free disk space for user home directory (%s) is %ldMB (of a total of %ldMB)"), home,
+                 MiB(free), MiB(total));
+
+    wxLogMessage(wxS("FQDN is %s"), wxGetFullHostName());
+    wxLogMessage(wxS("%s"), wxS("================"));
+    wxLogError(wxS("%s"), wxS("This is a TS_ERROR or a TS_FATALERROR"));
+    wxLogWarning(wxS("%s"), wxS("This is a TS_WARNING"));
+    wxLogMessage(wxS("%s"), wxS("This is a TS_MESSAGE"));
+    wxLogVerbose(wxS("%s"), wxS("This is a TS_VERBOSE"));
+    wxLogMessage(wxS("%s"), wxS("================"));
+    return 0;
+}
+
+int TraceSystem::Trace(unsigned long threadId, const wxString& sourceFile, const wxString& function,
+                       int line, int level, const wxString& message)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_initialised)
+        return ReportNotInitialized();
+
+    // The message is handed to the toolkit as an argument, never as a format, so a "%"
+    // in it comes out as written.
+    const wxString prefix = wxString::Format(wxS("[%lu:%s:%s:%u]"), threadId, FileNameOf(sourceFile),
+                                             TrimFunctionName(function), static_cast<unsigned>(line));
+    switch (level)
+    {
+    case TS_ERROR:
+    case TS_WARNING:
+    case TS_MESSAGE:
+    case TS_VERBOSE:
+        LogAtLevel(level, prefix + wxS(": ") + message);
+        break;
+    case TS_TRACE:
+        if (m_tracingEnabled)
+        {
+            const wxString discarded = prefix + wxS(": ") + message;
+            (void)discarded;
+        }
+        break;
+    case TS_FATALERROR:
+    {
+        wxString stacks;
+        DumpCallStacks(stacks);
+        const wxString text = wxS("Aborting due to faltal error at ") + prefix + wxS("\nError message: ") +
+                              message + wxS("\nThread call stacks:\n") + stacks;
+        wxLogError(wxS("%s"), text);
+        wxLog::FlushActive();
+        if (Hooks().errorBox)
+            Hooks().errorBox(message, _("Aborting"));
+        if (Hooks().terminate)
+            Hooks().terminate(message);
+        else
+            std::abort();
+        break;
+    }
+    default:
+        break;
+    }
+    return 0;
+}
+
+int TraceSystem::TraceEntry(unsigned long threadId, const wxString& sourceFile, const wxString& function,
+                            int line)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_initialised)
+        return ReportNotInitialized();
+    if (m_tracingEnabled)
+        Trace(threadId, sourceFile, function, line, TS_TRACE, wxS("Entry point"));
+    m_callStacks[threadId].push_back(function);
+    return 0;
+}
+
+int TraceSystem::TraceReturn(int result, int line, unsigned long threadId, const wxString& sourceFile,
+                             const wxString& function, const wxString& message)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_initialised)
+        return ReportNotInitialized();
+
+    if (result == TS_RETURN_VOID)
+    {
+        if (message.empty())
+            Trace(threadId, sourceFile, function, line, TS_TRACE, wxS("Returning void"));
+        else
+            Trace(threadId, sourceFile, function, line, TS_MESSAGE, wxS("Returning void with message: ") + message);
+    }
+    else if (result >= 0)
+    {
+        const wxString text = wxString::Format(wxS("Returning successfully with value %d"), result);
+        if (message.empty())
+            Trace(threadId, sourceFile, function, line, TS_TRACE, text);
+        else
+            Trace(threadId, sourceFile, function, line, TS_MESSAGE, text + wxS(" and message: ") + message);
+    }
+    else
+    {
+        const wxString text = wxString::Format(wxS("Returning with error %d"), result);
+        if (message.empty())
+            Trace(threadId, sourceFile, function, line, TS_ERROR, text);
+        else
+            Trace(threadId, sourceFile, function, line, TS_ERROR, text + wxS(" and message: ") + message);
+    }
+
+    // Entries above the returning function belong to calls that never recorded their
+    // return; they go with it. A name that is not on the stack empties it.
+    auto found = m_callStacks.find(threadId);
+    if (found != m_callStacks.end())
+    {
+        std::deque<wxString>& stack = found->second;
+        while (!stack.empty())
+        {
+            const wxString removed = stack.back();
+            stack.pop_back();
+            if (removed == function)
+                break;
+        }
+        if (stack.empty())
+            m_callStacks.erase(found);
+    }
+    return 0;
+}
+
+int TraceSystem::DumpCallStacks(wxString& text)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_initialised)
+        return ReportNotInitialized();
+    text.clear();
+    for (const auto& entry : m_callStacks)
+    {
+        text << wxString::Format(wxS("\tThread id %lu stack:"), entry.first);
+        for (auto it = entry.second.rbegin(); it != entry.second.rend(); ++it)
+            text << wxS("\n\t\t") << *it;
+        text << wxS("\n");
+    }
+    return 0;
+}
+
+int TraceSystem::Return(int result, const wxString& message, int line, const char* sourceFile,
+                        const wxString& function)
+{
+    GetInstance()->TraceReturn(result, line, CurrentThreadId(), wxString(sourceFile), function, message);
+    return result;
+}

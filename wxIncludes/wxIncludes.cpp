@@ -1,0 +1,75 @@
+#include "wxIncludes/wxIncludes.h"
+
+#include "core/ResultCodes.h"
+#include "trace/TraceSystem.h"
+
+#include <wx/bitmap.h>
+#include <wx/filesys.h>
+#include <wx/fs_arc.h>
+#include <wx/image.h>
+#include <wx/log.h>
+
+#include <memory>
+
+namespace
+{
+void RegisterArchiveHandler()
+{
+    static bool registered = false;
+    if (!registered)
+    {
+        wxFileSystem::AddHandler(new wxArchiveFSHandler);
+        registered = true;
+    }
+}
+
+// Decodes the entry; traces the failures in the name of the public function.
+bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& image)
+{
+    TS_LOG_AS("GetBitmapFromZip", TS_MESSAGE, wxS("Loading ") + entryName + wxS(" from ") + archivePath);
+    RegisterArchiveHandler();
+    std::unique_ptr<wxFileSystem> fileSystem(new wxFileSystem);
+    std::unique_ptr<wxFSFile> file(fileSystem->OpenFile(archivePath + wxS("#zip:") + entryName));
+    if (!file || !file->GetStream())
+    {
+        TS_LOG_AS("GetBitmapFromZip", TS_ERROR, wxS("Unable to open the zip file system"));
+        return false;
+    }
+    wxLogNull quiet;
+    wxImage decoded;
+    if (!decoded.LoadFile(*file->GetStream(), wxBITMAP_TYPE_ANY) || !decoded.IsOk())
+    {
+        TS_LOG_AS("GetBitmapFromZip", TS_ERROR, entryName + wxS(" has not been found in ") + archivePath);
+        return false;
+    }
+    image = decoded;
+    return true;
+}
+}
+
+int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxBitmap& bitmap)
+{
+    TS_FUNCTION("GetBitmapFromZip");
+    wxImage image;
+    if (LoadEntry(entryName, archivePath, image))
+        bitmap = wxBitmap(image);
+    if (bitmap.IsOk())
+        TS_RETURN(RC_OK, wxEmptyString);
+    TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
+}
+
+int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image)
+{
+    TS_FUNCTION("GetBitmapFromZip");
+    LoadEntry(entryName, archivePath, image);
+    if (image.IsOk())
+        TS_RETURN(RC_OK, wxEmptyString);
+    TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
+}
+
+int RemDirRec(const wxString& folder)
+{
+    TS_FUNCTION("RemDirRec");
+    TS_LOG(TS_MESSAGE, wxS("Removing dir: ") + folder);
+    TS_RETURN(RC_DELETE_FAILED, wxEmptyString);
+}

@@ -1,0 +1,21 @@
+// The resource archive (a zip of PNG pictures next to the executable) and folder clean-up.
+#ifndef GLYPHARA_WXINCLUDES_WXINCLUDES_H
+#define GLYPHARA_WXINCLUDES_WXINCLUDES_H
+
+#include <wx/string.h>
+
+class wxBitmap;
+class wxImage;
+
+// Relative to the working directory, which start-up sets to the program folder.
+#define GLYPHARA_RESOURCE_ARCHIVE "Data/data.bin"
+
+// 0 when bitmap holds a valid picture afterwards (also when it already did and nothing
+// could be loaded), -14982 otherwise. A failed load leaves bitmap unchanged.
+int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxBitmap& bitmap);
+// The same for callers that need no display: decodes the entry into image.
+int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image);
+// Only traces: the preview folders are left on disk. Always -14981.
+int RemDirRec(const wxString& folder);
+
+#endif
