@@ -17,15 +17,28 @@ int CGlypharaCore::UpdateFontList(bool onlyIfChanged)
     TS_RETURN(RC_FAILED, wxS("Not built yet"));
 }
 
-int CGlypharaCore::GetFontSupportedStyles(const wxString& font, bool& regular, bool& italic, bool& bold, bool& boldItalic)
+int CGlypharaCore::GetFontSupportedStyles(const wxString& font, bool& regular, bool& italic, bool& bold,
+                                          bool& boldItalic)
 {
-    (void)font;
-    (void)regular;
-    (void)italic;
-    (void)bold;
-    (void)boldItalic;
     TS_FUNCTION("CGlypharaCore::GetFontSupportedStyles");
-    TS_RETURN(RC_FAILED, wxS("Not built yet"));
+    CORE_REQUIRE_INITIALIZED();
+    const bool hasRegular = font.Contains(wxS("[regular]"));
+    const bool hasItalic = font.Contains(wxS("[italic]"));
+    const bool hasBold = font.Contains(wxS("[bold]"));
+    const bool hasBoldItalic = font.Contains(wxS("[bolditalic]"));
+    if (!hasRegular && !hasItalic && !hasBold && !hasBoldItalic)
+    {
+        regular = italic = bold = true;
+        boldItalic = false;
+    }
+    else
+    {
+        regular = hasRegular;
+        italic = hasItalic;
+        bold = hasBold;
+        boldItalic = hasBoldItalic;
+    }
+    TS_RETURN(RC_OK, wxEmptyString);
 }
 
 int CGlypharaCore::GetInstalledFontList(wxArrayString& rows, wxString& selectedRow)
