@@ -1,24 +1,121 @@
 #include "Interface/glypharaapp.h"
 
+#include "Interface/GuiTraceHooks.h"
+#include "Interface/WindowGeometry.h"
+#include "Interface/glypharamainframe.h"
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
+#include "wxIncludes/wxIncludes.h"
 
-#include "Interface/glypharamainframe.h"
+#include <wx/bitmap.h>
+#include <wx/config.h>
+#include <wx/filefn.h>
+#include <wx/gdicmn.h>
 #include <wx/image.h>
+#include <wx/intl.h>
+#include <wx/stdpaths.h>
+#include <wx/time.h>
 
 wxIMPLEMENT_APP(GlypharaApp);
 
+namespace
+{
+constexpr int kSplashTimeout = 3000;
+constexpr int kPlacementGraceMs = 2000;
+
+// Everything the program reads at run time lies next to the executable, whatever folder
+// it was started from.
+void EnterProgramFolder()
+{
+    const wxString folder = wxStandardPaths::Get().GetExecutablePath().BeforeLast('/') + wxS("/");
+    wxSetWorkingDirectory(folder);
+    TS_LOG_AS("GlypharaApp::OnInit", TS_MESSAGE, wxS("Working directory changed to: ") + folder);
+}
+
+// Returns where the window was put.
+wxPoint PlaceMainWindow(GlypharaMainFrame* frame)
+{
+    // All four values are read before the window changes: its own geometry events write
+    // them back.
+    const WindowGeometry::Stored stored = WindowGeometry::Read(*wxConfigBase::Get());
+    const wxSize display = wxGetDisplaySize();
+    const WindowGeometry::Placement placement = WindowGeometry::PlacementFor(stored, display.x, display.y);
+    frame->SetSize(placement.width, placement.height);
+    if (placement.centre)
+        frame->Centre(wxBOTH);
+    else
+        frame->Move(placement.x, placement.y);
+    const wxRect placed = frame->GetRect();
+    TS_LOG_AS("GlypharaApp::OnInit", TS_VERBOSE,
+              wxString::Format(wxS("Main window placed at (%d, %d), %d x %d"), placed.x, placed.y, placed.width,
+                               placed.height));
+    return placed.GetPosition();
+}
+}
+
 bool GlypharaApp::OnInit()
 {
+    // The command line is ignored: the base class, which would parse it, is not called.
+    TraceSystem::SetUiHooks(MakeGuiTraceHooks());
     TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
+
     SetAppName(wxS("Glyphara"));
     SetVendorName(wxS("Tallowby Software"));
+    EnterProgramFolder();
     wxInitAllImageHandlers();
+
+    wxBitmap splashPicture;
+    if (GetBitmapFromZip(wxS("GlypharaSplash.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), splashPicture) >= 0)
+    {
+        m_splash = new wxSplashScreen(splashPicture, wxSPLASH_CENTRE_ON_SCREEN | wxSPLASH_TIMEOUT, kSplashTimeout,
+                                      nullptr, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                      wxBORDER_NONE | wxSTAY_ON_TOP);
+    }
+
     CGlypharaCore::GetInstance()->Init();
-    mainFrame = new GlypharaMainFrame(nullptr, _("Glyphara"), wxSize(1024, 768));
+
+    mainFrame = new GlypharaMainFrame(nullptr, _("Glyphara"),
+                                      wxSize(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight));
+    m_restoredPosition = PlaceMainWindow(mainFrame);
+    mainFrame->Bind(wxEVT_MOVE, &GlypharaApp::OnFirstMainFrameMove, this);
+    m_shownAt = wxGetLocalTimeMillis();
     mainFrame->Show();
     SetTopWindow(mainFrame);
+    SetExitOnFrameDelete(true);
+
+    TraceSystem::GetInstance()->CheckInitialized();
+
+    // The daily tip window belongs here once it exists: created in every run with the
+    // main window as parent, "Daily tip" and 600 x 300; shown when the "showdailytips"
+    // setting asks for it, and then the splash (m_splash, if still alive) is destroyed
+    // so that it does not cover the tips.
+
     return true;
+}
+
+void GlypharaApp::OnFirstMainFrameMove(wxMoveEvent& event)
+{
+    event.Skip();
+    mainFrame->Unbind(wxEVT_MOVE, &GlypharaApp::OnFirstMainFrameMove, this);
+    // Window managers may place a new window by their own rules and ignore where the
+    // program asked for it; a mapped window that moves itself is obeyed. Only the
+    // placement right after showing is corrected, never a later move by the user.
+    const bool justShown = wxGetLocalTimeMillis() - m_shownAt < kPlacementGraceMs;
+    if (justShown && mainFrame->GetPosition() != m_restoredPosition)
+    {
+        const wxPoint position = m_restoredPosition;
+        GlypharaMainFrame* frame = mainFrame;
+        frame->CallAfter([frame, position] { frame->Move(position); });
+    }
+}
+
+void GlypharaApp::OnAssertFailure(const wxChar* file, int line, const wxChar* func, const wxChar* cond,
+                                   const wxChar* msg)
+{
+    // A toolkit check that fails (for example on a hand-edited settings file) goes to the
+    // log instead of stopping the user with a debugging dialog.
+    TS_LOG_AS("GlypharaApp::OnAssertFailure", TS_ERROR,
+              wxString::Format(wxS("Toolkit assertion \"%s\" failed in %s (%s:%d): %s"), cond, func, file, line, msg));
 }
 
 int GlypharaApp::OnExit()

@@ -3,17 +3,32 @@
 #define GLYPHARA_INTERFACE_GLYPHARAAPP_H
 
 #include <wx/app.h>
+#include <wx/event.h>
+#include <wx/gdicmn.h>
+#include <wx/longlong.h>
+#include <wx/splash.h>
+#include <wx/weakref.h>
 
-class wxFrame;
+class GlypharaMainFrame;
 
 class GlypharaApp : public wxApp
 {
 public:
     bool OnInit() override;
     int OnExit() override;
+    void OnAssertFailure(const wxChar* file, int line, const wxChar* func, const wxChar* cond,
+                         const wxChar* msg) override;
 
 private:
-    wxFrame* mainFrame = nullptr;
+    void OnFirstMainFrameMove(wxMoveEvent& event);
+
+    // Owned by the toolkit's window system.
+    GlypharaMainFrame* mainFrame = nullptr;
+    // The start-up splash closes itself after its timeout; the weak reference notices.
+    wxWeakRef<wxSplashScreen> m_splash;
+    // Where the saved geometry (or centring) put the main window, and when it was shown.
+    wxPoint m_restoredPosition;
+    wxLongLong m_shownAt;
 };
 
 #endif

@@ -146,6 +146,12 @@ private:
     // own block.
     // -- project model --
     // -- font library --
+    // What the last listing of a font folder found, so that the font list need not look
+    // for every preview picture on disk while the folder stays unchanged.
+    struct FontFolderListing;
+    std::map<wxString, std::shared_ptr<FontFolderListing>> m_fontFolderListings;
+    std::shared_ptr<FontFolderListing> ListFontFolder(const wxString& folder);
+    std::shared_ptr<FontFolderListing> FontFolderNow(const wxString& folder);
     // -- effect library --
     // -- code generation --
     // -- project file and export --

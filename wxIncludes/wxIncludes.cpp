@@ -8,6 +8,7 @@
 #include <wx/fs_arc.h>
 #include <wx/image.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 
 #include <memory>
 
@@ -35,9 +36,18 @@ bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& 
         TS_LOG_AS("GetBitmapFromZip", TS_ERROR, wxS("Unable to open the zip file system"));
         return false;
     }
-    wxLogNull quiet;
+    // Entries of a compressed archive cannot seek, and the toolkit needs to seek to tell
+    // the picture format; a copy in memory can.
+    wxMemoryOutputStream copy;
+    copy.Write(*file->GetStream());
+    wxMemoryInputStream picture(copy);
     wxImage decoded;
-    if (!decoded.LoadFile(*file->GetStream(), wxBITMAP_TYPE_ANY) || !decoded.IsOk())
+    bool loaded = false;
+    {
+        wxLogNull quiet;
+        loaded = decoded.LoadFile(picture, wxBITMAP_TYPE_ANY) && decoded.IsOk();
+    }
+    if (!loaded)
     {
         TS_LOG_AS("GetBitmapFromZip", TS_ERROR, entryName + wxS(" has not been found in ") + archivePath);
         return false;

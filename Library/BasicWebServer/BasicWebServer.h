@@ -6,16 +6,23 @@
 #include <wx/string.h>
 #include <wx/thread.h>
 
+struct mg_connection;
+
 class CBasicWebServer : public wxThread
 {
 public:
+    // Opens the listening socket on a random port from 32768 to 65535; a port that is
+    // taken is replaced by another draw. IsListening tells whether one could be opened.
     CBasicWebServer();
     ~CBasicWebServer() override;
 
+    // Takes effect for the next request; may be called while the server answers.
     int SetRoot(const wxString& root);
     int GetPort(int& port);
+    bool IsListening() const;
 
-    // Asks the server to stop, waits until its thread has ended and frees it.
+    // Asks the server to stop, waits until its thread has ended and frees it. Returns at
+    // once rather than after a poll period.
     static void StopAndDelete(CBasicWebServer* server);
 
 protected:
@@ -23,6 +30,8 @@ protected:
 
 private:
     struct Impl;
+    static int BeginRequest(mg_connection* connection);
+
     Impl* m_impl;
 };
 

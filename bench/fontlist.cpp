@@ -1,0 +1,178 @@
+// Font library figures: scanning and listing a large user font folder against a bare
+// recursive listing of the same tree, for growing numbers of fonts.
+#include "core/GlypharaCore.h"
+#include "core/PlatformLauncher.h"
+#include "trace/TraceSystem.h"
+
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace
+{
+typedef std::chrono::steady_clock Clock;
+
+double MillisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Nothing may leave the program while it is measured.
+class SilentLauncher : public CPlatformLauncher
+{
+public:
+    bool OpenUrl(const wxString&) override { return true; }
+    bool StartProcess(const wxString&) override { return true; }
+};
+
+void BareListing(const std::string& folder, std::vector<std::string>& files)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir))
+    {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        std::string path = folder + "/" + name;
+        if (entry->d_type == DT_DIR)
+            BareListing(path, files);
+        else
+            files.push_back(std::move(path));
+    }
+    closedir(dir);
+}
+
+void MakeTree(const std::string& fonts, int count)
+{
+    const int foundries = count / 20;
+    for (int f = 0; f < foundries; ++f)
+    {
+        const std::string folder = fonts + "/Foundry_" + std::to_string(f);
+        mkdir(folder.c_str(), 0777);
+        for (int i = 0; f * 20 + i < count && i < 20; ++i)
+        {
+            const std::string file = folder + "/Font_Number_" + std::to_string(i) + ".swf";
+            const int fd = open(file.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0666);
+            if (fd >= 0)
+                close(fd);
+        }
+    }
+}
+
+struct Figures
+{
+    int fonts = 0;
+    size_t rows = 0;
+    double bare = 0, library = 0, update = 0;
+};
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+Figures Measure(const std::string& base, int count, int rounds)
+{
+    const std::string home = base + "/home-" + std::to_string(count);
+    const std::string program = base + "/program-" + std::to_string(count);
+    mkdir(home.c_str(), 0777);
+    mkdir(program.c_str(), 0777);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    const std::string fonts = home + "/Tallowby Software/Glyphara/Fonts";
+    wxFileName::Mkdir(wxString::FromUTF8(fonts.c_str()), 0777, wxPATH_MKDIR_FULL);
+    MakeTree(fonts, count);
+    wxSetWorkingDirectory(wxString::FromUTF8(program.c_str()));
+
+    CGlypharaCore* core = CGlypharaCore::GetInstance();
+    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new SilentLauncher));
+    core->Init();
+
+    Figures figures;
+    figures.fonts = count;
+    std::vector<double> bare, library, update;
+    for (int round = 0; round < rounds; ++round)
+    {
+        Clock::time_point start = Clock::now();
+        std::vector<std::string> files;
+        BareListing(fonts, files);
+        bare.push_back(MillisecondsSince(start));
+        if (files.size() != static_cast<size_t>(count))
+            std::printf("  bare listing saw %zu files\n", files.size());
+
+        start = Clock::now();
+        core->BuildFontLists();
+        wxArrayString rows;
+        wxString selected;
+        core->GetInstalledFontList(rows, selected);
+        library.push_back(MillisecondsSince(start));
+        figures.rows = rows.size();
+
+        start = Clock::now();
+        core->UpdateFontList(true);
+        update.push_back(MillisecondsSince(start));
+    }
+    figures.bare = Median(bare);
+    figures.library = Median(library);
+    figures.update = Median(update);
+
+    core->Release();
+    CGlypharaCore::DestroyInstance();
+    wxSetWorkingDirectory(wxString::FromUTF8(base.c_str()));
+    return figures;
+}
+}
+
+int main()
+{
+    wxInitializer initializer;
+    if (!initializer.IsOk())
+        return 1;
+    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
+
+    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (!made)
+        return 1;
+    const std::string base = made;
+
+    const int rounds = 9;
+    std::vector<Figures> all;
+    std::printf("Font library, medians of %d rounds (ms)\n", rounds);
+    std::printf("%8s %8s %12s %12s %14s\n", "fonts", "rows", "bare list", "scan+rows", "update (same)");
+    for (const int count : {5000, 10000, 20000})
+    {
+        all.push_back(Measure(base, count, rounds));
+        const Figures& f = all.back();
+        std::printf("%8d %8zu %12.2f %12.2f %14.2f\n", f.fonts, f.rows, f.bare, f.library, f.update);
+    }
+
+    std::printf("\nRatios (goal in brackets)\n");
+    for (const Figures& f : all)
+        std::printf("  %5d fonts: scan+rows / bare %.2f (<= 3), update / bare %.2f (<= 1.5)\n", f.fonts,
+                    f.library / f.bare, f.update / f.bare);
+    for (size_t i = 1; i < all.size(); ++i)
+        std::printf("  %5d -> %5d fonts: scan+rows grows %.2f times (<= 2.2)\n", all[i - 1].fonts, all[i].fonts,
+                    all[i].library / all[i - 1].library);
+
+    wxFileName::Rmdir(wxString::FromUTF8(base.c_str()), wxPATH_RMDIR_RECURSIVE);
+    TraceSystem::GetInstance()->Shutdown();
+    TraceSystem::DestroyInstance();
+    return 0;
+}

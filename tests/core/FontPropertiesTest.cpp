@@ -1,0 +1,139 @@
+#include "core/FontProperties.h"
+
+#include <wx/sstream.h>
+#include <wx/xml/xml.h>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+// "name a=v ..." per element, children indented, in file order: attribute and child order
+// are part of the format.
+wxString Describe(const wxXmlNode* node, const wxString& indent = wxEmptyString)
+{
+    wxString text = indent + node->GetName();
+    for (const wxXmlAttribute* a = node->GetAttributes(); a; a = a->GetNext())
+        text << wxS(" ") << a->GetName() << wxS("=") << a->GetValue();
+    text << wxS("\n");
+    for (const wxXmlNode* child = node->GetChildren(); child; child = child->GetNext())
+        text << Describe(child, indent + wxS(" "));
+    return text;
+}
+
+wxString Describe(const FontProperties& record)
+{
+    wxXmlNode parent(wxXML_ELEMENT_NODE, wxS("p"));
+    return Describe(WriteFontProperties(&parent, wxS("tag"), record, false));
+}
+
+FontProperties Modified()
+{
+    FontProperties r;
+    r.font = wxS("Big Sans");
+    r.foundry = wxS("Type Co");
+    r.size = 17;
+    r.align = 3;
+    r.color = wxColour(1, 2, 3);
+    r.opacity = 55;
+    r.bold = r.stroked = r.understroked = true;
+    r.blur = {true, 0, 7, 9};
+    r.dropshadow = {true, 1, -30, true, 2.5f, wxColour(0x10, 0x20, 0x30), 0.75f};
+    r.glow = {true, 5, 1.5f, 2.25f, true, true, 2, 0.5f, wxColour(0xAB, 0xCD, 0xEF)};
+    r.bevel = {true, 90, 3.125f, 4, 0, wxColour(1, 1, 1), wxColour(2, 2, 2), 2};
+    return r;
+}
+
+bool Read(const wxString& xml, FontProperties& record, bool filtersOnly = false)
+{
+    wxStringInputStream in(xml);
+    wxXmlDocument doc;
+    return doc.Load(in) && ReadFontProperties(doc.GetRoot(), record, filtersOnly);
+}
+}
+
+TEST(FontPropertiesXml, DefaultRecordIsWrittenInFieldOrderWithFiltersLastFirst)
+{
+    EXPECT_EQ(wxS("tag font= foundry= size=40 align=0 color=#000000 linkcolor=#0000FF backgroundcolor=#FFFFFF "
+                  "hovercolor=#FF0000 opacity=100 bold=0 italic=0 stroked=0 understroked=0\n"
+                  " bevel enabled=0 angle=45 distance=4.000000 strength=1 quality=2 highlightcolor=#0000FF "
+                  "shadowcolor=#FF0000 type=1\n"
+                  " glow enabled=0 strength=2 blurx=6.000000 blury=6.000000 knockout=0 inner=0 quality=1 "
+                  "alpha=0.250000 color=#FFFF00\n"
+                  " dropshadow enabled=0 quality=2 angle=45 knockout=0 distance=4.000000 color=#000000 "
+                  "strength=1.000000\n"
+                  " blur enabled=0 quality=2 blurx=5 blury=5\n"),
+              Describe(FontProperties()));
+
+    wxXmlNode parent(wxXML_ELEMENT_NODE, wxS("p"));
+    EXPECT_EQ(nullptr, WriteFontProperties(&parent, wxS("effect"), FontProperties(), true)->GetAttributes());
+}
+
+TEST(FontPropertiesXml, RoundTripKeepsEveryField)
+{
+    wxXmlNode parent(wxXML_ELEMENT_NODE, wxS("p"));
+    const wxXmlNode* element = WriteFontProperties(&parent, wxS("h2"), Modified(), false);
+    FontProperties read;
+    ASSERT_TRUE(ReadFontProperties(element, read, false));
+    EXPECT_EQ(Describe(Modified()), Describe(read));
+    EXPECT_EQ(5, read.glow.strength);
+    EXPECT_EQ(2, read.glow.quality);
+
+    FontProperties filtersOnly;
+    ASSERT_TRUE(ReadFontProperties(element, filtersOnly, true));
+    EXPECT_TRUE(FiltersEqual(Modified(), filtersOnly));
+    EXPECT_EQ(40, filtersOnly.size);
+}
+
+TEST(FontPropertiesXml, AbsentAttributesAndUnknownChildrenLeaveFieldsAlone)
+{
+    FontProperties defaults, modified = Modified();
+    ASSERT_TRUE(Read(wxS("<h1><blur/><Blur enabled='0'/><note/></h1>"), defaults));
+    ASSERT_TRUE(Read(wxS("<h1><blur/><Blur enabled='0'/><note/></h1>"), modified));
+    EXPECT_EQ(Describe(FontProperties()), Describe(defaults));
+    EXPECT_EQ(Describe(Modified()), Describe(modified));
+    EXPECT_FALSE(ReadFontProperties(nullptr, modified, false));
+
+    // A repeated child is read again over the same record.
+    ASSERT_TRUE(Read(wxS("<e><blur blurx='3'/><blur blury='4'/></e>"), defaults, true));
+    EXPECT_EQ(3, defaults.blur.blurx);
+    EXPECT_EQ(4, defaults.blur.blury);
+}
+
+TEST(FontPropertiesXml, ValueTextsConvertLikeTheCLibrary)
+{
+    FontProperties r;
+    r.italic = true;
+    ASSERT_TRUE(Read(wxS("<h1 size='12px' opacity='abc' bold='2' italic='x' color='#12AB9' linkcolor='nosuch' "
+                         "backgroundcolor='RGB(1, 2, 3)' hovercolor='red'><dropshadow distance='2.5e1xyz'/></h1>"),
+                     r));
+    EXPECT_EQ(12, r.size);
+    EXPECT_EQ(0, r.opacity);
+    EXPECT_TRUE(r.bold);
+    EXPECT_FALSE(r.italic);
+    EXPECT_EQ(wxColour(0, 0, 0), r.color);
+    EXPECT_EQ(wxColour(0, 0, 255), r.linkcolor);
+    EXPECT_EQ(wxColour(1, 2, 3), r.backgroundcolor);
+    EXPECT_EQ(wxColour(255, 0, 0), r.hovercolor);
+    EXPECT_FLOAT_EQ(25.0f, r.dropshadow.distance);
+}
+
+TEST(FontPropertiesFilters, EqualityLooksOnlyAtEnabledFilters)
+{
+    FontProperties a, b;
+    b.font = wxS("Other");
+    b.dropshadow.color = wxColour(1, 2, 3);
+    EXPECT_TRUE(FiltersEqual(a, b)) << "two disabled drop shadows with different colours";
+
+    b.dropshadow = a.dropshadow;
+    b.dropshadow.enabled = true;
+    EXPECT_FALSE(FiltersEqual(a, b)) << "enabled on one side only";
+    a.dropshadow.enabled = true;
+    EXPECT_TRUE(FiltersEqual(a, b));
+
+    FontProperties c = Modified(), d = Modified();
+    d.bevel.shadowcolor = wxColour(2, 2, 3);
+    EXPECT_FALSE(FiltersEqual(c, d));
+    d = c;
+    d.blur.blury = 8;
+    EXPECT_FALSE(FiltersEqual(c, d));
+}

@@ -1,0 +1,77 @@
+#include "GuiTestSupport.h"
+
+#include "core/GlypharaCore.h"
+#include "trace/TraceSystem.h"
+
+#include <wx/app.h>
+#include <wx/config.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/stopwatch.h>
+#include <wx/utils.h>
+
+#include <cstdlib>
+
+namespace
+{
+wxString MakeTempDir()
+{
+    char pattern[] = "/tmp/glyphara-guitest-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    return wxString::FromUTF8(made ? made : "/tmp");
+}
+
+void RemoveTempDir(const wxString& path)
+{
+    if (path.StartsWith(wxS("/tmp/glyphara-guitest-")))
+        wxFileName::Rmdir(path, wxPATH_RMDIR_RECURSIVE);
+}
+}
+
+void RunPendingEvents(int milliseconds)
+{
+    wxStopWatch watch;
+    while (watch.Time() < milliseconds)
+    {
+        wxTheApp->Yield(true);
+        wxMilliSleep(10);
+    }
+}
+
+void GuiTest::SetUp()
+{
+    m_home = MakeTempDir();
+    m_program = MakeTempDir();
+    setenv("HOME", m_home.fn_str(), 1);
+    setenv("XDG_CONFIG_HOME", (m_home + wxS("/.config")).fn_str(), 1);
+    m_previousCwd = wxGetCwd();
+    wxSetWorkingDirectory(m_program);
+
+    m_log = new Capture;
+    m_previousLog = wxLog::SetActiveTarget(m_log);
+    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
+    wxLog::SetVerbose(true);
+}
+
+void GuiTest::TearDown()
+{
+    CGlypharaCore::GetInstance()->Release();
+    CGlypharaCore::DestroyInstance();
+    delete wxConfigBase::Set(nullptr);
+    TraceSystem::GetInstance()->Shutdown();
+    TraceSystem::DestroyInstance();
+    TraceSystem::SetUiHooks(TraceUiHooks());
+    wxLog::SetActiveTarget(m_previousLog);
+    delete m_log;
+    wxSetWorkingDirectory(m_previousCwd);
+    RemoveTempDir(m_program);
+    RemoveTempDir(m_home);
+}
+
+bool GuiTest::LogContains(const wxString& fragment) const
+{
+    for (const wxString& line : m_log->lines)
+        if (line.Contains(fragment))
+            return true;
+    return false;
+}

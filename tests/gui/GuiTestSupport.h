@@ -1,0 +1,43 @@
+// Shared pieces of the window tests: a private HOME and program folder per test, the
+// trace system running over a capturing log, and a way to let pending events run.
+#ifndef GLYPHARA_TESTS_GUI_GUITESTSUPPORT_H
+#define GLYPHARA_TESTS_GUI_GUITESTSUPPORT_H
+
+#include <wx/log.h>
+#include <wx/string.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+// Lets the toolkit handle what is pending (size, move and paint events) for a while.
+void RunPendingEvents(int milliseconds = 200);
+
+class GuiTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    const wxString& Home() const { return m_home; }
+    const wxString& ProgramDir() const { return m_program; }
+    bool LogContains(const wxString& fragment) const;
+
+private:
+    class Capture : public wxLog
+    {
+    public:
+        std::vector<wxString> lines;
+
+    protected:
+        void DoLogRecord(wxLogLevel, const wxString& msg, const wxLogRecordInfo&) override { lines.push_back(msg); }
+    };
+
+    wxString m_home;
+    wxString m_program;
+    wxString m_previousCwd;
+    Capture* m_log = nullptr;
+    wxLog* m_previousLog = nullptr;
+};
+
+#endif

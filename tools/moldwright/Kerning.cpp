@@ -1,0 +1,369 @@
+#include "Kerning.h"
+
+#include FT_TRUETYPE_TABLES_H
+#include FT_TRUETYPE_TAGS_H
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+namespace moldwright
+{
+
+namespace
+{
+
+// Big-endian reads that never leave the table; a read out of range yields 0 and marks the
+// table as damaged, which makes the caller drop what it read.
+class Table
+{
+public:
+    bool Load(FT_Face face, FT_ULong tag)
+    {
+        FT_ULong length = 0;
+        if (FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0 || length == 0)
+            return false;
+        m_data.resize(length);
+        return FT_Load_Sfnt_Table(face, tag, 0, m_data.data(), &length) == 0;
+    }
+
+    size_t Size() const { return m_data.size(); }
+    bool Damaged() const { return m_damaged; }
+
+    unsigned U16(size_t at)
+    {
+        if (at + 2 > m_data.size())
+        {
+            m_damaged = true;
+            return 0;
+        }
+        return unsigned(m_data[at] << 8) | m_data[at + 1];
+    }
+    int S16(size_t at) { return static_cast<int16_t>(U16(at)); }
+    uint32_t U32(size_t at) { return (uint32_t(U16(at)) << 16) | U16(at + 2); }
+    std::string Tag(size_t at)
+    {
+        if (at + 4 > m_data.size())
+        {
+            m_damaged = true;
+            return std::string();
+        }
+        return std::string(reinterpret_cast<const char*>(&m_data[at]), 4);
+    }
+
+private:
+    std::vector<uint8_t> m_data;
+    bool m_damaged = false;
+};
+
+// ---- the 'kern' table ----
+
+// The glyph pairs listed by the horizontal format 0 subtables, in the table's Microsoft and
+// Apple forms. Values come from FreeType, so that they are exactly what FT_Get_Kerning says.
+bool KernTablePairs(FT_Face face, std::vector<std::pair<FT_UInt, FT_UInt>>& pairs)
+{
+    Table t;
+    if (!t.Load(face, TTAG_kern) || t.Size() < 4)
+        return false;
+    const bool apple = t.U16(0) == 1;
+    size_t at = apple ? 8 : 4;
+    const uint32_t tables = apple ? t.U32(4) : t.U16(2);
+    const size_t headerSize = apple ? 8 : 6;
+    for (uint32_t i = 0; i < tables && at + headerSize <= t.Size(); ++i)
+    {
+        size_t subLength = apple ? t.U32(at) : t.U16(at + 2);
+        const unsigned coverage = t.U16(at + 4);
+        const unsigned format = apple ? (coverage & 0xFF) : (coverage >> 8);
+        // Horizontal only: not vertical, cross-stream, variation or minimum values.
+        const bool horizontal = apple ? (coverage & 0xE000) == 0 : (coverage & 0x7) == 0x1;
+        const size_t body = at + headerSize;
+        if (format == 0 && horizontal)
+        {
+            const size_t count = t.U16(body);
+            for (size_t k = 0; k < count; ++k)
+            {
+                const size_t rec = body + 8 + k * 6;
+                if (rec + 6 > t.Size())
+                    break;
+                pairs.emplace_back(t.U16(rec), t.U16(rec + 2));
+            }
+            // The 16-bit length of the Microsoft form overflows in big tables.
+            subLength = std::max(subLength, body + 8 + count * 6 - at);
+        }
+        if (subLength < headerSize)
+            break;
+        at += subLength;
+    }
+    return true;
+}
+
+std::vector<GlyphKerning> KernTableKerning(FT_Face face, const std::vector<FT_UInt>& glyphs)
+{
+    std::vector<std::pair<FT_UInt, FT_UInt>> pairs;
+    if (!KernTablePairs(face, pairs))
+    {
+        // A table FreeType reads but this code does not: ask about every pair of a small set.
+        if (glyphs.size() > 600)
+            return {};
+        for (FT_UInt l : glyphs)
+            for (FT_UInt r : glyphs)
+                pairs.emplace_back(l, r);
+    }
+    std::vector<GlyphKerning> out;
+    for (const auto& p : pairs)
+    {
+        if (!std::binary_search(glyphs.begin(), glyphs.end(), p.first) ||
+            !std::binary_search(glyphs.begin(), glyphs.end(), p.second))
+            continue;
+        FT_Vector delta;
+        if (FT_Get_Kerning(face, p.first, p.second, FT_KERNING_UNSCALED, &delta) == 0 && delta.x != 0)
+            out.push_back({p.first, p.second, delta.x});
+    }
+    // A pair listed twice counts once.
+    std::sort(out.begin(), out.end(), [](const GlyphKerning& a, const GlyphKerning& b) {
+        return a.left != b.left ? a.left < b.left : a.right < b.right;
+    });
+    out.erase(std::unique(out.begin(), out.end(),
+                          [](const GlyphKerning& a, const GlyphKerning& b) { return a.left == b.left && a.right == b.right; }),
+              out.end());
+    return out;
+}
+
+// ---- the GPOS 'kern' feature ----
+
+int CoverageIndex(Table& t, size_t coverage, unsigned glyph)
+{
+    const unsigned format = t.U16(coverage);
+    if (format == 1)
+    {
+        unsigned lo = 0, hi = t.U16(coverage + 2);
+        while (lo < hi)
+        {
+            const unsigned mid = (lo + hi) / 2;
+            const unsigned g = t.U16(coverage + 4 + mid * 2);
+            if (g == glyph)
+                return int(mid);
+            if (g < glyph)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+    }
+    else if (format == 2)
+    {
+        unsigned lo = 0, hi = t.U16(coverage + 2);
+        while (lo < hi)
+        {
+            const unsigned mid = (lo + hi) / 2;
+            const size_t rec = coverage + 4 + mid * 6;
+            const unsigned start = t.U16(rec), end = t.U16(rec + 2);
+            if (glyph < start)
+                hi = mid;
+            else if (glyph > end)
+                lo = mid + 1;
+            else
+                return int(t.U16(rec + 4) + (glyph - start));
+        }
+    }
+    return -1;
+}
+
+unsigned GlyphClass(Table& t, size_t classDef, unsigned glyph)
+{
+    const unsigned format = t.U16(classDef);
+    if (format == 1)
+    {
+        const unsigned start = t.U16(classDef + 2), count = t.U16(classDef + 4);
+        if (glyph >= start && glyph < start + count)
+            return t.U16(classDef + 6 + (glyph - start) * 2);
+    }
+    else if (format == 2)
+    {
+        unsigned lo = 0, hi = t.U16(classDef + 2);
+        while (lo < hi)
+        {
+            const unsigned mid = (lo + hi) / 2;
+            const size_t rec = classDef + 4 + mid * 6;
+            const unsigned start = t.U16(rec), end = t.U16(rec + 2);
+            if (glyph < start)
+                hi = mid;
+            else if (glyph > end)
+                lo = mid + 1;
+            else
+                return t.U16(rec + 4);
+        }
+    }
+    return 0;
+}
+
+int ValueRecordSize(unsigned valueFormat)
+{
+    int n = 0;
+    for (unsigned bit = 0; bit < 8; ++bit)
+        n += (valueFormat >> bit) & 1u;
+    return n * 2;
+}
+
+// The horizontal advance adjustment of a value record, if it has one.
+int XAdvance(Table& t, size_t record, unsigned valueFormat)
+{
+    if (!(valueFormat & 0x4))
+        return 0;
+    return t.S16(record + ((valueFormat & 0x1) ? 2 : 0) + ((valueFormat & 0x2) ? 2 : 0));
+}
+
+// The lookups of the 'kern' feature for Latin text: the script "latn" (else the default
+// script, else the first), its default language, its features tagged "kern".
+std::vector<unsigned> KernLookups(Table& t)
+{
+    const size_t scriptList = t.U16(4), featureList = t.U16(6);
+    const unsigned scripts = t.U16(scriptList);
+    size_t script = 0;
+    for (const char* wanted : {"latn", "DFLT"})
+        for (unsigned i = 0; i < scripts && !script; ++i)
+            if (t.Tag(scriptList + 2 + i * 6) == wanted)
+                script = scriptList + t.U16(scriptList + 2 + i * 6 + 4);
+    if (!script && scripts > 0)
+        script = scriptList + t.U16(scriptList + 2 + 4);
+
+    std::vector<unsigned> features;
+    if (script)
+    {
+        size_t langSys = t.U16(script) ? script + t.U16(script) : 0;
+        if (!langSys && t.U16(script + 2) > 0)
+            langSys = script + t.U16(script + 4 + 4);
+        if (langSys)
+        {
+            if (t.U16(langSys + 2) != 0xFFFF)
+                features.push_back(t.U16(langSys + 2));
+            const unsigned count = t.U16(langSys + 4);
+            for (unsigned i = 0; i < count; ++i)
+                features.push_back(t.U16(langSys + 6 + i * 2));
+        }
+    }
+    const unsigned featureCount = t.U16(featureList);
+    if (features.empty())
+        for (unsigned i = 0; i < featureCount; ++i)
+            features.push_back(i);
+
+    std::vector<unsigned> lookups;
+    for (unsigned f : features)
+    {
+        if (f >= featureCount || t.Tag(featureList + 2 + f * 6) != "kern")
+            continue;
+        const size_t feature = featureList + t.U16(featureList + 2 + f * 6 + 4);
+        const unsigned count = t.U16(feature + 2);
+        for (unsigned i = 0; i < count; ++i)
+            lookups.push_back(t.U16(feature + 4 + i * 2));
+    }
+    std::sort(lookups.begin(), lookups.end());
+    lookups.erase(std::unique(lookups.begin(), lookups.end()), lookups.end());
+    return lookups;
+}
+
+std::vector<GlyphKerning> GposKerning(FT_Face face, const std::vector<FT_UInt>& glyphs)
+{
+    Table t;
+    if (!t.Load(face, FT_MAKE_TAG('G', 'P', 'O', 'S')) || t.Size() < 10)
+        return {};
+    const size_t n = glyphs.size();
+    const size_t lookupList = t.U16(8);
+    std::unordered_map<uint64_t, long> total;
+    auto key = [n](size_t i, size_t j) { return uint64_t(i) * n + j; };
+
+    for (unsigned lookupIndex : KernLookups(t))
+    {
+        if (lookupIndex >= t.U16(lookupList))
+            continue;
+        const size_t lookup = lookupList + t.U16(lookupList + 2 + lookupIndex * 2);
+        const unsigned type = t.U16(lookup);
+        if (type != 2 && type != 9)
+            continue;
+        // Within one lookup the first subtable that applies to a pair decides it.
+        std::vector<bool> decided(n * n, false);
+        const unsigned subtables = t.U16(lookup + 4);
+        for (unsigned s = 0; s < subtables && !t.Damaged(); ++s)
+        {
+            size_t sub = lookup + t.U16(lookup + 6 + s * 2);
+            if (type == 9)
+            {
+                if (t.U16(sub + 2) != 2)
+                    continue;
+                sub += t.U32(sub + 4);
+            }
+            const unsigned format = t.U16(sub);
+            const size_t coverage = sub + t.U16(sub + 2);
+            const unsigned vf1 = t.U16(sub + 4), vf2 = t.U16(sub + 6);
+            const int size1 = ValueRecordSize(vf1), size2 = ValueRecordSize(vf2);
+            if (format == 1)
+            {
+                for (size_t i = 0; i < n; ++i)
+                {
+                    const int index = CoverageIndex(t, coverage, glyphs[i]);
+                    if (index < 0 || unsigned(index) >= t.U16(sub + 8))
+                        continue;
+                    const size_t pairSet = sub + t.U16(sub + 10 + size_t(index) * 2);
+                    const unsigned count = t.U16(pairSet);
+                    for (unsigned k = 0; k < count && !t.Damaged(); ++k)
+                    {
+                        const size_t rec = pairSet + 2 + k * size_t(2 + size1 + size2);
+                        const auto found = std::lower_bound(glyphs.begin(), glyphs.end(), t.U16(rec));
+                        if (found == glyphs.end() || *found != t.U16(rec))
+                            continue;
+                        const size_t j = size_t(found - glyphs.begin());
+                        if (decided[i * n + j])
+                            continue;
+                        decided[i * n + j] = true;
+                        if (const int v = XAdvance(t, rec + 2, vf1))
+                            total[key(i, j)] += v;
+                    }
+                }
+            }
+            else if (format == 2)
+            {
+                const size_t classDef1 = sub + t.U16(sub + 8), classDef2 = sub + t.U16(sub + 10);
+                const unsigned class1Count = t.U16(sub + 12), class2Count = t.U16(sub + 14);
+                std::vector<unsigned> secondClass(n);
+                for (size_t j = 0; j < n; ++j)
+                    secondClass[j] = GlyphClass(t, classDef2, glyphs[j]);
+                const size_t recordSize = size_t(size1 + size2);
+                for (size_t i = 0; i < n && !t.Damaged(); ++i)
+                {
+                    if (CoverageIndex(t, coverage, glyphs[i]) < 0)
+                        continue;
+                    const unsigned c1 = GlyphClass(t, classDef1, glyphs[i]);
+                    if (c1 >= class1Count)
+                        continue;
+                    const size_t row = sub + 16 + size_t(c1) * class2Count * recordSize;
+                    for (size_t j = 0; j < n; ++j)
+                    {
+                        if (decided[i * n + j] || secondClass[j] >= class2Count)
+                            continue;
+                        decided[i * n + j] = true;
+                        if (const int v = XAdvance(t, row + secondClass[j] * recordSize, vf1))
+                            total[key(i, j)] += v;
+                    }
+                }
+            }
+        }
+    }
+    if (t.Damaged())
+        return {};
+    std::vector<GlyphKerning> out;
+    for (const auto& [k, v] : total)
+        if (v != 0)
+            out.push_back({glyphs[k / n], glyphs[k % n], v});
+    return out;
+}
+
+}
+
+std::vector<GlyphKerning> FaceKerning(FT_Face face, const std::vector<FT_UInt>& glyphs)
+{
+    if (FT_HAS_KERNING(face))
+        return KernTableKerning(face, glyphs);
+    return GposKerning(face, glyphs);
+}
+
+}

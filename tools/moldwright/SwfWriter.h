@@ -1,0 +1,68 @@
+// Byte and bit level writing of SWF structures: little-endian integers, bit fields
+// (most significant bit first), rectangles, record headers and the file header.
+#ifndef MOLDWRIGHT_SWFWRITER_H
+#define MOLDWRIGHT_SWFWRITER_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace moldwright
+{
+
+class BitWriter
+{
+public:
+    void UI8(unsigned v);
+    void UI16(unsigned v);
+    void SI16(int v);
+    void UI32(uint32_t v);
+    void Bytes(const std::vector<uint8_t>& data);
+    void Bytes(const std::string& data);
+
+    void UB(uint32_t value, int bits);
+    void SB(int32_t value, int bits);
+    // Pads the bit field to the next whole byte.
+    void Align();
+
+    // Writes a RECT with the smallest field width that holds all four values.
+    void Rect(int32_t xMin, int32_t xMax, int32_t yMin, int32_t yMax);
+
+    std::vector<uint8_t>& Data() { return m_data; }
+    size_t Size() const { return m_data.size(); }
+
+private:
+    std::vector<uint8_t> m_data;
+    int m_bitPos = 0;  // bits used in the last byte; 0 when aligned
+};
+
+// Bits needed to hold v as a signed field (at least 1).
+int SignedBits(int64_t v);
+// Bits needed to hold v as an unsigned field (0 for 0).
+int UnsignedBits(uint64_t v);
+
+// Appends a tag with its record header; the long form is used from 63 bytes on.
+void AppendTag(std::vector<uint8_t>& out, unsigned code, const std::vector<uint8_t>& body);
+
+enum class Compression
+{
+    None,  // "FWS"
+    Zlib   // "CWS"
+};
+
+// Builds a complete SWF file around the given tag stream (which must end with End).
+// Returns false only when compression fails.
+bool BuildSwfFile(const std::vector<uint8_t>& tags, int version, Compression compression,
+                  std::vector<uint8_t>& file);
+
+namespace tag
+{
+constexpr unsigned kEnd = 0;
+constexpr unsigned kShowFrame = 1;
+constexpr unsigned kFileAttributes = 69;
+constexpr unsigned kDefineFont3 = 75;
+}
+
+}
+
+#endif
