@@ -14,6 +14,10 @@
 #include <wx/image.h>
 #include <wx/intl.h>
 #include <wx/stdpaths.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
 #include <wx/time.h>
 
 wxIMPLEMENT_APP(GlypharaApp);
@@ -63,6 +67,9 @@ bool GlypharaApp::OnInit()
     SetVendorName(wxS("Tallowby Software"));
     EnterProgramFolder();
     wxInitAllImageHandlers();
+    // The preview servers draw their ports from rand(); an unseeded sequence would give
+    // every running copy of the program the same ports.
+    srand(static_cast<unsigned>(time(nullptr)) ^ (static_cast<unsigned>(getpid()) << 16));
 
     wxBitmap splashPicture;
     if (GetBitmapFromZip(wxS("GlypharaSplash.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), splashPicture) >= 0)

@@ -12,11 +12,13 @@
 
 #include <expat.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -155,21 +157,31 @@ public:
     wxString error;
 
 private:
+    // Opened without blocking and checked to be a plain file first: a pipe or a device
+    // named like an effect file must not hang the program.
     static bool ReadWholeFile(const wxString& path, std::string& text)
     {
-        FILE* file = std::fopen(path.fn_str(), "rb");
-        if (!file)
+        const int fd = ::open(path.fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
             return false;
         struct stat info;
-        if (::fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxEffectFileBytes)
+        bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxEffectFileBytes;
+        if (ok)
         {
-            std::fclose(file);
-            return false;
+            text.resize(static_cast<size_t>(info.st_size));
+            size_t done = 0;
+            while (ok && done < text.size())
+            {
+                const ssize_t got = ::read(fd, &text[done], text.size() - done);
+                if (got > 0)
+                    done += static_cast<size_t>(got);
+                else if (got == 0)
+                    text.resize(done);
+                else
+                    ok = errno == EINTR;
+            }
         }
-        text.resize(static_cast<size_t>(info.st_size));
-        const size_t got = text.empty() ? 0 : std::fread(&text[0], 1, text.size(), file);
-        const bool ok = got == text.size() && !std::ferror(file);
-        std::fclose(file);
+        ::close(fd);
         return ok;
     }
 

@@ -13,7 +13,6 @@
 #include <time.h>
 
 #include <deque>
-#include <algorithm>
 #include <set>
 #include <string>
 #include <string_view>
@@ -27,7 +26,7 @@ struct CGlypharaCore::FontFolderListing
     // Names of the ".png" files without that ending, looked up by the part of a font's
     // path that names it, with no string built per font.
     std::set<std::wstring, std::less<>> pictures;
-    bool vouched = false;        // whether an unchanged stamp proves the listing current
+    bool vouched = false; // whether an unchanged stamp proves the listing current
     dev_t device = 0;
     ino_t inode = 0;
     timespec modified{};
@@ -312,7 +311,8 @@ const wxString kFontPathAttribute(wxS("fontfullpath"));
 const wxString kAddMoreAttribute(wxS("addfontsfromweb"));
 const wxString kHeaderColour(wxS("#A6CE38"));
 
-// Rows are built in place: the list can hold tens of thousands of them.
+// The row texts. The list can hold tens of thousands of rows, so each is appended to one
+// reused buffer rather than assembled from temporaries.
 void AppendTextHeader(wxString& row, const wxString& shown)
 {
     row << wxS("<TABLE BGCOLOR=\"") << kHeaderColour
@@ -374,8 +374,15 @@ struct ScannedFolder
 {
     wxString path; // ends with "/"
     wxString name;
-    std::deque<wxString> fonts; // the toolkit's strings cannot move, so they must not relocate
+    std::string fontFiles; // the file names of its font movies as read, each ended by a NUL
 };
+
+// Whether known equals folder + file, without building that path.
+bool IsPathOf(const wxString& known, const wxString& folder, const wxString& file)
+{
+    return known.length() == folder.length() + file.length() && known.compare(0, folder.length(), folder) == 0 &&
+           known.compare(folder.length(), file.length(), file) == 0;
+}
 }
 
 std::shared_ptr<CGlypharaCore::FontFolderListing> CGlypharaCore::ListFontFolder(const wxString& folder)
@@ -469,17 +476,7 @@ int CGlypharaCore::BuildFontLists()
                     linkedPicture = linkedPicture || linked;
                 }
                 if (font)
-                {
-                    wxString path;
-                    path.reserve(scanned.path.length() + strlen(name));
-                    path = scanned.path;
-                    AppendNative(path, name);
-                    if (path.length() > scanned.path.length())
-                    {
-                        scanned.fonts.emplace_back();
-                        scanned.fonts.back().swap(path);
-                    }
-                }
+                    scanned.fontFiles.append(name, strlen(name) + 1);
             },
             &state);
         if (!read)
@@ -527,14 +524,20 @@ int CGlypharaCore::BuildFontLists()
         FontsOfFoundry* fonts = nullptr;
         const FontTable::iterator known = previous.find(foundry);
         FontsOfFoundry* knownFonts = known != previous.end() ? &known->second : nullptr;
+        // Reused for every font, so that an unchanged font costs no allocation.
+        wxString file;
         wxString name;
-        for (wxString& path : folder.fonts)
+        const char* const end = folder.fontFiles.data() + folder.fontFiles.size();
+        for (const char* native = folder.fontFiles.data(); native < end; native += strlen(native) + 1)
         {
-            const std::wstring_view stem = FileStem(path, folder.path.length());
-            if (stem.find(L' ') != std::wstring_view::npos)
+            file.clear();
+            AppendNative(file, native);
+            if (file.length() <= 4)
+                continue;
+            name.assign(file, 0, file.length() - 4);
+            if (name.Find(' ') != wxNOT_FOUND)
             {
-                const wxString font(stem.data(), stem.length());
-                TS_LOG(TS_ERROR, wxString::Format(wxS("Invalid font file name: %s"), font));
+                TS_LOG(TS_ERROR, wxString::Format(wxS("Invalid font file name: %s"), name));
                 continue;
             }
             if (isFoundry && !foundryValid)
@@ -542,7 +545,6 @@ int CGlypharaCore::BuildFontLists()
                 TS_LOG(TS_ERROR, wxString::Format(wxS("Invalid fondry folder name: %s"), folder.name));
                 continue;
             }
-            name.assign(stem.data(), stem.length());
             for (wxString::iterator c = name.begin(); c != name.end(); ++c)
             {
                 if (*c == '_')
@@ -556,7 +558,8 @@ int CGlypharaCore::BuildFontLists()
                 reused = knownFonts->extract(name);
             if (reused)
             {
-                reused.mapped().swap(path);
+                if (!IsPathOf(reused.mapped(), folder.path, file))
+                    reused.mapped() = folder.path + file;
                 FontsOfFoundry::insert_return_type inserted = fonts->insert(std::move(reused));
                 if (!inserted.inserted)
                     inserted.position->second.swap(inserted.node.mapped());
@@ -565,7 +568,7 @@ int CGlypharaCore::BuildFontLists()
             else
             {
                 added = fonts->try_emplace(name).first;
-                added->second.swap(path);
+                added->second = folder.path + file;
             }
             ++count;
             // Formatting one line per font costs more than the scan itself when nobody

@@ -10,6 +10,11 @@
 #include <wx/log.h>
 
 #include <ctime>
+#include <fcntl.h>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -29,11 +34,89 @@ bool MakeFolder(const wxString& path)
     return wxFileName::Mkdir(path, 0777, wxPATH_MKDIR_FULL) || FolderExists(path);
 }
 
-// A missing source only leaves its target missing.
+struct FileStamp
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    bool operator==(const FileStamp& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+bool StampOf(const wxString& path, FileStamp& stamp)
+{
+    struct stat status;
+    if (::stat(path.fn_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    stamp.device = status.st_dev;
+    stamp.inode = status.st_ino;
+    stamp.size = status.st_size;
+    stamp.modified = status.st_mtim;
+    stamp.changed = status.st_ctim;
+    return true;
+}
+
+// What each target held right after we copied it, and from which source state. Every
+// style change rewrites the embedded preview; the support files and the font movie
+// rarely change in between.
+struct CopyRecord
+{
+    wxString source;
+    FileStamp sourceStamp;
+    FileStamp targetStamp;
+};
+std::map<wxString, CopyRecord> g_copies;
+
+// Copies through a temporary file unless the target is still exactly the copy we made
+// of the unchanged source. A missing source only leaves its target missing.
 void CopyReplacing(const wxString& source, const wxString& target)
 {
-    if (wxFileExists(source))
-        CopyFileAtomically(source, target);
+    FileStamp sourceStamp;
+    if (!StampOf(source, sourceStamp))
+        return;
+    FileStamp targetStamp;
+    const std::map<wxString, CopyRecord>::const_iterator known = g_copies.find(target);
+    if (known != g_copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
+        StampOf(target, targetStamp) && known->second.targetStamp == targetStamp)
+        return;
+    g_copies.erase(target);
+    if (CopyFileAtomically(source, target) && StampOf(target, targetStamp))
+        g_copies[target] = CopyRecord{source, sourceStamp, targetStamp};
+}
+
+// Generated text goes in through a temporary file too, and only when it changed.
+bool WriteIfChanged(const wxString& path, const wxString& text)
+{
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    FileStamp stamp;
+    if (StampOf(path, stamp) && static_cast<size_t>(stamp.size) == utf8.length())
+    {
+        const int fd = ::open(path.fn_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0)
+        {
+            std::string current(utf8.length(), '\0');
+            size_t got = 0;
+            while (got < current.size())
+            {
+                const ssize_t n = ::read(fd, &current[got], current.size() - got);
+                if (n <= 0)
+                    break;
+                got += static_cast<size_t>(n);
+            }
+            ::close(fd);
+            if (got == current.size() && current.compare(0, current.size(), utf8.data(), utf8.length()) == 0)
+                return true;
+        }
+    }
+    g_copies.erase(path);
+    return WriteBytesAtomically(path, utf8.data(), utf8.length());
 }
 }
 
@@ -162,13 +245,13 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
     wxString css;
     if (GetCSSCode(css, embedded) < 0)
         TS_LOG(TS_ERROR, wxS("Unable to get CSS sample code"));
-    else if (!WriteFileAtomically(cssFile, css))
+    else if (!WriteIfChanged(cssFile, css))
         TS_LOG(TS_ERROR, wxS("Unable to write CSS sample file"));
 
     wxString page;
     if (GetHTMLSampleCodeForBrowser(page, embedded) < 0)
         TS_LOG(TS_ERROR, wxS("Unable to get HTML sample code"));
-    else if (!WriteFileAtomically(samplePage, page))
+    else if (!WriteIfChanged(samplePage, page))
         TS_LOG(TS_ERROR, wxS("Unable to write HTML sample file"));
 
     if (storing)

@@ -8,6 +8,8 @@ namespace
 {
 const wxChar* const kStandardTagNames[] = {wxS("<h1>"), wxS("<h2>"), wxS("<h3>"),
                                            wxS("<h4>"), wxS("<h5>"), wxS("<h6>")};
+// What tells a font row of the font list from headers and add-more rows.
+const wxChar* const kFontRowMarker = wxS("fontfullpath");
 
 wxString ShownTag(const wxString& name)
 {
@@ -30,12 +32,19 @@ int CGlypharaCore::NewProject()
     m_tags.clear();
     m_tags[wxS("h1")] = FontProperties();
 
-    // The first row of the font list is what a click on it would give the new tag.
+    // The new tag gets the first installed font. A click on the list's first row (a
+    // header) would move down to that font, but a list of one foundry with a single font
+    // is too short to move in, so the first font row is clicked instead.
     wxArrayString rows;
     wxString selectedRow;
     GetInstalledFontList(rows, selectedRow);
     if (!rows.empty())
-        SelectInstalledFont(rows[0], true, false, false);
+    {
+        size_t first = 0;
+        while (first < rows.size() && !rows[first].Contains(kFontRowMarker))
+            ++first;
+        SelectInstalledFont(rows[first < rows.size() ? first : 0], true, false, false);
+    }
 
     m_selectedEffect = kNoneEffect;
     SetSelectedEffect(m_selectedEffect);

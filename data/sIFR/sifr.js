@@ -586,7 +586,8 @@
           const between = child.previousSibling && child.previousSibling.nodeType === 1 &&
             child.nextSibling && child.nextSibling.nodeType === 1;
           if (!settings.preserveSingleWhitespace && between && /^\s+$/.test(t)) continue;
-          t = applyTransform(t.replace(/[\t\n\r\f ]+/g, ' '), transform);
+          // Soft hyphens and zero-width characters never show in running text.
+          t = applyTransform(t.replace(/[\t\n\r\f ]+/g, ' ').replace(/[\u00AD\u200B-\u200D\uFEFF]/g, ''), transform);
           for (const ch of t) chars.push({ ch, link });
         } else if (child.nodeType === 1) {
           const tag = child.localName;
@@ -711,6 +712,7 @@
       'aria-hidden': 'true', focusable: 'false'
     });
     svg.style.height = height + 'px';
+    svg.setAttribute('data-sifr-text', lines.map((l) => l.items.map((it) => it.ch).join('')).join('\n'));
     if (width <= 0) svg.style.width = boxWidth + 'px';
     if (entry.wmode && entry.wmode !== 'transparent' && style.background) {
       svg.appendChild(svgEl(doc, 'rect', { x: 0, y: 0, width: boxWidth, height, fill: style.background }));
@@ -1101,7 +1103,8 @@
       for (const c of result.missing) missingReported.get(src).add(c);
       sIFR.replacements.push(el);
 
-      if (sIFR.repaintOnResize && typeof win.ResizeObserver === 'function' && width > 0) {
+      // Observed even at width 0: an element hidden now may be shown later.
+      if (sIFR.repaintOnResize && typeof win.ResizeObserver === 'function') {
         let last = width;
         let frame = 0;
         const ro = new win.ResizeObserver(() => {

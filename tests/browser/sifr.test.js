@@ -14,7 +14,9 @@ const TAGS = {
   h3: { size: 32, font: 'DejaVu___DejaVu_Serif', filters: { glow: { quality: 1, strength: 2, blurx: 8, blury: 8, knockout: false, inner: false, alpha: 1, color: '#FF00FF' } } },
   h4: { size: 32, filters: { blur: { quality: 2, blurx: 6, blury: 6 } } },
   h5: { size: 48, bold: true, color: '#808080', filters: { bevel: { quality: 1, angle: 45, distance: 4, strength: 2, highlight: '#FFFF00', shadow: '#0000FF', type: 0 } } },
-  h6: { size: 28, font: 'Liberation___Liberation_Mono', link: '#0000FF', hover: '#FF0000' }
+  h6: { size: 28, font: 'Liberation___Liberation_Mono', link: '#0000FF', hover: '#FF0000' },
+  address: { size: 32, filters: { glow: { quality: 1, strength: 2, blurx: 6, blury: 6, knockout: true, inner: true, alpha: 1, color: '#FF00FF' } } },
+  p: { size: 32, filters: { shadow: { quality: 1, angle: 180, knockout: true, distance: 8, color: '#00AA00', strength: 1 } } }
 };
 
 let browser, server, base, dir, sampleUrl, singleUrl;
@@ -35,6 +37,19 @@ test.before(async () => {
   const odd = path.join(dir, 'odd');
   fs.mkdirSync(odd);
   fx.exportProject(odd, { h1: { size: 40, italic: true, bold: true, font: 'DejaVu___DejaVu_Serif', align: 3, underline: true } }, { name: 'odd.html' });
+  fs.writeFileSync(path.join(odd, 'switches.html'), `<!DOCTYPE html><html><head>
+<link rel="stylesheet" href="glypharadata/sIFR-screen.css" media="screen">
+<script src="glypharadata/sifr.js"></script>
+<script>
+  var f = { src: 'glypharadata/fonts/DejaVu___DejaVu_Serif.swf' };
+  sIFR.autoInitialize = false;
+  sIFR.fitExactly = false;
+  sIFR.activate(f);
+  sIFR.replace(f, { selector: '#a', css: ['.sIFR-root { font-size: 20px; line-height: 1em; color: #000000; }'] });
+</script></head><body>
+<h1 id="a" style="text-transform: uppercase; height: 200px"><b>ab</b> <i>cd</i>\u00ADe</h1>
+<h1 id="b" style="text-transform: uppercase; height: 200px"><b>ab</b> <i>cd</i></h1>
+</body></html>`);
   fs.copyFileSync('/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf', path.join(dir, 'native.ttf'));
   ({ server, url: base } = await fx.serve(dir));
   // The sample and single-tag pages come from Glyphara's own export and web server
@@ -155,6 +170,20 @@ test('filters change the pixels where Flash would', async (t) => {
       assert.ok(shadow.n > 500);
       assert.ok(shadow.cx - ink.cx > 3 && shadow.cy - ink.cy > 3, `shadow moved by ${shadow.cx - ink.cx}, ${shadow.cy - ink.cy}`);
     });
+    await t.test('knockout leaves only the effect: an inner glow, a shadow to the left at 180 degrees', async () => {
+      let img = await shot(page, 'address svg', 30);
+      const inner = select(img, (r, g, b) => r > 150 && b > 150 && g < 150);
+      assert.ok(inner.n > 300, `inner glow pixels ${inner.n}`);
+      assert.equal(select(img, (r, g, b) => r + g + b < 120).n, 0, 'no text colour left');
+      img = await shot(page, 'p svg', 30);
+      const shadow = select(img, (r, g, b) => g > r + 40 && g > b + 40);
+      assert.ok(shadow.n > 500);
+      assert.equal(select(img, (r, g, b) => r + g + b < 120).n, 0, 'no text colour left');
+      // The text starts at the drawing's left edge; its shadow lies further left.
+      const box = await page.locator('p svg').boundingBox();
+      const left = box.x - Math.max(0, box.x - 30);
+      assert.ok(shadow.x0 < left - 4, `shadow starts ${shadow.x0 - left} px from the drawing`);
+    });
     await t.test('glow surrounds the glyphs in its colour', async () => {
       const img = await shot(page, 'h3 svg', 30);
       const glow = select(img, (r, g, b) => r > 150 && b > 150 && g < 150);
@@ -272,6 +301,31 @@ test('synthesised faces, justify, underline, missing characters and resizing', a
     await page.setViewportSize({ width: 500, height: 800 });
     await page.waitForFunction(() => Math.abs(document.querySelector('h1 svg').getBoundingClientRect().width -
       document.querySelector('h1').clientWidth) < 2, null, { timeout: 3000 });
+  } finally {
+    await page.close();
+  }
+});
+
+test('the switches do what they say', async () => {
+  const page = await browser.newPage();
+  try {
+    await page.goto(base + 'odd/switches.html');
+    await page.waitForTimeout(300);
+    assert.equal(await page.$$eval('.sIFR-replaced', (e) => e.length), 0, 'autoInitialize false waits for initialize()');
+    await page.evaluate(() => window.sIFR.initialize());
+    await page.waitForFunction(() => window.sIFR.done);
+    const a = await page.$eval('#a svg', (s) => [s.getAttribute('data-sifr-text'), s.getBoundingClientRect().height]);
+    assert.deepEqual(a, ['ABCDE', 200], 'text-transform forced, lone whitespace dropped, soft hyphen hidden, natural height kept');
+    await page.evaluate(() => {
+      window.sIFR.preserveSingleWhitespace = true;
+      window.sIFR.fitExactly = true;
+      window.sIFR.forceTextTransform = false;
+      window.sIFR.done = false;
+      window.sIFR.replace(f, { selector: '#b', css: ['.sIFR-root { font-size: 20px; line-height: 1em; color: #000000; }'] });
+    });
+    await page.waitForFunction(() => window.sIFR.done);
+    const b = await page.$eval('#b svg', (s) => [s.getAttribute('data-sifr-text'), s.getBoundingClientRect().height]);
+    assert.deepEqual(b, ['ab cd', 20]);
   } finally {
     await page.close();
   }

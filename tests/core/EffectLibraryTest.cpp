@@ -1,224 +1,157 @@
 #include "EffectTestSupport.h"
 
+#include "trace/TraceSystem.h"
+
 #include <wx/dir.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
-using namespace effecttest;
-
-namespace
-{
-class EffectLibraryTest : public CoreTest
-{
-protected:
-    std::vector<wxString> EffectList()
-    {
-        wxArrayString names;
-        EXPECT_EQ(RC_OK, Core()->GetEffectList(names));
-        return std::vector<wxString>(names.begin(), names.end());
-    }
-
-    wxString Selected()
-    {
-        wxString name;
-        EXPECT_EQ(RC_OK, Core()->GetSelectedEffect(name));
-        return name;
-    }
-
-    FontProperties Tag()
-    {
-        FontProperties record;
-        Core()->GetSelectedFontProperties(record);
-        return record;
-    }
-
-    int refreshes = 0;
-    void CountRefreshes()
-    {
-        Core()->SetInterfaceCallbacks(this,
-                                      [](void* context) { return ++static_cast<EffectLibraryTest*>(context)->refreshes; },
-                                      [](void*, int) { return 0; });
-    }
-};
-}
-
-TEST_F(EffectLibraryTest, EmptyFoldersGiveOnlyThePseudoEffects)
+TEST_F(EffectTest, EmptyFoldersGiveOnlyThePseudoEffects)
 {
     ASSERT_EQ(RC_OK, InitCore());
-    EXPECT_EQ((std::vector<wxString>{wxS("None"), wxS("User defined")}), EffectList());
+    EXPECT_EQ((std::vector<wxString>{wxS("None"), wxS("User defined")}), List());
     EXPECT_TRUE(log->Contains(wxS("No effect is installed")));
     EXPECT_EQ(wxS("None"), Selected());
-    EXPECT_EQ(wxString(), Core()->GetEffectFiles().at(wxS("None")));
-    EXPECT_EQ(wxString(), Core()->GetEffectFiles().at(wxS("User defined")));
+
+    // With no folder left the build fails, but the pseudo-effects still work.
+    wxFileName::Rmdir(UserEffectDir(), wxPATH_RMDIR_RECURSIVE);
+    EXPECT_EQ(RC_DIRECTORY_MISSING, Core()->BuildEffectList());
+    EXPECT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("None")));
+    EXPECT_EQ((std::vector<wxString>{wxS("None"), wxS("User defined")}), List());
 }
 
-TEST_F(EffectLibraryTest, ListIsOrdinalAndUserEffectsOverrideSystemEffects)
+TEST_F(EffectTest, ListIsOrdinalAndLaterFilesOverrideEarlierOnes)
 {
-    FontProperties userGlow = GlowFilters();
-    userGlow.glow.color = wxColour(0, 0, 255);
-    WriteEffectFile(SystemEffectDir() + wxS("Glow.xml"), wxS("Glow"), GlowFilters());
-    WriteEffectFile(UserEffectDir() + wxS("My Glow.xml"), wxS("Glow"), userGlow);
-    WriteEffectFile(SystemEffectDir() + wxS("zeta.xml"), wxS("zeta"), ShadowFilters());
-    WriteEffectFile(SystemEffectDir() + wxS("Glowing.xml"), wxS("Glowing"), ShadowFilters());
-    WriteEffectFile(SystemEffectDir() + wxS("Glow(1).xml"), wxS("Glow(1)"), ShadowFilters());
-    WriteEffectFile(SystemEffectDir() + wxS("Zeta.xml"), wxS("Zeta"), ShadowFilters());
-    // Two files of one folder with the same effect name: the later file name wins.
-    WriteEffectFile(UserEffectDir() + wxS("a.xml"), wxS("Twin"), ShadowFilters());
-    WriteEffectFile(UserEffectDir() + wxS("b.xml"), wxS("Twin"), GlowFilters());
-    // A file cannot replace a pseudo-effect; nor do other files or folders count.
-    WriteEffectFile(UserEffectDir() + wxS("None.xml"), wxS("None"), GlowFilters());
-    WriteEffectFile(UserEffectDir() + wxS("notes.txt"), wxS("Text"), GlowFilters());
-    WriteEffectFile(UserEffectDir() + wxS("deeper/Deep.xml"), wxS("Deep"), GlowFilters());
+    Install(SystemEffectDir() + wxS("Glow.xml"), "Glow", kShadowXml);
+    Install(UserEffectDir() + wxS("My Glow.xml"), "Glow", kGlowXml);
+    for (const char* name : {"zeta", "Glowing", "Glow(1)", "Zeta"})
+        Install(SystemEffectDir() + name + wxS(".xml"), name, "<blur enabled=\"1\"/>");
+    // Within a folder, the later file name wins.
+    Install(UserEffectDir() + wxS("a.xml"), "Twin", kShadowXml);
+    Install(UserEffectDir() + wxS("b.xml"), "Twin", kGlowXml);
+    // Neither a pseudo-effect's name nor other files and folders add an entry.
+    Install(UserEffectDir() + wxS("None.xml"), "None", kGlowXml);
+    Install(UserEffectDir() + wxS("notes.txt"), "Text", kGlowXml);
+    Install(UserEffectDir() + wxS("deeper/Deep.xml"), "Deep", kGlowXml);
     ASSERT_EQ(RC_OK, InitCore());
 
     EXPECT_EQ((std::vector<wxString>{wxS("None"), wxS("User defined"), wxS("Glow"), wxS("Glow(1)"), wxS("Glowing"),
                                      wxS("Twin"), wxS("Zeta"), wxS("zeta")}),
-              EffectList());
-    EXPECT_EQ(UserEffectDir() + wxS("My Glow.xml"), Core()->GetEffectFiles().at(wxS("Glow")));
-    EXPECT_EQ(FilterLines(userGlow), FilterLines(Core()->GetEffectFilters().at(wxS("Glow"))));
-    EXPECT_EQ(UserEffectDir() + wxS("b.xml"), Core()->GetEffectFiles().at(wxS("Twin")));
-    EXPECT_EQ(FilterLines(FontProperties()), FilterLines(Core()->GetEffectFilters().at(wxS("None"))));
-    EXPECT_EQ(wxString(), Core()->GetEffectFiles().at(wxS("None")));
+              List());
+    EXPECT_EQ(UserEffectDir() + wxS("My Glow.xml"), FileOf(wxS("Glow")));
+    EXPECT_TRUE(Effect(wxS("Glow")).glow.enabled);
+    EXPECT_EQ(UserEffectDir() + wxS("b.xml"), FileOf(wxS("Twin")));
+    EXPECT_FALSE(Effect(wxS("None")).glow.enabled);
+    EXPECT_EQ(wxString(), FileOf(wxS("None")));
     EXPECT_TRUE(log->Contains(wxS("7 effects have been loaded")));
 }
 
-TEST_F(EffectLibraryTest, MissingFoldersAreReported)
+TEST_F(EffectTest, ChoosingEffectsChangesOnlyTheFiltersAndFollowsEdits)
 {
-    ASSERT_EQ(RC_OK, InitCore());
-    // Only the user folder exists after start-up; losing it too leaves nothing to list.
-    wxFileName::Rmdir(UserEffectDir(), wxPATH_RMDIR_RECURSIVE);
-    EXPECT_EQ(RC_DIRECTORY_MISSING, Core()->BuildEffectList());
-    EXPECT_TRUE(log->Contains(wxS("No effect directory exists")));
-    EXPECT_TRUE(Core()->GetEffectFilters().empty());
-
-    // The pseudo-effects still work without a library.
-    EXPECT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("None")));
-    EXPECT_EQ((std::vector<wxString>{wxS("None"), wxS("User defined")}), EffectList());
-}
-
-TEST_F(EffectLibraryTest, ChoosingEffectsChangesOnlyTheFiltersAndFollowsEdits)
-{
-    WriteEffectFile(SystemEffectDir() + wxS("Glow.xml"), wxS("Glow"), GlowFilters());
+    Install(SystemEffectDir() + wxS("Glow.xml"), "Glow", kGlowXml);
     ASSERT_EQ(RC_OK, InitCore());
     FontProperties record = Tag();
     record.font = wxS("Big Sans");
-    record.foundry = wxS("Type Co");
     record.bold = true;
-    record.size = 33;
-    record.dropshadow = ShadowFilters().dropshadow;
+    record.dropshadow.enabled = true;
     ASSERT_EQ(RC_OK, Core()->SetCurrentFontProperties(record));
-    ASSERT_EQ(wxS("User defined"), Selected());
 
     ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("Glow")));
     FontProperties glowed = Tag();
     EXPECT_EQ(wxS("Glow"), Selected());
-    EXPECT_EQ(FilterLines(GlowFilters()), FilterLines(glowed)) << "exactly Glow's four filters";
+    EXPECT_TRUE(FiltersEqual(Effect(wxS("Glow")), glowed));
+    EXPECT_FALSE(glowed.dropshadow.enabled);
+    EXPECT_EQ(5, glowed.glow.strength);
     EXPECT_EQ(wxS("Big Sans"), glowed.font);
-    EXPECT_EQ(wxS("Type Co"), glowed.foundry);
     EXPECT_TRUE(glowed.bold);
-    EXPECT_EQ(33, glowed.size);
 
-    // Editing a value leaves the stored effect: the combination becomes "User defined".
     glowed.blur.enabled = true;
-    glowed.blur.blurx = 11;
     ASSERT_EQ(RC_OK, Core()->SetCurrentFontProperties(glowed));
     EXPECT_EQ(wxS("User defined"), Selected());
-
     ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("Glow")));
     EXPECT_EQ(wxS("Glow"), Selected());
-    EXPECT_EQ(FilterLines(GlowFilters()), FilterLines(Tag()));
-
+    EXPECT_FALSE(Tag().blur.enabled);
     ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("User defined")));
     EXPECT_EQ(wxS("User defined"), Selected());
-    EXPECT_EQ(FilterLines(glowed), FilterLines(Tag()));
+    EXPECT_TRUE(FiltersEqual(glowed, Tag()));
 
-    ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("None")));
-    EXPECT_EQ(wxS("None"), Selected());
-    EXPECT_EQ(FilterLines(FontProperties()), FilterLines(Tag()));
-    EXPECT_TRUE(Tag().bold);
-}
-
-TEST_F(EffectLibraryTest, UnknownEffectNameIsRefusedAndChangesNothing)
-{
-    WriteEffectFile(SystemEffectDir() + wxS("Glow.xml"), wxS("Glow"), GlowFilters());
-    ASSERT_EQ(RC_OK, InitCore());
-    ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("Glow")));
+    // An unknown name changes nothing and adds no entry.
     const size_t entries = Core()->GetEffectFilters().size();
-
     EXPECT_EQ(RC_NOT_FOUND, Core()->SetSelectedEffect(wxS("glow")));
-    EXPECT_EQ(RC_NOT_FOUND, Core()->SetSelectedEffect(wxEmptyString));
-    EXPECT_EQ(wxS("Glow"), Selected());
-    EXPECT_EQ(FilterLines(GlowFilters()), FilterLines(Tag()));
+    EXPECT_EQ(wxS("User defined"), Selected());
+    EXPECT_TRUE(FiltersEqual(glowed, Tag()));
     EXPECT_EQ(entries, Core()->GetEffectFilters().size());
-    EXPECT_EQ(entries, Core()->GetEffectFiles().size());
+
+    // Saving the combination under a taken name gets a counter and selects the new effect.
+    wxString name = wxS("Glow");
+    ASSERT_EQ(RC_OK, Core()->SaveUserDefinedEffectAs(name));
+    EXPECT_EQ(wxS("Glow(1)"), name);
+    EXPECT_EQ(wxS("Glow(1)"), Selected());
+    EXPECT_TRUE(FiltersEqual(glowed, Tag()));
+    EXPECT_TRUE(FiltersEqual(glowed, Effect(name)));
 }
 
-TEST_F(EffectLibraryTest, DeletingRemovesTheFileAndProtectsSystemEffects)
+TEST_F(EffectTest, DeletingRemovesTheFileAndProtectsSystemEffects)
 {
-    WriteEffectFile(SystemEffectDir() + wxS("Glow.xml"), wxS("Glow"), GlowFilters());
-    WriteEffectFile(UserEffectDir() + wxS("Shadow.xml"), wxS("Shadow"), ShadowFilters());
-    FontProperties blur;
-    blur.blur.enabled = true;
-    WriteEffectFile(UserEffectDir() + wxS("Other.xml"), wxS("Other"), blur);
+    Install(SystemEffectDir() + wxS("Glow.xml"), "Glow", kGlowXml);
+    Install(UserEffectDir() + wxS("Shadow.xml"), "Shadow", kShadowXml);
+    Install(UserEffectDir() + wxS("Other.xml"), "Other", "<blur enabled=\"1\"/>");
     ASSERT_EQ(RC_OK, InitCore());
-    CountRefreshes();
+    int refreshes = 0;
+    Core()->SetInterfaceCallbacks(&refreshes, [](void* count) { return ++*static_cast<int*>(count); },
+                                  [](void*, int) { return 0; });
 
-    // The selected effect: the tag loses its filters and shows "None".
     ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("Shadow")));
     ASSERT_EQ(RC_OK, Core()->DeleteEffect(wxEmptyString, false));
     EXPECT_FALSE(wxFileExists(UserEffectDir() + wxS("Shadow.xml")));
     EXPECT_EQ(wxS("None"), Selected());
-    EXPECT_EQ(FilterLines(FontProperties()), FilterLines(Tag()));
-    EXPECT_EQ((std::vector<wxString>{wxS("None"), wxS("User defined"), wxS("Glow"), wxS("Other")}), EffectList());
+    EXPECT_FALSE(Tag().dropshadow.enabled);
+    EXPECT_EQ((std::vector<wxString>{wxS("None"), wxS("User defined"), wxS("Glow"), wxS("Other")}), List());
 
-    // A system effect needs the caller's consent.
     EXPECT_EQ(RC_SYSTEM_ITEM, Core()->DeleteEffect(wxS("Glow"), false));
     EXPECT_TRUE(wxFileExists(SystemEffectDir() + wxS("Glow.xml")));
-    EXPECT_EQ(1u, Core()->GetEffectFilters().count(wxS("Glow")));
     refreshes = 0;
     ASSERT_EQ(RC_OK, Core()->DeleteEffect(wxS("Glow"), true));
     EXPECT_FALSE(wxFileExists(SystemEffectDir() + wxS("Glow.xml")));
-    EXPECT_EQ(1, refreshes) << "an effect that was not selected refreshes the window once";
-    EXPECT_EQ(wxS("None"), Selected());
+    EXPECT_EQ(1, refreshes);
 
     EXPECT_EQ(RC_NOT_FOUND, Core()->DeleteEffect(wxS("None"), true));
-    EXPECT_EQ(RC_NOT_FOUND, Core()->DeleteEffect(wxS("User defined"), true));
     EXPECT_EQ(RC_NOT_FOUND, Core()->DeleteEffect(wxS("Glow"), true));
     wxRemoveFile(UserEffectDir() + wxS("Other.xml"));
     EXPECT_EQ(RC_FILE_NOT_FOUND, Core()->DeleteEffect(wxS("Other"), true));
 }
 
-TEST_F(EffectLibraryTest, BundledSystemEffectsLoadAndAreWrittenInTheFileFormat)
+TEST_F(EffectTest, BundledSystemEffectsLoadAndAreInTheFileFormat)
 {
-    const wxString bundled = wxS(GLYPHARA_SOURCE_DIR "/data/effects");
-    wxDir dir(bundled);
-    ASSERT_TRUE(dir.IsOpened());
-    std::vector<wxString> files;
-    wxString file;
-    for (bool more = dir.GetFirst(&file, wxS("*.xml"), wxDIR_FILES); more; more = dir.GetNext(&file))
-    {
-        files.push_back(file);
-        MakeFolders(SystemEffectDir());
-        ASSERT_TRUE(wxCopyFile(bundled + wxS("/") + file, SystemEffectDir() + file));
-    }
+    const wxString bundled = wxS(GLYPHARA_SOURCE_DIR "/data/effects/");
+    wxArrayString files;
+    wxDir::GetAllFiles(bundled, &files, wxS("*.xml"), wxDIR_FILES);
     ASSERT_GE(files.size(), 8u);
+    MakeFolders(SystemEffectDir());
+    for (const wxString& file : files)
+        ASSERT_TRUE(wxCopyFile(file, SystemEffectDir() + file.AfterLast('/')));
     ASSERT_EQ(RC_OK, InitCore());
+    ASSERT_EQ(files.size() + 2, Core()->GetEffectFilters().size());
 
-    const EffectFilterMap& effects = Core()->GetEffectFilters();
-    EXPECT_EQ(files.size() + 2, effects.size());
-    for (const wxString& name : files)
+    const wxString build = wxString::Format(wxS("appbuild=\"%ld\""), TraceSystem::GetInstance()->GetBuildNumber());
+    std::vector<wxString> names;
+    for (const wxString& file : files)
     {
-        const wxString effect = name.BeforeLast('.');
-        ASSERT_EQ(1u, effects.count(effect)) << effect << ": the file name is the effect name";
-        const FontProperties& filters = effects.at(effect);
-        EXPECT_EQ(EffectFileText(effect, filters, 20081220), ReadTextFile(SystemEffectDir() + name)) << effect;
-        EXPECT_FALSE(FiltersEqual(filters, FontProperties())) << effect << " does nothing";
-        for (const EffectFilterMap::value_type& other : effects)
-        {
-            if (other.first != effect && other.first != wxS("None") && other.first != wxS("User defined"))
-            {
-                EXPECT_FALSE(FiltersEqual(filters, other.second)) << effect << " looks like " << other.first;
-            }
-        }
+        // Written again by the program, each file comes out the same but for its build.
+        wxString name = file.AfterLast('/').BeforeLast('.');
+        names.push_back(name);
+        const FontProperties filters = Effect(name);
+        EXPECT_FALSE(FiltersEqual(filters, FontProperties())) << name << " does nothing";
+        ASSERT_EQ(RC_OK, Core()->SaveEffectAs(filters, name));
+        wxString rewritten = wxString::FromUTF8(ReadTextFile(FileOf(name)));
+        rewritten.Replace(build, wxS("appbuild=\"20081220\""));
+        rewritten.Replace(wxS("effectname=\"") + name, wxS("effectname=\"") + name.BeforeLast('('));
+        EXPECT_EQ(wxString::FromUTF8(ReadTextFile(file)), rewritten) << name;
+    }
+    // Each look is reachable: no two effects share a filter set.
+    for (size_t i = 0; i < names.size(); ++i)
+    {
+        for (size_t j = i + 1; j < names.size(); ++j)
+            EXPECT_FALSE(FiltersEqual(Effect(names[i]), Effect(names[j]))) << names[i] << " / " << names[j];
     }
 }

@@ -10,6 +10,18 @@
 
 namespace
 {
+// Gives a tag a font (and selects the tag) the way the font list would.
+void SetFont(const wxString& tag, const wxString& foundry, const wxString& font)
+{
+    CGlypharaCore* core = CGlypharaCore::GetInstance();
+    core->SetSelectedTag(tag);
+    FontProperties record;
+    core->GetSelectedFontProperties(record);
+    record.foundry = foundry;
+    record.font = font;
+    core->SetCurrentFontProperties(record);
+}
+
 class ProjectFileTest : public CoreTest
 {
 protected:
@@ -22,6 +34,7 @@ protected:
         for (const char* name : {"sifr-config.js", "sIFR-print.css", "sIFR-screen.css", "sifr.js"})
             WriteTextFile(ProgramDir() + wxS("/sIFR/") + name, std::string("// ") + name + "\n");
         ASSERT_EQ(RC_OK, InitCore());
+        SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
         wxString h2 = wxS("h2");
         ASSERT_EQ(RC_OK, Core()->AddNewTag(h2, false));
         sites = ProgramDir() + wxS("/sites");
@@ -47,29 +60,29 @@ protected:
 
 std::string TagElement(const std::string& name)
 {
-    return "  <" + name +
+    return "   <" + name +
            " font=\"Big Sans\" foundry=\"My Foundry\" size=\"40\" align=\"0\" color=\"#000000\" "
            "linkcolor=\"#0000FF\" backgroundcolor=\"#FFFFFF\" hovercolor=\"#FF0000\" opacity=\"100\" bold=\"0\" "
            "italic=\"0\" stroked=\"0\" understroked=\"0\">\n"
-           "   <bevel enabled=\"0\" angle=\"45\" distance=\"4.000000\" strength=\"1\" quality=\"2\" "
+           "    <bevel enabled=\"0\" angle=\"45\" distance=\"4.000000\" strength=\"1\" quality=\"2\" "
            "highlightcolor=\"#0000FF\" shadowcolor=\"#FF0000\" type=\"1\"/>\n"
-           "   <glow enabled=\"0\" strength=\"2\" blurx=\"6.000000\" blury=\"6.000000\" knockout=\"0\" inner=\"0\" "
+           "    <glow enabled=\"0\" strength=\"2\" blurx=\"6.000000\" blury=\"6.000000\" knockout=\"0\" inner=\"0\" "
            "quality=\"1\" alpha=\"0.250000\" color=\"#FFFF00\"/>\n"
-           "   <dropshadow enabled=\"0\" quality=\"2\" angle=\"45\" knockout=\"0\" distance=\"4.000000\" "
+           "    <dropshadow enabled=\"0\" quality=\"2\" angle=\"45\" knockout=\"0\" distance=\"4.000000\" "
            "color=\"#000000\" strength=\"1.000000\"/>\n"
-           "   <blur enabled=\"0\" quality=\"2\" blurx=\"5\" blury=\"5\"/>\n"
-           "  </" + name + ">\n";
+           "    <blur enabled=\"0\" quality=\"2\" blurx=\"5\" blury=\"5\"/>\n"
+           "   </" + name + ">\n";
 }
 
 std::string FontElement()
 {
-    return "   <font filename=\"My_Foundry___Big_Sans.swf\" dir=\"mysite files/glypharadata/fonts/\" "
+    return "    <font filename=\"My_Foundry___Big_Sans.swf\" dir=\"mysite files/glypharadata/fonts/\" "
            "fontname=\"Big Sans\" foundryname=\"My Foundry\"/>\n";
 }
 
 std::string BasicElement(const std::string& name)
 {
-    return "   <file filename=\"" + name + "\" dir=\"mysite files/glypharadata/\"/>\n";
+    return "    <file filename=\"" + name + "\" dir=\"mysite files/glypharadata/\"/>\n";
 }
 
 // A hand-made project file with one tag h2 in the font Evil whose copy is listed by the
@@ -100,32 +113,18 @@ TEST_F(ProjectFileTest, WritesTagsAndFilesInDescendingOrderAndReadsThemBack)
                          "\">\n"
                          " <project projectname=\"mysite\">\n"
                          "  <tags>\n";
-    for (const char* tag : {"h2", "h1"})
-    {
-        std::string element = TagElement(tag);
-        // One level deeper than TagElement's own indentation.
-        std::string indented;
-        size_t start = 0;
-        while (start < element.size())
-        {
-            const size_t end = element.find('\n', start);
-            indented += " " + element.substr(start, end - start + 1);
-            start = end + 1;
-        }
-        golden += indented;
-    }
-    golden += "  </tags>\n"
-              "  <files>\n"
+    golden += TagElement("h2") + TagElement("h1");
+    golden += std::string("  </tags>\n"
+                          "  <files>\n"
               "   <example>\n"
-              "    <cssfile filename=\"all.css\" dir=\"mysite files/glypharadata/\"/>\n"
-              "    <htmlfile filename=\"mysite.html\" dir=\"mysite files/\"/>\n"
-              "   </example>\n"
-              "   <fonts>\n"
-              " " + FontElement() + " " + FontElement() +
+                          "    <cssfile filename=\"all.css\" dir=\"mysite files/glypharadata/\"/>\n"
+                          "    <htmlfile filename=\"mysite.html\" dir=\"mysite files/\"/>\n"
+                          "   </example>\n"
+                          "   <fonts>\n") +
+              FontElement() + FontElement() +
               "   </fonts>\n"
-              "   <basics>\n"
-              " " + BasicElement("sifr.js") + " " + BasicElement("sIFR-screen.css") + " " +
-              BasicElement("sIFR-print.css") + " " + BasicElement("sifr-config.js") +
+              "   <basics>\n" + BasicElement("sifr.js") + BasicElement("sIFR-screen.css") + BasicElement("sIFR-print.css") +
+              BasicElement("sifr-config.js") +
               "   </basics>\n"
               "  </files>\n"
               " </project>\n"

@@ -267,12 +267,19 @@ class NewProjectFontTest : public CoreTest
 {
 };
 
-TEST_F(NewProjectFontTest, NewProjectGivesH1TheFirstInstalledFont)
+TEST_F(NewProjectFontTest, NewProjectGivesH1TheFirstInstalledFontEvenWhenItIsTheOnlyOne)
 {
     WriteTextFile(SystemFontDir() + wxS("Type_Co/Beta.swf"), "FWS");
-    WriteTextFile(SystemFontDir() + wxS("Type_Co/Alpha.swf"), "FWS");
     ASSERT_EQ(RC_OK, InitCore());
     FontProperties record;
+    Core()->GetSelectedFontProperties(record);
+    EXPECT_EQ(wxS("Beta"), record.font);
+    EXPECT_EQ(wxS("Type Co"), record.foundry);
+
+    WriteTextFile(SystemFontDir() + wxS("Type_Co/Alpha.swf"), "FWS");
+    WriteTextFile(SystemFontDir() + wxS("Loose.swf"), "FWS");
+    ASSERT_EQ(RC_OK, Core()->BuildFontLists());
+    ASSERT_EQ(RC_OK, Core()->NewProject());
     Core()->GetSelectedFontProperties(record);
     EXPECT_EQ(wxS("Alpha"), record.font);
     EXPECT_EQ(wxS("Type Co"), record.foundry);

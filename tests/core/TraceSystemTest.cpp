@@ -251,20 +251,6 @@ TEST_F(TraceSystemTest, ShiftAloneAsksAndWritesTheLogFile)
     EXPECT_FALSE(text.Contains(wxS("hidden detail")));
 }
 
-TEST_F(TraceSystemTest, AVerboseLogKeepsVerboseLines)
-{
-    StartupAnswers answers;
-    answers.shift = true;
-    answers.verbose = true;
-    const wxString path = StartWithKeys(answers);
-    Trace()->Trace(1, wxS("x.cpp"), wxS("X::Y"), 8, TS_VERBOSE, wxS("shown detail"));
-    Trace()->Shutdown();
-    const wxString text = wxString::FromUTF8(ReadTextFile(path).c_str());
-    EXPECT_TRUE(text.Contains(wxS("Verbose output is enabled")));
-    EXPECT_TRUE(text.Contains(wxS("This is a TS_VERBOSE")));
-    EXPECT_TRUE(text.Contains(wxS("shown detail")));
-}
-
 TEST_F(TraceSystemTest, ShiftWithAnotherModifierOrNoShiftWritesNoLog)
 {
     for (int keys = 0; keys < 3; ++keys)

@@ -2,6 +2,7 @@
 
 #include FT_ADVANCES_H
 
+#include <hb.h>
 #include <png.h>
 
 #include <sys/wait.h>
@@ -128,6 +129,47 @@ int ExpectedAdvance(FT_Face face, uint16_t code)
     FT_Get_Advance(face, FT_Get_Char_Index(face, code), FT_LOAD_NO_SCALE, &advance);
     const long v = std::lround(double(advance) * 20480.0 / face->units_per_EM);
     return static_cast<int>(std::max(-32768L, std::min(32767L, v)));
+}
+
+std::map<std::pair<uint16_t, uint16_t>, int> ShapedKerning(const std::string& fontPath,
+                                                         const std::vector<uint16_t>& codes)
+{
+    hb_blob_t* blob = hb_blob_create_from_file(fontPath.c_str());
+    hb_face_t* face = hb_face_create(blob, 0);
+    hb_font_t* font = hb_font_create(face);  // scale: font units
+    const double scale = 20480.0 / hb_face_get_upem(face);
+    hb_feature_t features[8];
+    const char* const off[] = {"-liga", "-clig", "-calt", "-dlig", "-rlig", "-ccmp", "-dist", "-curs"};
+    for (int i = 0; i < 8; ++i)
+        hb_feature_from_string(off[i], -1, &features[i]);
+
+    std::map<std::pair<uint16_t, uint16_t>, int> kerning;
+    hb_buffer_t* buffer = hb_buffer_create();
+    for (uint16_t l : codes)
+        for (uint16_t r : codes)
+        {
+            hb_buffer_reset(buffer);
+            const uint32_t text[2] = {l, r};
+            hb_buffer_add_utf32(buffer, text, 2, 0, 2);
+            hb_buffer_set_direction(buffer, HB_DIRECTION_LTR);
+            hb_buffer_set_script(buffer, HB_SCRIPT_LATIN);
+            hb_buffer_set_language(buffer, hb_language_from_string("en", -1));
+            hb_shape(font, buffer, features, 8);
+            unsigned count = 0;
+            const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+            const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, nullptr);
+            if (count != 2)
+                continue;
+            const long k = pos[0].x_advance - hb_font_get_glyph_h_advance(font, info[0].codepoint);
+            const long v = std::lround(k * scale);
+            if (v != 0)
+                kerning[{l, r}] = static_cast<int>(v);
+        }
+    hb_buffer_destroy(buffer);
+    hb_font_destroy(font);
+    hb_face_destroy(face);
+    hb_blob_destroy(blob);
+    return kerning;
 }
 
 PngInfo InspectPng(const std::string& path)

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,12 @@ std::vector<uint16_t> MappedCodes(FT_Face face, const std::vector<uint16_t>& wan
 
 // FreeType's advance of the character in movie units (1024 x 20 per em).
 int ExpectedAdvance(FT_Face face, uint16_t code);
+
+// Kerning in movie units between every two of `codes`, as HarfBuzz applies it to Latin
+// text with the other substitution and positioning features off. Pairs without kerning
+// are left out.
+std::map<std::pair<uint16_t, uint16_t>, int> ShapedKerning(const std::string& fontPath,
+                                                         const std::vector<uint16_t>& codes);
 
 struct PngInfo
 {

@@ -2,7 +2,6 @@
 
 #include "Kerning.h"
 
-#include FT_ADVANCES_H
 #include FT_BBOX_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace moldwright
 {
@@ -262,17 +263,22 @@ std::vector<unsigned> KernLookups(Table& t)
     return lookups;
 }
 
-std::vector<GlyphKerning> GposKerning(FT_Face face, const std::vector<FT_UInt>& glyphs)
+// False when the face has no 'kern' feature, so that the 'kern' table is used instead, as
+// text shapers do.
+bool GposKerning(FT_Face face, const std::vector<FT_UInt>& glyphs, std::vector<GlyphKerning>& out)
 {
     Table t;
     if (!t.Load(face, FT_MAKE_TAG('G', 'P', 'O', 'S')) || t.Size() < 10)
-        return {};
+        return false;
+    const std::vector<unsigned> lookups = KernLookups(t);
+    if (lookups.empty() || t.Damaged())
+        return false;
     const size_t n = glyphs.size();
     const size_t lookupList = t.U16(8);
     std::unordered_map<uint64_t, long> total;
     auto key = [n](size_t i, size_t j) { return uint64_t(i) * n + j; };
 
-    for (unsigned lookupIndex : KernLookups(t))
+    for (unsigned lookupIndex : lookups)
     {
         if (lookupIndex >= t.U16(lookupList))
             continue;
@@ -280,8 +286,12 @@ std::vector<GlyphKerning> GposKerning(FT_Face face, const std::vector<FT_UInt>& 
         const unsigned type = t.U16(lookup);
         if (type != 2 && type != 9)
             continue;
-        // Within one lookup the first subtable that applies to a pair decides it.
-        std::vector<bool> decided(n * n, false);
+        // Within one lookup the first subtable that applies to a pair decides it. A class
+        // subtable applies to every pair whose first glyph it covers, so it decides whole
+        // rows; a pair subtable decides single pairs. Both are tracked sparsely, since a face
+        // may have tens of thousands of glyphs.
+        std::vector<bool> rowDecided(n, false);
+        std::unordered_set<uint64_t> pairDecided;
         const unsigned subtables = t.U16(lookup + 4);
         for (unsigned s = 0; s < subtables && !t.Damaged(); ++s)
         {
@@ -295,28 +305,29 @@ std::vector<GlyphKerning> GposKerning(FT_Face face, const std::vector<FT_UInt>& 
             const unsigned format = t.U16(sub);
             const size_t coverage = sub + t.U16(sub + 2);
             const unsigned vf1 = t.U16(sub + 4), vf2 = t.U16(sub + 6);
-            const int size1 = ValueRecordSize(vf1), size2 = ValueRecordSize(vf2);
+            const size_t recordSize = size_t(ValueRecordSize(vf1) + ValueRecordSize(vf2));
             if (format == 1)
             {
-                for (size_t i = 0; i < n; ++i)
+                const unsigned pairSets = t.U16(sub + 8);
+                for (size_t i = 0; i < n && !t.Damaged(); ++i)
                 {
-                    const int index = CoverageIndex(t, coverage, glyphs[i]);
-                    if (index < 0 || unsigned(index) >= t.U16(sub + 8))
+                    const int index = rowDecided[i] ? -1 : CoverageIndex(t, coverage, glyphs[i]);
+                    if (index < 0 || unsigned(index) >= pairSets)
                         continue;
                     const size_t pairSet = sub + t.U16(sub + 10 + size_t(index) * 2);
                     const unsigned count = t.U16(pairSet);
                     for (unsigned k = 0; k < count && !t.Damaged(); ++k)
                     {
-                        const size_t rec = pairSet + 2 + k * size_t(2 + size1 + size2);
-                        const auto found = std::lower_bound(glyphs.begin(), glyphs.end(), t.U16(rec));
-                        if (found == glyphs.end() || *found != t.U16(rec))
+                        const size_t rec = pairSet + 2 + k * (2 + recordSize);
+                        const unsigned second = t.U16(rec);
+                        const auto found = std::lower_bound(glyphs.begin(), glyphs.end(), second);
+                        if (found == glyphs.end() || *found != second)
                             continue;
-                        const size_t j = size_t(found - glyphs.begin());
-                        if (decided[i * n + j])
+                        const uint64_t pair = key(i, size_t(found - glyphs.begin()));
+                        if (!pairDecided.insert(pair).second)
                             continue;
-                        decided[i * n + j] = true;
                         if (const int v = XAdvance(t, rec + 2, vf1))
-                            total[key(i, j)] += v;
+                            total[pair] += v;
                     }
                 }
             }
@@ -324,46 +335,55 @@ std::vector<GlyphKerning> GposKerning(FT_Face face, const std::vector<FT_UInt>& 
             {
                 const size_t classDef1 = sub + t.U16(sub + 8), classDef2 = sub + t.U16(sub + 10);
                 const unsigned class1Count = t.U16(sub + 12), class2Count = t.U16(sub + 14);
-                std::vector<unsigned> secondClass(n);
+                // The chosen glyphs by second class, so that only classes with a value are visited.
+                std::vector<std::vector<size_t>> byClass(class2Count);
                 for (size_t j = 0; j < n; ++j)
-                    secondClass[j] = GlyphClass(t, classDef2, glyphs[j]);
-                const size_t recordSize = size_t(size1 + size2);
+                {
+                    const unsigned c2 = GlyphClass(t, classDef2, glyphs[j]);
+                    if (c2 < class2Count)
+                        byClass[c2].push_back(j);
+                }
                 for (size_t i = 0; i < n && !t.Damaged(); ++i)
                 {
-                    if (CoverageIndex(t, coverage, glyphs[i]) < 0)
+                    if (rowDecided[i] || CoverageIndex(t, coverage, glyphs[i]) < 0)
                         continue;
                     const unsigned c1 = GlyphClass(t, classDef1, glyphs[i]);
                     if (c1 >= class1Count)
                         continue;
+                    rowDecided[i] = true;
                     const size_t row = sub + 16 + size_t(c1) * class2Count * recordSize;
-                    for (size_t j = 0; j < n; ++j)
+                    for (unsigned c2 = 0; c2 < class2Count && !t.Damaged(); ++c2)
                     {
-                        if (decided[i * n + j] || secondClass[j] >= class2Count)
+                        const int v = XAdvance(t, row + c2 * recordSize, vf1);
+                        if (v == 0)
                             continue;
-                        decided[i * n + j] = true;
-                        if (const int v = XAdvance(t, row + secondClass[j] * recordSize, vf1))
-                            total[key(i, j)] += v;
+                        for (size_t j : byClass[c2])
+                            if (!pairDecided.count(key(i, j)))
+                                total[key(i, j)] += v;
                     }
                 }
             }
         }
     }
+    // A damaged table gives no kerning rather than wrong kerning.
     if (t.Damaged())
-        return {};
-    std::vector<GlyphKerning> out;
+        return true;
     for (const auto& [k, v] : total)
         if (v != 0)
             out.push_back({glyphs[k / n], glyphs[k % n], v});
-    return out;
+    return true;
 }
 
 }
 
 std::vector<GlyphKerning> FaceKerning(FT_Face face, const std::vector<FT_UInt>& glyphs)
 {
+    std::vector<GlyphKerning> out;
+    if (GposKerning(face, glyphs, out))
+        return out;
     if (FT_HAS_KERNING(face))
         return KernTableKerning(face, glyphs);
-    return GposKerning(face, glyphs);
+    return out;
 }
 
 }

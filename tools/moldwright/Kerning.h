@@ -1,5 +1,5 @@
-// Kerning pairs of a face: from the 'kern' table through FreeType where the face has one,
-// otherwise from the pair adjustments of the OpenType 'kern' feature (GPOS).
+// Kerning pairs of a face: from the pair adjustments of the OpenType 'kern' feature (GPOS)
+// where the face has that feature, otherwise from its 'kern' table through FreeType.
 #ifndef MOLDWRIGHT_KERNING_H
 #define MOLDWRIGHT_KERNING_H
 

@@ -87,6 +87,7 @@ bool DrawText(FT_Face face, const std::vector<uint32_t>& text, const TextLayout&
     picture.rgba.assign(size_t(picture.width) * picture.height * 4, 0);
     const uint8_t r = (layout.colour >> 16) & 0xFF, g = (layout.colour >> 8) & 0xFF, b = layout.colour & 0xFF;
 
+    bool inked = false;
     for (const Placed& p : placed)
     {
         const double x = layout.padding + p.x;
@@ -117,10 +118,13 @@ bool DrawText(FT_Face face, const std::vector<uint32_t>& text, const TextLayout&
                 px[1] = g;
                 px[2] = b;
                 px[3] = std::max(px[3], coverage);
+                inked = inked || coverage != 0;
             }
         }
     }
-    return true;
+    if (!inked)
+        error = "the face draws none of the characters of the picture's text";
+    return inked;
 }
 
 bool EncodePng(const Picture& picture, std::vector<uint8_t>& out, std::string& error)

@@ -55,15 +55,24 @@ const char* const kHelp =
     "  Tallowby Moldwright --foundry \"Type Co\" --import-name -o ~/Desktop BigSans.otf\n"
     "  Tallowby Moldwright --chars \"0123456789 $.,\" -o out Digits.ttf\n";
 
+// Errors take one line, whatever the file names they quote.
+std::string OneLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+
 int Fail(const std::string& message)
 {
-    std::fprintf(stderr, "%s: error: %s\n", kProgram, message.c_str());
+    std::fprintf(stderr, "%s: error: %s\n", kProgram, OneLine(message).c_str());
     return 1;
 }
 
 int UsageError(const std::string& message)
 {
-    std::fprintf(stderr, "%s: error: %s (see --help)\n", kProgram, message.c_str());
+    std::fprintf(stderr, "%s: error: %s (see --help)\n", kProgram, OneLine(message).c_str());
     return 2;
 }
 

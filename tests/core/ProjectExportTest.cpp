@@ -1,0 +1,187 @@
+// Writing the project folder for storing and for the two previews.
+#include "TestSupport.h"
+
+#include <wx/dir.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/utils.h>
+
+#include <ctime>
+
+namespace
+{
+void SetFont(const wxString& tag, const wxString& foundry, const wxString& font)
+{
+    CGlypharaCore* core = CGlypharaCore::GetInstance();
+    core->SetSelectedTag(tag);
+    FontProperties record;
+    core->GetSelectedFontProperties(record);
+    record.foundry = foundry;
+    record.font = font;
+    core->SetCurrentFontProperties(record);
+}
+
+wxArrayString FilesBelow(const wxString& folder)
+{
+    wxArrayString files;
+    wxDir::GetAllFiles(folder, &files, wxEmptyString, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
+    for (wxString& file : files)
+        file = file.Mid(folder.length());
+    files.Sort();
+    return files;
+}
+
+class ProjectExportTest : public CoreTest
+{
+protected:
+    // Two installed fonts, one with a picture and one without, and the sIFR files.
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), "FWS-big-sans");
+        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.png"), "PNG-big-sans");
+        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
+        for (const char* name : {"sifr-config.js", "sIFR-print.css", "sIFR-screen.css", "sifr.js"})
+            WriteTextFile(ProgramDir() + wxS("/sIFR/") + name, std::string("// ") + name + "\n");
+        ASSERT_EQ(RC_OK, InitCore());
+        SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
+        sites = ProgramDir() + wxS("/Sites");
+    }
+
+    wxString sites;
+};
+}
+
+TEST_F(ProjectExportTest, StoringWritesTheFileAndTheFolderBesideIt)
+{
+    wxString h2 = wxS("h2");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h2, false));
+    wxString h3 = wxS("h3");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h3, false));
+    SetFont(wxS("h3"), wxS("Type Co"), wxS("Slim"));
+
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), false, false));
+    const wxString data = sites + wxS("/mysite files/");
+    wxArrayString expected;
+    for (const char* file : {"/mysite.html", "/glypharadata/all.css", "/glypharadata/sifr-config.js",
+                             "/glypharadata/sIFR-print.css", "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
+                             "/glypharadata/fonts/My_Foundry___Big_Sans.swf",
+                             "/glypharadata/fonts/My_Foundry___Big_Sans.png", "/glypharadata/fonts/Type_Co___Slim.swf"})
+        expected.Add(wxString::FromUTF8(file));
+    expected.Sort();
+    // Two tags share Big Sans: one file. Slim has no picture: no .png, no complaint.
+    // Nothing half-written or temporary is left behind.
+    EXPECT_EQ(expected, FilesBelow(sites + wxS("/mysite files")));
+    EXPECT_EQ("FWS-big-sans", ReadTextFile(data + wxS("glypharadata/fonts/My_Foundry___Big_Sans.swf")));
+    EXPECT_EQ("// sifr.js\n", ReadTextFile(data + wxS("glypharadata/sifr.js")));
+    EXPECT_NE(std::string::npos, ReadTextFile(data + wxS("glypharadata/all.css")).find("h3"));
+
+    const std::string project = ReadTextFile(sites + wxS("/mysite.xml"));
+    size_t fontEntries = 0;
+    for (size_t at = project.find("<font "); at != std::string::npos; at = project.find("<font ", at + 1))
+        ++fontEntries;
+    EXPECT_EQ(3u, fontEntries);
+
+    EXPECT_TRUE(Core()->IsProjectSaved());
+    EXPECT_EQ(sites + wxS("/mysite.xml"), Core()->GetProjectFilePath());
+    EXPECT_EQ(wxS("mysite"), Core()->GetProjectName());
+    EXPECT_EQ(data + wxS("mysite.html"), Core()->GetBrowserPreviewPath());
+
+    // An upper-case extension is kept and not doubled.
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/other.XML"), false, false));
+    EXPECT_TRUE(wxFileExists(sites + wxS("/other.XML")));
+    EXPECT_FALSE(wxFileExists(sites + wxS("/other.XML.xml")));
+    EXPECT_TRUE(wxFileExists(sites + wxS("/other files/other.html")));
+    EXPECT_EQ(wxS("other"), Core()->GetProjectName());
+}
+
+TEST_F(ProjectExportTest, StoringOverAnExistingFolderNeedsOverwrite)
+{
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), false, false));
+    const std::string before = ReadTextFile(sites + wxS("/mysite.xml"));
+    WriteTextFile(ProgramDir() + wxS("/sIFR/sifr.js"), "// newer\n");
+    wxString h4 = wxS("h4");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h4, false));
+
+    log->Clear();
+    EXPECT_EQ(RC_ALREADY_EXISTS, Core()->SaveProject(sites + wxS("/mysite"), false, false));
+    EXPECT_TRUE(log->Contains(wxS("Data base dir already exists")));
+    EXPECT_EQ(before, ReadTextFile(sites + wxS("/mysite.xml")));
+    EXPECT_EQ("// sifr.js\n", ReadTextFile(sites + wxS("/mysite files/glypharadata/sifr.js")));
+
+    // A copy spoiled in the folder is put right by the next store, like a changed source.
+    WriteTextFile(sites + wxS("/mysite files/glypharadata/sifr-config.js"), "spoiled");
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), true, false));
+    EXPECT_EQ("// newer\n", ReadTextFile(sites + wxS("/mysite files/glypharadata/sifr.js")));
+    EXPECT_EQ("// sifr-config.js\n", ReadTextFile(sites + wxS("/mysite files/glypharadata/sifr-config.js")));
+    EXPECT_NE(std::string::npos, ReadTextFile(sites + wxS("/mysite files/mysite.html")).find("<h4>"));
+
+    // A base folder that cannot exist.
+    WriteTextFile(ProgramDir() + wxS("/plain"), "a file, not a folder");
+    log->Clear();
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->SaveProject(ProgramDir() + wxS("/plain/sub/mysite"), false, false));
+    EXPECT_TRUE(log->Contains(wxS("Unable to create base directory")));
+}
+
+TEST_F(ProjectExportTest, EmbeddedPreviewHoldsOnlyTheSelectedTag)
+{
+    wxString h2 = wxS("h2");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h2, false));
+    wxString h3 = wxS("h3");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h3, false));
+    SetFont(wxS("h2"), wxS("Type Co"), wxS("Slim"));
+    // Earlier edits have filled the folder already; start from an empty one.
+    wxFileName::Rmdir(Core()->GetEmbeddedPreviewPath().BeforeLast('/'), wxPATH_RMDIR_RECURSIVE);
+
+    ASSERT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, true));
+    const wxString page = Core()->GetEmbeddedPreviewPath();
+    ASSERT_TRUE(page.AfterLast('/').Matches(wxS("glypharaembeddedpreview*.html"))) << page;
+    const wxString folder = page.BeforeLast('/');
+    wxArrayString fonts = FilesBelow(folder + wxS("/glypharadata/fonts"));
+    ASSERT_EQ(1u, fonts.size());
+    EXPECT_EQ(wxS("/Type_Co___Slim.swf"), fonts[0]);
+
+    const std::string css = ReadTextFile(folder + wxS("/glypharadata/all.css"));
+    EXPECT_NE(std::string::npos, css.find("h1"));
+    EXPECT_EQ(std::string::npos, css.find("h2"));
+    EXPECT_EQ(std::string::npos, css.find("h3"));
+    EXPECT_TRUE(wxFileExists(page));
+    EXPECT_FALSE(wxFileExists(ProgramDir() + wxS("/Sites")));
+}
+
+TEST_F(ProjectExportTest, PreviewFoldersAreNamedByTimeReusedAndFollowTheStoredProject)
+{
+    const long long before = static_cast<long long>(std::time(nullptr));
+    ASSERT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, false));
+    const long long after = static_cast<long long>(std::time(nullptr));
+    const wxString page = Core()->GetBrowserPreviewPath();
+    wxString tmp;
+    wxGetEnv(wxS("TMPDIR"), &tmp);
+    ASSERT_TRUE(page.StartsWith(tmp + wxS("/glypharapreview"))) << page;
+    const wxString name = page.AfterLast('/').BeforeLast('.');
+    long long seconds = 0;
+    ASSERT_TRUE(name.Mid(15).ToLongLong(&seconds)) << name;
+    EXPECT_GE(seconds, before);
+    EXPECT_LE(seconds, after);
+    EXPECT_EQ(tmp + wxS("/") + name + wxS(" files/") + name + wxS(".html"), page);
+    EXPECT_TRUE(wxFileExists(page.BeforeLast('/') + wxS("/glypharadata/fonts/My_Foundry___Big_Sans.png")));
+
+    // The next preview writes into the same folder, even a second later.
+    wxSleep(1);
+    wxString h5 = wxS("h5");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h5, false));
+    ASSERT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, false));
+    EXPECT_EQ(page, Core()->GetBrowserPreviewPath());
+    EXPECT_NE(std::string::npos, ReadTextFile(page).find("<h5>"));
+
+    // After a store the browser preview goes to the stored folder and leaves the project
+    // file alone.
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/my site"), false, false));
+    ASSERT_TRUE(wxRemoveFile(sites + wxS("/my site.xml")));
+    wxString h6 = wxS("h6");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h6, false));
+    ASSERT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, false));
+    EXPECT_EQ(sites + wxS("/my site files/my site.html"), Core()->GetBrowserPreviewPath());
+    EXPECT_NE(std::string::npos, ReadTextFile(sites + wxS("/my site files/my site.html")).find("<h6>"));
+    EXPECT_FALSE(wxFileExists(sites + wxS("/my site.xml")));
+}
