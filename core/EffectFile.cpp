@@ -27,14 +27,6 @@ constexpr long kMaxEffectFileBytes = 16L * 1024 * 1024;
 // Room left in a file name (255 bytes on common file systems) for "(n)" and ".xml".
 constexpr size_t kMaxFileStemBytes = 200;
 
-bool FolderExists(const wxString& path)
-{
-    wxString folder = path;
-    while (folder.length() > 1 && folder.EndsWith(wxS("/")))
-        folder.RemoveLast();
-    return !folder.empty() && wxDirExists(folder);
-}
-
 wxString JoinPath(const wxString& folder, const wxString& fileName)
 {
     return folder.EndsWith(wxS("/")) ? folder + fileName : folder + wxS("/") + fileName;

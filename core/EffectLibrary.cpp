@@ -22,12 +22,6 @@ wxString StripTrailingSeparators(const wxString& path)
     return folder;
 }
 
-bool FolderExists(const wxString& path)
-{
-    const wxString folder = StripTrailingSeparators(path);
-    return !folder.empty() && wxDirExists(folder);
-}
-
 // Appends the effect files directly in folder, sorted by name so that the outcome of
 // duplicate effect names does not depend on the file system's order. A folder that does
 // not exist lists as empty; false only when an existing folder cannot be read.

@@ -16,14 +16,6 @@ wxString Join(const wxString& folder, const wxString& name)
     return folder.EndsWith(wxS("/")) ? folder + name : folder + wxS("/") + name;
 }
 
-bool FolderExists(const wxString& folder)
-{
-    wxString path = folder;
-    while (path.length() > 1 && path.EndsWith(wxS("/")))
-        path.RemoveLast();
-    return !path.empty() && wxDirExists(path);
-}
-
 // The foundry becomes a folder name below the user font folder: it must name a visible
 // folder right there, not climb out of it, stay in it or hide from the font scan.
 bool IsUsableFoundry(const wxString& foundry)

@@ -127,12 +127,6 @@ wxString WithoutSlash(const wxString& folder)
     return path;
 }
 
-bool FolderExists(const wxString& folder)
-{
-    const wxString path = WithoutSlash(folder);
-    return !path.empty() && wxDirExists(path);
-}
-
 // Calls visit(name, kind, linked) for every entry of the folder but "." and "..";
 // symbolic links count as what they point to. Fills state with the folder's own state
 // when asked. False when the folder cannot be read.

@@ -36,13 +36,6 @@ void EnsureFolder(const wxString& folder)
     }
 }
 
-bool FolderExists(const wxString& path)
-{
-    wxString folder = path;
-    while (folder.length() > 1 && (folder.EndsWith(wxS("/")) || folder.EndsWith(wxS("\\"))))
-        folder.RemoveLast();
-    return !folder.empty() && wxDirExists(folder);
-}
 }
 
 CGlypharaCore::CGlypharaCore()

@@ -20,14 +20,6 @@ namespace
 {
 const char* const kCssFileName = "all.css";
 
-bool FolderExists(const wxString& path)
-{
-    wxString folder = path;
-    while (folder.length() > 1 && folder.EndsWith(wxS("/")))
-        folder.RemoveLast();
-    return !folder.empty() && wxDirExists(folder);
-}
-
 bool MakeFolder(const wxString& path)
 {
     wxLogNull quiet;

@@ -1,5 +1,6 @@
 #include "core/TextUtil.h"
 
+#include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/gdicmn.h>
 #include <wx/stdpaths.h>
@@ -193,6 +194,14 @@ bool CopyFileAtomically(const wxString& source, const wxString& target)
     }
     ::close(in);
     return FinishTemporary(out, ok, temporary, target);
+}
+
+bool FolderExists(const wxString& path)
+{
+    wxString folder = path;
+    while (folder.length() > 1 && folder.EndsWith(wxS("/")))
+        folder.RemoveLast();
+    return !folder.empty() && wxDirExists(folder);
 }
 
 wxString ProgramFolder()

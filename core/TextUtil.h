@@ -34,6 +34,9 @@ bool WriteBytesAtomically(const wxString& path, const void* data, size_t size);
 // Copies source to target through a temporary file in the target's folder.
 bool CopyFileAtomically(const wxString& source, const wxString& target);
 
+// Whether a folder exists; trailing separators are ignored, an empty path never exists.
+bool FolderExists(const wxString& path);
+
 // The folder of the running program (the executable's folder), without trailing "/".
 wxString ProgramFolder();
 
