@@ -89,6 +89,10 @@ bool GlypharaApp::OnInit()
     mainFrame->Show();
     SetTopWindow(mainFrame);
     SetExitOnFrameDelete(true);
+    // Without a window manager that honours "stay on top" the main window, shown last,
+    // would cover the splash.
+    if (m_splash)
+        m_splash->Raise();
 
     TraceSystem::GetInstance()->CheckInitialized();
 
