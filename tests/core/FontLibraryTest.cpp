@@ -341,6 +341,40 @@ TEST_F(FontLibraryTest, ShortListRefusesToMoveAndUnknownFontsKeepTheTagFont)
     EXPECT_EQ(wxS("Alpha"), Selected().font);
 }
 
+// Fonts without a name never come from a scan, but a project file can bring them along
+// with its own copies; a move through such a list must still end.
+TEST_F(FontLibraryTest, MoveThroughAListWithoutFontRowsEnds)
+{
+    ASSERT_EQ(RC_OK, InitCore());
+    const wxString site = ProgramDir() + wxS("/site");
+    WriteTextFile(site + wxS("/a.swf"), "FWS");
+    WriteTextFile(site + wxS("/b.swf"), "FWS");
+    WriteTextFile(site + wxS("/odd.xml"),
+                  "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                  "<GlypharaProject appname=\"Glyphara\" version=\"4.1\" build=\"20081220\">\n"
+                  " <project projectname=\"odd\">\n"
+                  "  <tags/>\n"
+                  "  <files>\n"
+                  "   <fonts>\n"
+                  "    <font filename=\"a.swf\" dir=\"\" fontname=\"\" foundryname=\"A\"/>\n"
+                  "    <font filename=\"b.swf\" dir=\"\" fontname=\"\" foundryname=\"B\"/>\n"
+                  "   </fonts>\n"
+                  "  </files>\n"
+                  " </project>\n"
+                  "</GlypharaProject>\n");
+    Core()->LoadXMLProject(site + wxS("/odd.xml"));
+    ASSERT_TRUE(HasFont(wxS("A"), wxEmptyString));
+    ASSERT_TRUE(HasFont(wxS("B"), wxEmptyString));
+
+    const Rows rows = List();
+    ASSERT_EQ(4u, rows.size());
+    for (const wxString& row : rows)
+        ASSERT_FALSE(row.Contains(wxS("fontfullpath")));
+    EXPECT_EQ(RC_FAILED, Core()->SelectInstalledFont(rows[0], true, false, false));
+    EXPECT_EQ(RC_FAILED, Core()->SelectInstalledFont(rows[3], false, false, true));
+    EXPECT_EQ(RC_FAILED, Core()->SelectInstalledFont(rows[1], false, true, false));
+}
+
 TEST_F(FontLibraryTest, ImportPlacesFilesByTheirFoundryPrefix)
 {
     TempDir source;
