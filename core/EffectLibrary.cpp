@@ -202,6 +202,6 @@ int CGlypharaCore::DeleteEffect(const wxString& name, bool allowSystem)
     else
         CallUpdateControls();
 
-    TS_LOG(TS_VERBOSE, wxS("Effect successfully removed: ") + effect);
+    TS_LOG(TS_VERBOSE, wxS("Effect successfully removed: "));
     TS_RETURN(RC_OK, wxEmptyString);
 }

@@ -132,6 +132,22 @@ double ParseDouble(const wxString& text)
 bool ParseColour(const wxString& text, wxColour& colour)
 {
     const wxString trimmed = text;
+    // The toolkit also takes "#RGB", "RGBA(...)" and "#" with junk after the digits; a
+    // stored colour is "#RRGGBB", "RGB(r, g, b)" or a name, and any other text must leave
+    // the colour as it was.
+    if (trimmed.StartsWith(wxS("#")))
+    {
+        if (trimmed.length() != 7)
+            return false;
+        for (size_t i = 1; i < trimmed.length(); ++i)
+        {
+            const wxUniChar c = trimmed[i];
+            if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+                return false;
+        }
+    }
+    else if (trimmed.Upper().StartsWith(wxS("RGBA")))
+        return false;
     const bool named = !trimmed.StartsWith(wxS("#")) && !trimmed.Upper().StartsWith(wxS("RGB"));
     // Looking up a name needs the colour database, which exists only once the toolkit's
     // graphics side is initialised.

@@ -6,6 +6,8 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
+#include <algorithm>
+
 TEST_F(EffectTest, EmptyFoldersGiveOnlyThePseudoEffects)
 {
     ASSERT_EQ(RC_OK, InitCore());
@@ -102,7 +104,12 @@ TEST_F(EffectTest, DeletingRemovesTheFileAndProtectsSystemEffects)
                                   [](void*, int) { return 0; });
 
     ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("Shadow")));
+    log->Clear();
     ASSERT_EQ(RC_OK, Core()->DeleteEffect(wxEmptyString, false));
+    EXPECT_TRUE(log->Contains(wxS("Trying to delete effect: Shadow")));
+    EXPECT_EQ(1, std::count_if(log->lines.begin(), log->lines.end(), [](const CapturingLog::Line& line) {
+                  return line.text.EndsWith(wxS(": Effect successfully removed: "));
+              }));
     EXPECT_FALSE(wxFileExists(UserEffectDir() + wxS("Shadow.xml")));
     EXPECT_EQ(wxS("None"), Selected());
     EXPECT_FALSE(Tag().dropshadow.enabled);

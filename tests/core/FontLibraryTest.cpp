@@ -145,6 +145,34 @@ TEST_F(FontLibraryTest, ScanNamesFontsAndSkipsInvalidHiddenAndDeepEntries)
     EXPECT_TRUE(log->Contains(wxS("4 fonts found at ") + SystemFontDir()));
 }
 
+TEST_F(FontLibraryTest, StyleMarkersNameTheStylesAFontOffers)
+{
+    bool regular = false, italic = false, bold = false, boldItalic = true;
+    EXPECT_EQ(RC_NOT_INITIALIZED, Core()->GetFontSupportedStyles(wxS("Big Sans"), regular, italic, bold, boldItalic));
+    EXPECT_TRUE(!regular && !italic && !bold && boldItalic) << "flags left as they were";
+    ASSERT_EQ(RC_OK, InitCore());
+
+    const struct
+    {
+        const char* font;
+        bool regular, italic, bold, boldItalic;
+    } cases[] = {
+        {"Big Sans", true, true, true, false},
+        {"Big Sans [bold][italic]", false, true, true, false},
+        {"Big Sans [bolditalic]", false, false, false, true},
+        {"Big Sans [regular][bolditalic]", true, false, false, true},
+        {"Big Sans [Bold]", true, true, true, false}, // markers are case-sensitive
+    };
+    for (const auto& c : cases)
+    {
+        ASSERT_EQ(RC_OK, Core()->GetFontSupportedStyles(wxString::FromUTF8(c.font), regular, italic, bold, boldItalic));
+        EXPECT_EQ(c.regular, regular) << c.font;
+        EXPECT_EQ(c.italic, italic) << c.font;
+        EXPECT_EQ(c.bold, bold) << c.font;
+        EXPECT_EQ(c.boldItalic, boldItalic) << c.font;
+    }
+}
+
 TEST_F(FontLibraryTest, SameFontInBothFoldersKeepsTheSystemFileAndCountsBoth)
 {
     Touch(UserFontDir() + wxS("Type_Co/Big_Sans.swf"));

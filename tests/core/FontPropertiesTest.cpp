@@ -115,6 +115,14 @@ TEST(FontPropertiesXml, ValueTextsConvertLikeTheCLibrary)
     EXPECT_EQ(wxColour(1, 2, 3), r.backgroundcolor);
     EXPECT_EQ(wxColour(255, 0, 0), r.hovercolor);
     EXPECT_FLOAT_EQ(25.0f, r.dropshadow.distance);
+
+    // Three-digit, junk-ended and alpha forms leave the colour alone.
+    ASSERT_TRUE(Read(wxS("<h1><bevel highlightcolor='#ABC' shadowcolor='#12AB9Z'/>"
+                         "<glow color='RGBA(1, 2, 3, 0.5)'/></h1>"),
+                     r));
+    EXPECT_EQ(wxColour(0, 0, 255), r.bevel.highlightcolor);
+    EXPECT_EQ(wxColour(255, 0, 0), r.bevel.shadowcolor);
+    EXPECT_EQ(wxColour(255, 255, 0), r.glow.color);
 }
 
 TEST(FontPropertiesFilters, EqualityLooksOnlyAtEnabledFilters)

@@ -147,6 +147,28 @@ TEST_F(ProjectExportTest, EmbeddedPreviewHoldsOnlyTheSelectedTag)
     EXPECT_EQ(std::string::npos, css.find("h3"));
     EXPECT_TRUE(wxFileExists(page));
     EXPECT_FALSE(wxFileExists(ProgramDir() + wxS("/Sites")));
+
+    // Edits replace the page and the style sheet in place and leave nothing else behind.
+    const wxString name = page.AfterLast('/');
+    wxArrayString expected;
+    expected.Add(wxS("/") + name);
+    for (const char* file : {"/glypharadata/all.css", "/glypharadata/sifr-config.js", "/glypharadata/sIFR-print.css",
+                             "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
+                             "/glypharadata/fonts/Type_Co___Slim.swf"})
+        expected.Add(wxString::FromUTF8(file));
+    expected.Sort();
+    for (int edit = 0; edit < 3; ++edit)
+    {
+        ASSERT_EQ(RC_OK, Core()->SetUserText(wxString::Format(wxS("Edit number %d"), edit)));
+        FontProperties record;
+        Core()->GetSelectedFontProperties(record);
+        record.size = 50 + edit;
+        ASSERT_EQ(RC_OK, Core()->SetCurrentFontProperties(record));
+        EXPECT_NE(std::string::npos, ReadTextFile(page).find(wxString::Format(wxS("Edit number %d"), edit).utf8_str()));
+        const std::string sheet = ReadTextFile(folder + wxS("/glypharadata/all.css"));
+        EXPECT_NE(std::string::npos, sheet.find(std::to_string(50 + edit) + "px"));
+        EXPECT_EQ(expected, FilesBelow(folder));
+    }
 }
 
 TEST_F(ProjectExportTest, PreviewFoldersAreNamedByTimeReusedAndFollowTheStoredProject)
