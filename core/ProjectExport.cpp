@@ -135,6 +135,22 @@ bool WriteIfChanged(const wxString& path, const wxString& text, bool swapIn)
 }
 }
 
+namespace
+{
+// The sample page that storing the project file at projectFile wrote; empty for none.
+wxString StoredSamplePage(const wxString& projectFile)
+{
+    if (projectFile.empty())
+        return wxString();
+    const wxString fileName = projectFile.AfterLast('/');
+    const wxString name = fileName.Find('.', true) == wxNOT_FOUND ? fileName : fileName.BeforeLast('.');
+    wxString base = ProjectPaths::FolderOfPath(projectFile);
+    if (!base.EndsWith(wxS("/")))
+        base += wxS("/");
+    return base + name + wxS(" files/") + name + wxS(".html");
+}
+}
+
 int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedded)
 {
     TS_FUNCTION("CGlypharaCore::SaveProject");
@@ -158,7 +174,12 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
     }
     else
     {
-        const wxString& page = embedded ? m_embeddedPreviewPath : m_browserPreviewPath;
+        wxString page = embedded ? m_embeddedPreviewPath : m_browserPreviewPath;
+        // A stored project's folder is reused only while that project is the open one:
+        // after New or Open, previewing another project must not overwrite its site.
+        if (!embedded && !page.empty() && !page.AfterLast('/').StartsWith(wxS("glypharapreview")) &&
+            page != StoredSamplePage(m_projectFilePath))
+            page.clear();
         if (page.empty())
             projectPath = ProjectPaths::TemporaryFolder() + wxS("/") +
                           (embedded ? wxS("glypharaembeddedpreview") : wxS("glypharapreview")) +

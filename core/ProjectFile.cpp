@@ -187,6 +187,10 @@ int CGlypharaCore::LoadXMLProject(const wxString& path)
             bool exists = ProjectPaths::ResolveProjectFile(projectFolder, dir, fileName, fullPath) && wxFileExists(fullPath);
             if (fontGroup && (!ProjectPaths::IsSafeFontKey(foundryName) || !ProjectPaths::IsSafeFontKey(fontName)))
                 exists = false;
+            // Only font movies are taken as font copies, so a project file lying beside
+            // other documents cannot list one of them to be copied into every export.
+            if (fontGroup && !fileName.Lower().EndsWith(wxS(".swf")))
+                exists = false;
 
             if (!exists && fontGroup)
             {

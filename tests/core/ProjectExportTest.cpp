@@ -206,4 +206,12 @@ TEST_F(ProjectExportTest, PreviewFoldersAreNamedByTimeReusedAndFollowTheStoredPr
     EXPECT_EQ(sites + wxS("/my site files/my site.html"), Core()->GetBrowserPreviewPath());
     EXPECT_NE(std::string::npos, ReadTextFile(sites + wxS("/my site files/my site.html")).find("<h6>"));
     EXPECT_FALSE(wxFileExists(sites + wxS("/my site.xml")));
+
+    // Once another project is open, its previews no longer go into the stored site.
+    const std::string stored = ReadTextFile(sites + wxS("/my site files/my site.html"));
+    ASSERT_EQ(RC_OK, Core()->NewProject());
+    ASSERT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, false));
+    EXPECT_TRUE(Core()->GetBrowserPreviewPath().StartsWith(tmp + wxS("/glypharapreview")))
+        << Core()->GetBrowserPreviewPath();
+    EXPECT_EQ(stored, ReadTextFile(sites + wxS("/my site files/my site.html")));
 }

@@ -258,7 +258,9 @@ TEST_F(ProjectFileTest, EntriesPointingOutOfTheProjectFolderAreMissingFiles)
     ASSERT_EQ(0, symlink((ProgramDir() + wxS("/private/Evil.swf")).fn_str(),
                          (sites + wxS("/p files/glypharadata/fonts/Linked.swf")).fn_str()));
 
+    WriteTextFile(sites + wxS("/notes.txt"), "PRIVATE");
     const std::string entries[] = {
+        "<font filename=\"notes.txt\" dir=\"\" fontname=\"Evil\" foundryname=\"X\"/>",
         "<font filename=\"Evil.swf\" dir=\"../private/\" fontname=\"Evil\" foundryname=\"X\"/>",
         "<font filename=\"Evil.swf\" dir=\"p files/../../private/\" fontname=\"Evil\" foundryname=\"X\"/>",
         "<font filename=\"Evil.swf\" dir=\"" + std::string((ProgramDir() + wxS("/private/")).utf8_str()) +

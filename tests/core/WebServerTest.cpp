@@ -209,7 +209,8 @@ TEST_F(PreviewServerTest, ServersStopAtOnceAndATakenPortIsNotUsed)
         const int port = PortOf(server);
         const auto start = std::chrono::steady_clock::now();
         CBasicWebServer::StopAndDelete(server);
-        EXPECT_LT(MillisecondsSince(start), 300.0);
+        // Far below a poll period of 8 s, with room for a busy machine.
+        EXPECT_LT(MillisecondsSince(start), 2000.0);
         EXPECT_EQ(-1, Connect(port));
     }
 
@@ -333,7 +334,7 @@ TEST_F(PreviewServerTest, PreviewsServeTheirPagesAndReleaseStopsEveryServer)
 
     const auto start = std::chrono::steady_clock::now();
     Core()->Release();
-    EXPECT_LT(MillisecondsSince(start), 1000.0);
+    EXPECT_LT(MillisecondsSince(start), 4000.0);
     EXPECT_EQ(0u, Core()->GetWebServerCount());
     for (const wxString& url : openedUrls)
         EXPECT_EQ(-1, Connect(PortOf(url)));
