@@ -261,6 +261,10 @@ int TraceSystem::Trace(unsigned long threadId, const wxString& sourceFile, const
         DumpCallStacks(stacks);
         const wxString text = wxS("Aborting due to faltal error at ") + prefix + wxS("\nError message: ") +
                               message + wxS("\nThread call stacks:\n") + stacks;
+        // Lines of other threads wait for the main thread to pass them on, and the process
+        // ends before it would: this thread writes to the log target itself.
+        if (!wxThread::IsMain())
+            wxLog::SetThreadActiveTarget(wxLog::GetActiveTarget());
         wxLogError(wxS("%s"), text);
         wxLog::FlushActive();
         if (Hooks().errorBox)

@@ -293,6 +293,19 @@ TEST_F(TraceSystemTest, AFatalErrorReportsEveryStackBeforeEnding)
         << line->text;
 }
 
+TEST_F(TraceSystemTest, AFatalErrorOnAnotherThreadIsWrittenBeforeTheEnd)
+{
+    bool lineWasThere = false;
+    TraceUiHooks hooks;
+    hooks.terminate = [&](const wxString&) {
+        lineWasThere = Find(wxS("Aborting due to faltal error at [78:W.cpp:Worker:5]")) != nullptr;
+    };
+    TraceSystem::SetUiHooks(hooks);
+    std::thread worker([&] { Trace()->Trace(78, wxS("W.cpp"), wxS("Worker"), 5, TS_FATALERROR, wxS("gone")); });
+    worker.join();
+    EXPECT_TRUE(lineWasThere);
+}
+
 TEST_F(TraceSystemTest, OperationsAfterShutdownAreRefused)
 {
     ASSERT_EQ(RC_OK, Trace()->Shutdown());
