@@ -2,9 +2,9 @@
 // the core export it and serve it with its own local web server, prints the preview
 // address and keeps serving until its standard input closes.
 //
-//   glyphara_export_serve PROGRAM_DIR [--single USER_TEXT] TAG_SPEC...
+//   glyphara_export_serve PROGRAM_DIR [--single USER_TEXT] TAG_SETTINGS...
 //
-// PROGRAM_DIR holds sIFR/ and Fonts/ as the program folder does. A TAG_SPEC reads
+// PROGRAM_DIR holds sIFR/ and Fonts/ as the program folder does. A TAG_SETTINGS reads
 // "h2:font=DejaVu Sans [regular];foundry=DejaVu;size=32;shadow.angle=45;...". Setting
 // any value of a filter switches that filter on. With --single, the first tag is
 // shown alone through the embedded preview, with USER_TEXT as its text.
@@ -129,7 +129,7 @@ bool Apply(FontProperties& r, const wxString& key, const wxString& value)
 int main(int argc, char** argv)
 {
     if (argc < 3)
-        return Fail("usage: glyphara_export_serve PROGRAM_DIR [--single TEXT] TAG_SPEC...");
+        return Fail("usage: glyphara_export_serve PROGRAM_DIR [--single TEXT] TAG_SETTINGS...");
     wxInitializer initializer;
     if (!initializer.IsOk())
         return Fail("cannot initialise wxWidgets");
@@ -170,8 +170,8 @@ int main(int argc, char** argv)
     wxString firstTag;
     for (int a = next; a < argc; ++a)
     {
-        const wxString spec = wxString::FromUTF8(argv[a]);
-        wxString tag = spec.BeforeFirst(':');
+        const wxString setting = wxString::FromUTF8(argv[a]);
+        wxString tag = setting.BeforeFirst(':');
         if (firstTag.empty())
             firstTag = tag;
         wxArrayString tags;
@@ -184,7 +184,7 @@ int main(int argc, char** argv)
             return Fail("cannot select tag " + std::string(tag.utf8_str()));
         FontProperties record;
         core->GetSelectedFontProperties(record);
-        wxStringTokenizer pairs(spec.AfterFirst(':'), wxS(";"));
+        wxStringTokenizer pairs(setting.AfterFirst(':'), wxS(";"));
         while (pairs.HasMoreTokens())
         {
             const wxString pair = pairs.GetNextToken();

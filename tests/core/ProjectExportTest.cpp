@@ -10,17 +10,6 @@
 
 namespace
 {
-void SetFont(const wxString& tag, const wxString& foundry, const wxString& font)
-{
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->SetSelectedTag(tag);
-    FontProperties record;
-    core->GetSelectedFontProperties(record);
-    record.foundry = foundry;
-    record.font = font;
-    core->SetCurrentFontProperties(record);
-}
-
 wxArrayString FilesBelow(const wxString& folder)
 {
     wxArrayString files;
@@ -41,8 +30,7 @@ protected:
         WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), "FWS-big-sans");
         WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.png"), "PNG-big-sans");
         WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
-        for (const char* name : {"sifr-config.js", "sIFR-print.css", "sIFR-screen.css", "sifr.js"})
-            WriteTextFile(ProgramDir() + wxS("/sIFR/") + name, std::string("// ") + name + "\n");
+        WriteSupportFiles(ProgramDir());
         ASSERT_EQ(RC_OK, InitCore());
         SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
         sites = ProgramDir() + wxS("/Sites");

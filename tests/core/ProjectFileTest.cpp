@@ -10,18 +10,6 @@
 
 namespace
 {
-// Gives a tag a font (and selects the tag) the way the font list would.
-void SetFont(const wxString& tag, const wxString& foundry, const wxString& font)
-{
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->SetSelectedTag(tag);
-    FontProperties record;
-    core->GetSelectedFontProperties(record);
-    record.foundry = foundry;
-    record.font = font;
-    core->SetCurrentFontProperties(record);
-}
-
 class ProjectFileTest : public CoreTest
 {
 protected:
@@ -31,8 +19,7 @@ protected:
         CoreTest::SetUp();
         WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), "FWS-big-sans");
         WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.png"), "PNG-big-sans");
-        for (const char* name : {"sifr-config.js", "sIFR-print.css", "sIFR-screen.css", "sifr.js"})
-            WriteTextFile(ProgramDir() + wxS("/sIFR/") + name, std::string("// ") + name + "\n");
+        WriteSupportFiles(ProgramDir());
         ASSERT_EQ(RC_OK, InitCore());
         SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
         wxString h2 = wxS("h2");

@@ -76,6 +76,23 @@ std::string ReadTextFile(const wxString& path)
     return text.str();
 }
 
+void WriteSupportFiles(const wxString& programDir)
+{
+    for (const char* name : {"sifr-config.js", "sIFR-print.css", "sIFR-screen.css", "sifr.js"})
+        WriteTextFile(programDir + wxS("/sIFR/") + name, std::string("// ") + name + "\n");
+}
+
+void SetFont(const wxString& tag, const wxString& foundry, const wxString& font)
+{
+    CGlypharaCore* core = CGlypharaCore::GetInstance();
+    core->SetSelectedTag(tag);
+    FontProperties record;
+    core->GetSelectedFontProperties(record);
+    record.foundry = foundry;
+    record.font = font;
+    core->SetCurrentFontProperties(record);
+}
+
 void CoreTest::SetUp()
 {
     m_home = new TempDir;

@@ -67,6 +67,10 @@ private:
 void WriteTextFile(const wxString& path, const std::string& text);
 std::string ReadTextFile(const wxString& path);
 void MakeFolders(const wxString& path);
+// Small stand-ins for the four runtime files in programDir/sIFR/.
+void WriteSupportFiles(const wxString& programDir);
+// Selects tag and gives it a font, the way the font list would.
+void SetFont(const wxString& tag, const wxString& foundry, const wxString& font);
 
 // A test with its own HOME (documents folder), its own program folder as the working
 // directory, the trace system initialised over a capturing log, and a recording launcher.

@@ -133,6 +133,26 @@ std::vector<GlyphKerning> KernTableKerning(FT_Face face, const std::vector<FT_UI
 
 // ---- the GPOS 'kern' feature ----
 
+// Coverage and class tables of format 2 share one layout: a count, then sorted records of
+// start glyph, end glyph and a value. Returns the offset of the record holding glyph, or 0.
+size_t RangeRecord(Table& t, size_t table, unsigned glyph)
+{
+    unsigned lo = 0, hi = t.U16(table + 2);
+    while (lo < hi)
+    {
+        const unsigned mid = (lo + hi) / 2;
+        const size_t rec = table + 4 + mid * 6;
+        const unsigned start = t.U16(rec), end = t.U16(rec + 2);
+        if (glyph < start)
+            hi = mid;
+        else if (glyph > end)
+            lo = mid + 1;
+        else
+            return rec;
+    }
+    return 0;
+}
+
 int CoverageIndex(Table& t, size_t coverage, unsigned glyph)
 {
     const unsigned format = t.U16(coverage);
@@ -153,19 +173,8 @@ int CoverageIndex(Table& t, size_t coverage, unsigned glyph)
     }
     else if (format == 2)
     {
-        unsigned lo = 0, hi = t.U16(coverage + 2);
-        while (lo < hi)
-        {
-            const unsigned mid = (lo + hi) / 2;
-            const size_t rec = coverage + 4 + mid * 6;
-            const unsigned start = t.U16(rec), end = t.U16(rec + 2);
-            if (glyph < start)
-                hi = mid;
-            else if (glyph > end)
-                lo = mid + 1;
-            else
-                return int(t.U16(rec + 4) + (glyph - start));
-        }
+        if (const size_t rec = RangeRecord(t, coverage, glyph))
+            return int(t.U16(rec + 4) + (glyph - t.U16(rec)));
     }
     return -1;
 }
@@ -181,19 +190,8 @@ unsigned GlyphClass(Table& t, size_t classDef, unsigned glyph)
     }
     else if (format == 2)
     {
-        unsigned lo = 0, hi = t.U16(classDef + 2);
-        while (lo < hi)
-        {
-            const unsigned mid = (lo + hi) / 2;
-            const size_t rec = classDef + 4 + mid * 6;
-            const unsigned start = t.U16(rec), end = t.U16(rec + 2);
-            if (glyph < start)
-                hi = mid;
-            else if (glyph > end)
-                lo = mid + 1;
-            else
-                return t.U16(rec + 4);
-        }
+        if (const size_t rec = RangeRecord(t, classDef, glyph))
+            return t.U16(rec + 4);
     }
     return 0;
 }
