@@ -6,9 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // Test programs run side by side; as in the application, each draws its own preview
+    // ports, so one process's server never answers on another's port.
+    srand(static_cast<unsigned>(time(nullptr)) ^ (static_cast<unsigned>(getpid()) << 16));
     wxInitializer initializer;
     if (!initializer.IsOk())
         return 1;

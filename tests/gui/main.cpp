@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+
 namespace
 {
 // A failed toolkit check (an unexpected modal dialog among them) fails the running test
@@ -30,6 +34,8 @@ public:
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // Seeded like the application, so its preview ports differ from other test programs'.
+    srand(static_cast<unsigned>(time(nullptr)) ^ (static_cast<unsigned>(getpid()) << 16));
     wxApp::SetInstance(new GuiTestApp);
     if (!wxEntryStart(argc, argv))
         return 1;
