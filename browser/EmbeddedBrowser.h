@@ -1,0 +1,37 @@
+// The preview area of the main window: a child window holding the toolkit's web view
+// (WebKitGTK). It loads addresses without using a cache, reloads completely, stops, and
+// reports its size through ordinary size events. When no web view can be had it says so
+// in words instead, and the rest of the window goes on working.
+#ifndef GLYPHARA_BROWSER_EMBEDDEDBROWSER_H
+#define GLYPHARA_BROWSER_EMBEDDEDBROWSER_H
+
+#include <wx/panel.h>
+
+class wxWebView;
+
+class CEmbeddedBrowser : public wxPanel
+{
+public:
+    CEmbeddedBrowser(wxWindow* parent, wxWindowID id, const wxSize& size);
+    ~CEmbeddedBrowser() override;
+
+    // Fetches the page anew, never from a cache.
+    void LoadUrl(const wxString& address);
+    // Reloads the current page, bypassing the cache.
+    void ReloadCompletely();
+    // Stops any navigation or download in progress.
+    void StopLoading();
+
+    // False when no web view could be created, or its web process is gone until the next
+    // load restarts it.
+    bool HasBrowser() const;
+    // The web view itself, or null; for tests that read the page back.
+    wxWebView* GetWebView() const { return m_view; }
+
+private:
+    wxWebView* m_view = nullptr;
+    class Impl;
+    Impl* m_impl = nullptr;
+};
+
+#endif
