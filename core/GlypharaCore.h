@@ -6,8 +6,8 @@
 #define GLYPHARA_CORE_GLYPHARACORE_H
 
 #include "core/FontProperties.h"
-#include "core/ResultCodes.h"
 #include "core/TextUtil.h"
+#include "trace/ResultCodes.h"
 
 #include <wx/arrstr.h>
 #include <wx/string.h>

@@ -1,6 +1,6 @@
 #include "trace/TraceSystem.h"
 
-#include "core/ResultCodes.h"
+#include "trace/ResultCodes.h"
 
 #include <wx/datetime.h>
 #include <wx/filefn.h>

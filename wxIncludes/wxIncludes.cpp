@@ -1,6 +1,6 @@
 #include "wxIncludes/wxIncludes.h"
 
-#include "core/ResultCodes.h"
+#include "trace/ResultCodes.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/bitmap.h>

@@ -1,6 +1,6 @@
 #include "Library/BasicWebServer/BasicWebServer.h"
 
-#include "core/ResultCodes.h"
+#include "trace/ResultCodes.h"
 #include "trace/TraceSystem.h"
 
 #include <civetweb.h>

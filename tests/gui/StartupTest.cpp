@@ -3,7 +3,7 @@
 #include "Interface/GuiTraceHooks.h"
 #include "Interface/WindowGeometry.h"
 #include "Interface/glypharamainframe.h"
-#include "core/ResultCodes.h"
+#include "trace/ResultCodes.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 

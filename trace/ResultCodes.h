@@ -1,8 +1,9 @@
 // Result codes shared by the core, the trace system, the resource helpers, the custom
 // controls and the main window's commands. 0 is success, positive a success with a
-// remark, negative a failure.
-#ifndef GLYPHARA_CORE_RESULTCODES_H
-#define GLYPHARA_CORE_RESULTCODES_H
+// remark, negative a failure. They sit with the trace system, the lowest layer that
+// returns them, so no lower layer reaches up into the core.
+#ifndef GLYPHARA_TRACE_RESULTCODES_H
+#define GLYPHARA_TRACE_RESULTCODES_H
 
 enum ResultCode
 {
