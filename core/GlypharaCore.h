@@ -18,6 +18,7 @@
 
 class CBasicWebServer;
 class CPlatformLauncher;
+struct MovieCoverage;
 
 typedef int (*UpdateControlsCallback)(void* context);
 typedef int (*UpdateFlashCallback)(void* context, int delay);
@@ -103,6 +104,15 @@ public:
     // Preview
     int WebBrowserPreview(const wxString& path, bool embedded);
 
+    // Characters that the selected tag's font movie lacks, among those of the sample text
+    // and of the tag's sentence on the sample page: fontName gets the font's shown name,
+    // characters one entry per lacking character, in the order they first appear. Empty
+    // when the movie holds them all or cannot be read.
+    int GetMissingCharacters(wxString& fontName, wxArrayString& characters);
+    // The same as the line the window shows ("Not in Lobster Two: ł ő"); empty when
+    // nothing is missing.
+    int GetMissingCharactersText(wxString& text);
+
     // Read-only views for the main window and the tests.
     bool IsInitialized() const { return m_initialised; }
     bool IsProjectSaved() const { return m_projectSaved; }
@@ -156,6 +166,12 @@ private:
     // -- code generation --
     // -- project file and export --
     // -- preview --
+    // -- characters the font lacks --
+    // Code tables of font movies by path, each with the state of the file it was read
+    // from, so a movie is read again only when it changes.
+    struct MovieCoverageEntry;
+    std::map<wxString, std::shared_ptr<MovieCoverageEntry>> m_movieCoverage;
+    std::shared_ptr<const MovieCoverage> MovieCoverageOf(const wxString& path);
 
     bool m_initialised;
     wxString m_configFilePath;

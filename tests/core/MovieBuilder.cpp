@@ -1,0 +1,163 @@
+#include "MovieBuilder.h"
+
+#include <zlib.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace
+{
+void U8(std::vector<uint8_t>& out, unsigned v)
+{
+    out.push_back(static_cast<uint8_t>(v));
+}
+
+void U16(std::vector<uint8_t>& out, unsigned v)
+{
+    U8(out, v & 0xFF);
+    U8(out, (v >> 8) & 0xFF);
+}
+
+void U32(std::vector<uint8_t>& out, uint32_t v)
+{
+    U16(out, v & 0xFFFF);
+    U16(out, v >> 16);
+}
+
+// Stand-in shape bytes: the code of a glyph is read without decoding its shape.
+const std::vector<uint8_t> kGlyphShape = {0x10, 0x85, 0x00, 0x40, 0x00};
+
+std::vector<uint8_t> FontTagBody(const TestFace& face, unsigned id)
+{
+    std::vector<uint8_t> b;
+    U16(b, id);
+    U8(b, (face.layout ? 0x80 : 0) | (face.wideOffsets ? 0x08 : 0) | (face.wideCodes ? 0x04 : 0) |
+              (face.italic ? 0x02 : 0) | (face.bold ? 0x01 : 0));
+    U8(b, 0);
+    const std::string name = "Test Face";
+    U8(b, static_cast<unsigned>(name.size()));
+    b.insert(b.end(), name.begin(), name.end());
+    const size_t count = face.codes.size();
+    U16(b, static_cast<unsigned>(count));
+    if (count == 0)
+        return b;
+    const size_t offsetSize = face.wideOffsets ? 4 : 2;
+    size_t offset = (count + 1) * offsetSize;
+    for (size_t i = 0; i <= count; ++i)
+    {
+        if (face.wideOffsets)
+            U32(b, static_cast<uint32_t>(offset));
+        else
+            U16(b, static_cast<unsigned>(offset));
+        offset += kGlyphShape.size();
+    }
+    for (size_t i = 0; i < count; ++i)
+        b.insert(b.end(), kGlyphShape.begin(), kGlyphShape.end());
+    for (uint16_t code : face.codes)
+    {
+        if (face.wideCodes)
+            U16(b, code);
+        else
+            U8(b, code);
+    }
+    if (face.layout)
+    {
+        U16(b, 900);
+        U16(b, 200);
+        U16(b, 0);
+        for (size_t i = 0; i < count; ++i)
+            U16(b, 500);
+        // Bounds 0..256 x 0..0 in 10-bit fields: 45 bits, six bytes.
+        for (size_t i = 0; i < count; ++i)
+        {
+            const uint8_t rect[6] = {0x50, 0x00, 0x80, 0x00, 0x00, 0x00};
+            b.insert(b.end(), rect, rect + 6);
+        }
+        U16(b, face.kerningPairs);
+        for (unsigned i = 0; i < face.kerningPairs; ++i)
+        {
+            const uint16_t code = face.codes[i % count];
+            if (face.wideCodes)
+            {
+                U16(b, code);
+                U16(b, code);
+            }
+            else
+            {
+                U8(b, code);
+                U8(b, code);
+            }
+            U16(b, static_cast<unsigned>(-20) & 0xFFFF);
+        }
+    }
+    return b;
+}
+}
+
+void AppendTestTag(std::vector<uint8_t>& out, unsigned code, const std::vector<uint8_t>& body)
+{
+    if (body.size() < 63)
+        U16(out, (code << 6) | static_cast<unsigned>(body.size()));
+    else
+    {
+        U16(out, (code << 6) | 0x3F);
+        U32(out, static_cast<uint32_t>(body.size()));
+    }
+    out.insert(out.end(), body.begin(), body.end());
+}
+
+std::vector<uint8_t> FontTags(const std::vector<TestFace>& faces)
+{
+    std::vector<uint8_t> tags;
+    AppendTestTag(tags, 69, {0, 0, 0, 0});
+    unsigned id = 1;
+    for (const TestFace& face : faces)
+        AppendTestTag(tags, face.tagCode, FontTagBody(face, id++));
+    AppendTestTag(tags, 1, {});
+    AppendTestTag(tags, 0, {});
+    return tags;
+}
+
+std::vector<uint8_t> MovieFile(const std::vector<uint8_t>& tags, bool compressed, uint32_t declaredLength)
+{
+    // Stage rectangle 0..11000 x 0..8000 twips in 15-bit fields, 12 fps, one frame.
+    std::vector<uint8_t> body = {0x78, 0x00, 0x05, 0x5F, 0x00, 0x00, 0x0F, 0xA0, 0x00};
+    U16(body, 12 << 8);
+    U16(body, 1);
+    body.insert(body.end(), tags.begin(), tags.end());
+
+    std::vector<uint8_t> file = {static_cast<uint8_t>(compressed ? 'C' : 'F'), 'W', 'S', 8};
+    U32(file, declaredLength ? declaredLength : static_cast<uint32_t>(8 + body.size()));
+    if (!compressed)
+    {
+        file.insert(file.end(), body.begin(), body.end());
+        return file;
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(body.size()));
+    std::vector<uint8_t> packed(packedSize);
+    EXPECT_EQ(compress2(packed.data(), &packedSize, body.data(), static_cast<uLong>(body.size()), 9), Z_OK);
+    file.insert(file.end(), packed.begin(), packed.begin() + static_cast<long>(packedSize));
+    return file;
+}
+
+std::vector<uint8_t> MovieFile(const std::vector<TestFace>& faces, bool compressed)
+{
+    return MovieFile(FontTags(faces), compressed);
+}
+
+std::vector<uint16_t> CodesOf(const wxString& text)
+{
+    std::vector<uint16_t> codes;
+    for (wxString::const_iterator it = text.begin(); it != text.end(); ++it)
+        codes.push_back(static_cast<uint16_t>((*it).GetValue()));
+    return codes;
+}
+
+void WriteBytes(const wxString& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* f = fopen(path.fn_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    EXPECT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    fclose(f);
+}

@@ -1,0 +1,37 @@
+// Writes small font movies byte by byte for the tests: font tags with chosen code tables,
+// flags and layout blocks, plain or compressed, and the means to spoil them.
+#ifndef GLYPHARA_TESTS_CORE_MOVIEBUILDER_H
+#define GLYPHARA_TESTS_CORE_MOVIEBUILDER_H
+
+#include <wx/string.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TestFace
+{
+    std::vector<uint16_t> codes;
+    bool bold = false;
+    bool italic = false;
+    bool wideCodes = true;    // false writes one byte per code (DefineFont2 only)
+    bool wideOffsets = false;
+    bool layout = true;
+    unsigned kerningPairs = 0;
+    unsigned tagCode = 75;    // 75 DefineFont3, 48 DefineFont2
+};
+
+// The tag stream of a movie: font tags, then ShowFrame and End.
+std::vector<uint8_t> FontTags(const std::vector<TestFace>& faces);
+// Appends one tag with its record header.
+void AppendTestTag(std::vector<uint8_t>& out, unsigned code, const std::vector<uint8_t>& body);
+// A whole movie around a tag stream; `declaredLength` 0 writes the true length.
+std::vector<uint8_t> MovieFile(const std::vector<uint8_t>& tags, bool compressed, uint32_t declaredLength = 0);
+std::vector<uint8_t> MovieFile(const std::vector<TestFace>& faces, bool compressed);
+
+// The code points of text (UTF-32 on this platform), for building code tables.
+std::vector<uint16_t> CodesOf(const wxString& text);
+
+void WriteBytes(const wxString& path, const std::vector<uint8_t>& bytes);
+
+#endif
