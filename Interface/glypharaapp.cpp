@@ -2,6 +2,7 @@
 
 #include "Interface/GuiTraceHooks.h"
 #include "Interface/WindowGeometry.h"
+#include "Interface/dailytipdialog.h"
 #include "Interface/glypharamainframe.h"
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
@@ -96,10 +97,7 @@ bool GlypharaApp::OnInit()
 
     TraceSystem::GetInstance()->CheckInitialized();
 
-    // The daily tip window belongs here once it exists: created in every run with the
-    // main window as parent, "Daily tip" and 600 x 300; shown when the "showdailytips"
-    // setting asks for it, and then the splash (m_splash, if still alive) is destroyed
-    // so that it does not cover the tips.
+    CDailytipDialog::OpenAtStartup(mainFrame, m_splash.get());
 
     return true;
 }

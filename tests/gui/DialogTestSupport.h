@@ -1,0 +1,117 @@
+// Pieces shared by the dialog tests: a settings file and the resource archive in the
+// test's own folders, a launcher that records instead of opening, and ways to act on a
+// dialog as a user would.
+#ifndef GLYPHARA_TESTS_GUI_DIALOGTESTSUPPORT_H
+#define GLYPHARA_TESTS_GUI_DIALOGTESTSUPPORT_H
+
+#include "GuiTestSupport.h"
+
+#include "core/GlypharaCore.h"
+#include "core/PlatformLauncher.h"
+
+#include <wx/checkbox.h>
+#include <wx/config.h>
+#include <wx/dialog.h>
+#include <wx/event.h>
+#include <wx/fileconf.h>
+#include <wx/filefn.h>
+#include <wx/testing.h>
+#include <wx/textfile.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class RecordingLauncher : public CPlatformLauncher
+{
+public:
+    explicit RecordingLauncher(std::vector<wxString>* opened) : m_opened(opened) {}
+    bool OpenUrl(const wxString& url) override
+    {
+        m_opened->push_back(url);
+        return true;
+    }
+    bool StartProcess(const wxString& executable) override
+    {
+        m_opened->push_back(executable);
+        return true;
+    }
+
+private:
+    std::vector<wxString>* m_opened;
+};
+
+// Answers the next modal dialog of type T by running what the user does in it.
+template <class T>
+class ExpectDialog : public wxExpectModalBase<T, ExpectDialog<T>>
+{
+public:
+    ExpectDialog(std::function<void(T*)> act, int result) : m_act(std::move(act)), m_result(result) {}
+
+protected:
+    int OnInvoked(T* dialog) const override
+    {
+        m_act(dialog);
+        return m_result;
+    }
+
+private:
+    std::function<void(T*)> m_act;
+    int m_result;
+};
+
+class DialogTest : public GuiTest
+{
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        m_settingsPath = Home() + wxS("/glyphara.cfg");
+        delete wxConfigBase::Set(new wxFileConfig(wxS("Glyphara"), wxS("Tallowby Software"), m_settingsPath,
+                                                  m_settingsPath, wxCONFIG_USE_LOCAL_FILE));
+        wxMkdir(ProgramDir() + wxS("/Data"));
+        CGlypharaCore::GetInstance()->SetLauncher(std::unique_ptr<CPlatformLauncher>(new RecordingLauncher(&m_opened)));
+    }
+
+    // The pictures, as the program folder holds them.
+    bool InstallArchive()
+    {
+        return wxCopyFile(wxS(GLYPHARA_PROGRAM_DIR "/Data/data.bin"), ProgramDir() + wxS("/Data/data.bin"));
+    }
+
+    // What the settings file on disk says now.
+    wxString SettingsOnDisk() const
+    {
+        wxTextFile file(m_settingsPath);
+        wxString text;
+        if (file.Exists() && file.Open())
+            for (size_t i = 0; i < file.GetLineCount(); ++i)
+                text << file[i] << wxS("\n");
+        return text;
+    }
+
+    static void Click(wxWindow* window, int id)
+    {
+        wxWindow* control = window->FindWindow(id);
+        ASSERT_NE(nullptr, control) << id;
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        event.SetEventObject(control);
+        control->GetEventHandler()->ProcessEvent(event);
+    }
+
+    static void Tick(wxWindow* window, int id, bool ticked)
+    {
+        wxCheckBox* box = dynamic_cast<wxCheckBox*>(window->FindWindow(id));
+        ASSERT_NE(nullptr, box) << id;
+        box->SetValue(ticked);
+        wxCommandEvent event(wxEVT_CHECKBOX, id);
+        event.SetEventObject(box);
+        event.SetInt(ticked ? 1 : 0);
+        box->GetEventHandler()->ProcessEvent(event);
+    }
+
+    std::vector<wxString> m_opened;
+    wxString m_settingsPath;
+};
+
+#endif
