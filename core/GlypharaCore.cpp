@@ -204,6 +204,7 @@ int CGlypharaCore::Release()
     m_standardTagNames.clear();
     m_tags.clear();
     m_userFontSnapshot.clear();
+    m_exportCopies.reset();
 
     m_configFilePath.clear();
     m_systemFontDir.clear();

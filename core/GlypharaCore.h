@@ -155,6 +155,9 @@ private:
     // -- effect library --
     // -- code generation --
     // -- project file and export --
+    // What the export copied where, so that an unchanged source is not copied again.
+    struct ExportCopies;
+    std::shared_ptr<ExportCopies> m_exportCopies;
     // -- preview --
 
     bool m_initialised;
