@@ -105,7 +105,8 @@ int main()
     const double getterLogged = NanosecondsPerCall(kLoggedCalls, getter);
     const double reportingLogged = NanosecondsPerCall(kLoggedCalls, reporting);
     trace->Shutdown();
-    wxLongLong logBytes = wxFileName::GetSize(logPath) == wxInvalidSize ? 0 : wxFileName::GetSize(logPath).ToULong();
+    const wxULongLong logSize = wxFileName::GetSize(logPath);
+    const long long logBytes = logSize == wxInvalidSize ? 0 : static_cast<long long>(logSize.GetValue());
 
     core->Release();
     CGlypharaCore::DestroyInstance();
@@ -120,7 +121,7 @@ int main()
                 getterLogged);
     std::printf("  call reporting one line, no target: %7.1f\n", reportingQuiet);
     std::printf("  call reporting one line, log file:  %7.1f (log grew to %lld bytes)\n", reportingLogged,
-                static_cast<long long>(logBytes.GetValue()));
+                logBytes);
     std::printf("  getter ratio no target / log file: %.3f\n", getterQuiet / getterLogged);
     std::printf("ratio reporting call, no target / log file: %.3f (goal <= 0.1)\n", reportingQuiet / reportingLogged);
     return 0;
