@@ -1,5 +1,7 @@
 // Font library figures: scanning and listing a large user font folder against a bare
-// recursive listing of the same tree, for growing numbers of fonts.
+// recursive listing of the same tree, for growing numbers of fonts; and what asking for
+// the list again costs when nothing changed.
+#include "core/FontListModel.h"
 #include "core/GlypharaCore.h"
 #include "core/PlatformLauncher.h"
 #include "trace/TraceSystem.h"
@@ -85,7 +87,7 @@ struct Figures
 {
     int fonts = 0;
     size_t rows = 0;
-    Timing bare, library, update;
+    Timing bare, library, update, list, model, copy;
 };
 
 Timing Summary(std::vector<double> values)
@@ -113,7 +115,7 @@ Figures Measure(const std::string& base, int count, int rounds)
 
     Figures figures;
     figures.fonts = count;
-    std::vector<double> bare, library, update;
+    std::vector<double> bare, library, update, list, model, copy;
     for (int round = 0; round < rounds; ++round)
     {
         Clock::time_point start = Clock::now();
@@ -134,10 +136,29 @@ Figures Measure(const std::string& base, int count, int rounds)
         start = Clock::now();
         core->UpdateFontList(true);
         update.push_back(MillisecondsSince(start));
+
+        start = Clock::now();
+        core->GetInstalledFontList(rows, selected);
+        list.push_back(MillisecondsSince(start));
+
+        start = Clock::now();
+        const FontListModel& listModel = core->GetInstalledFontModel();
+        model.push_back(MillisecondsSince(start));
+
+        // The least any list that is handed its rows as texts must do.
+        start = Clock::now();
+        wxArrayString texts;
+        texts.Alloc(listModel.Rows().size());
+        for (const FontListRow& row : listModel.Rows())
+            texts.Add(row.html);
+        copy.push_back(MillisecondsSince(start));
     }
     figures.bare = Summary(bare);
     figures.library = Summary(library);
     figures.update = Summary(update);
+    figures.list = Summary(list);
+    figures.model = Summary(model);
+    figures.copy = Summary(copy);
 
     core->Release();
     CGlypharaCore::DestroyInstance();
@@ -170,6 +191,12 @@ int main()
         std::printf("%8d %8zu %8.2f / %7.2f %8.2f / %7.2f %8.2f / %7.2f\n", f.fonts, f.rows, f.bare.median,
                     f.bare.minimum, f.library.median, f.library.minimum, f.update.median, f.update.minimum);
     }
+
+    std::printf("\nAsked again with nothing changed, median / minimum (ms)\n");
+    std::printf("%8s %18s %18s %18s\n", "fonts", "row texts", "row model", "copy of the texts");
+    for (const Figures& f : all)
+        std::printf("%8d %8.2f / %7.2f %8.2f / %7.2f %8.2f / %7.2f\n", f.fonts, f.list.median, f.list.minimum,
+                    f.model.median, f.model.minimum, f.copy.median, f.copy.minimum);
 
     std::printf("\nRatios, from medians / from minima (goal)\n");
     for (const Figures& f : all)

@@ -27,11 +27,6 @@ constexpr long kMaxEffectFileBytes = 16L * 1024 * 1024;
 // Room left in a file name (255 bytes on common file systems) for "(n)" and ".xml".
 constexpr size_t kMaxFileStemBytes = 200;
 
-wxString JoinPath(const wxString& folder, const wxString& fileName)
-{
-    return folder.EndsWith(wxS("/")) ? folder + fileName : folder + wxS("/") + fileName;
-}
-
 // Anything at that path, including a folder or a dangling link, blocks a new file.
 bool PathTaken(const wxString& path)
 {
@@ -418,8 +413,7 @@ int CGlypharaCore::ExportEffect(wxString& folder, const wxString& name, bool ove
     // An empty folder would otherwise become "/", the root of the file system.
     if (folder.empty())
         TS_RETURN(RC_DIRECTORY_MISSING, wxEmptyString);
-    if (!folder.EndsWith(wxS("/")))
-        folder += wxS("/");
+    folder = WithTrailingSeparator(folder);
     if (!FolderExists(folder))
         TS_RETURN(RC_DIRECTORY_MISSING, wxEmptyString);
 

@@ -14,14 +14,6 @@
 
 namespace
 {
-wxString StripTrailingSeparators(const wxString& path)
-{
-    wxString folder = path;
-    while (folder.length() > 1 && folder.EndsWith(wxS("/")))
-        folder.RemoveLast();
-    return folder;
-}
-
 // Appends the effect files directly in folder, sorted by name so that the outcome of
 // duplicate effect names does not depend on the file system's order. A folder that does
 // not exist lists as empty; false only when an existing folder cannot be read.
@@ -38,7 +30,7 @@ bool ListEffectFiles(const wxString& folder, std::vector<wxString>& paths)
     for (bool more = dir.GetFirst(&name, wxS("*.xml"), wxDIR_FILES); more; more = dir.GetNext(&name))
         names.push_back(name);
     std::sort(names.begin(), names.end(), Utf16Less());
-    const wxString prefix = folder.EndsWith(wxS("/")) ? folder : folder + wxS("/");
+    const wxString prefix = WithTrailingSeparator(folder);
     for (const wxString& file : names)
         paths.push_back(prefix + file);
     return true;

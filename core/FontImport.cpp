@@ -11,11 +11,6 @@ namespace
 {
 const char* const kMoldwrightName = "Tallowby Moldwright";
 
-wxString Join(const wxString& folder, const wxString& name)
-{
-    return folder.EndsWith(wxS("/")) ? folder + name : folder + wxS("/") + name;
-}
-
 // The foundry becomes a folder name below the user font folder: it must name a visible
 // folder right there, not climb out of it, stay in it or hide from the font scan.
 bool IsUsableFoundry(const wxString& foundry)
@@ -70,7 +65,7 @@ int CGlypharaCore::ImportFonts(const wxArrayString& files, wxArrayString& failed
             continue;
         }
 
-        const wxString folder = foundry.empty() ? m_userFontDir : Join(m_userFontDir, foundry);
+        const wxString folder = foundry.empty() ? m_userFontDir : JoinPath(m_userFontDir, foundry);
         if (!foundry.empty() && !wxDirExists(folder))
         {
             wxLogNull quiet;
@@ -83,7 +78,7 @@ int CGlypharaCore::ImportFonts(const wxArrayString& files, wxArrayString& failed
             continue;
         }
 
-        const wxString target = Join(folder, fileName);
+        const wxString target = JoinPath(folder, fileName);
         // Through a temporary file, so a failed copy leaves an earlier font of the same
         // name intact instead of half overwritten.
         const bool copied = CopyFileAtomically(path, target);
@@ -111,9 +106,9 @@ int CGlypharaCore::LaunchMoldwright()
     CORE_REQUIRE_INITIALIZED();
 
     const wxString programFolder = wxGetCwd();
-    const wxString first = Join(programFolder, kMoldwrightName);
+    const wxString first = JoinPath(programFolder, kMoldwrightName);
     // A sibling folder named after the program, as a separate installation leaves it.
-    const wxString second = Join(Join(programFolder.BeforeLast('/'), kMoldwrightName), kMoldwrightName);
+    const wxString second = JoinPath(JoinPath(programFolder.BeforeLast('/'), kMoldwrightName), kMoldwrightName);
 
     wxString found;
     if (wxFileExists(first))

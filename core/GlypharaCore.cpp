@@ -1,6 +1,8 @@
 #include "core/GlypharaCore.h"
 
 #include "Library/BasicWebServer/BasicWebServer.h"
+#include "core/FontFolders.h"
+#include "core/FontListModel.h"
 #include "core/PlatformLauncher.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
@@ -204,6 +206,9 @@ int CGlypharaCore::Release()
     m_standardTagNames.clear();
     m_tags.clear();
     m_userFontSnapshot.clear();
+    m_exportCopies.reset();
+    m_fontPictures.reset();
+    m_fontList.reset();
 
     m_configFilePath.clear();
     m_systemFontDir.clear();

@@ -6,6 +6,7 @@
 #define GLYPHARA_CORE_GLYPHARACORE_H
 
 #include "core/FontProperties.h"
+#include "core/FontTable.h"
 #include "core/TextUtil.h"
 #include "trace/ResultCodes.h"
 
@@ -19,13 +20,12 @@
 class CBasicWebServer;
 class CPlatformLauncher;
 struct MovieCoverage;
+class FontListModel;
+class FontPictures;
 
 typedef int (*UpdateControlsCallback)(void* context);
 typedef int (*UpdateFlashCallback)(void* context, int delay);
 
-// foundry name -> font name -> full path of the font movie
-typedef std::map<wxString, wxString, Utf16Less> FontsOfFoundry;
-typedef std::map<wxString, FontsOfFoundry, Utf16Less> FontTable;
 typedef std::map<wxString, FontProperties, Utf16Less> TagMap;
 typedef std::map<wxString, FontProperties, Utf16Less> EffectFilterMap;
 typedef std::map<wxString, wxString, Utf16Less> EffectFileMap;
@@ -72,6 +72,10 @@ public:
     int UpdateFontList(bool onlyIfChanged);
     int GetFontSupportedStyles(const wxString& font, bool& regular, bool& italic, bool& bold, bool& boldItalic);
     int GetInstalledFontList(wxArrayString& rows, wxString& selectedRow);
+    // The same list as rows that say what each item stands for, brought up to date with
+    // the font table and the preview pictures on disk. Its revision changes only when
+    // some row does, so a window holding the rows of that revision need not refill.
+    const FontListModel& GetInstalledFontModel();
     int SelectInstalledFont(const wxString& entry, bool byMouse, bool keyUp, bool keyDown);
     int ImportFonts(const wxArrayString& files, wxArrayString& failed);
     int LaunchMoldwright();
@@ -156,15 +160,17 @@ private:
     // own block.
     // -- project model --
     // -- font library --
-    // What the last listing of a font folder found, so that the font list need not look
-    // for every preview picture on disk while the folder stays unchanged.
-    struct FontFolderListing;
-    std::map<wxString, std::shared_ptr<FontFolderListing>> m_fontFolderListings;
-    std::shared_ptr<FontFolderListing> ListFontFolder(const wxString& folder);
-    std::shared_ptr<FontFolderListing> FontFolderNow(const wxString& folder);
+    // The preview pictures of the font folders as last listed, and the font list built
+    // from the font table.
+    std::unique_ptr<FontPictures> m_fontPictures;
+    std::unique_ptr<FontListModel> m_fontList;
+    FontListModel& UpdatedFontList();
     // -- effect library --
     // -- code generation --
     // -- project file and export --
+    // What the export copied where, so that an unchanged source is not copied again.
+    struct ExportCopies;
+    std::shared_ptr<ExportCopies> m_exportCopies;
     // -- preview --
     // -- characters the font lacks --
     // Code tables of font movies by path, each with the state of the file it was read

@@ -9,6 +9,7 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
@@ -65,23 +66,46 @@ struct CopyRecord
     FileStamp sourceStamp;
     FileStamp targetStamp;
 };
-std::map<wxString, CopyRecord> g_copies;
+}
+
+struct CGlypharaCore::ExportCopies
+{
+    std::map<wxString, CopyRecord> records;
+};
+
+namespace
+{
+bool IsMissing(const wxString& path)
+{
+    struct stat status;
+    return ::stat(path.fn_str(), &status) != 0 && errno == ENOENT;
+}
+
+enum class CopyOutcome
+{
+    Copied,
+    SourceMissing,
+    Failed
+};
 
 // Copies through a temporary file unless the target is still exactly the copy we made
-// of the unchanged source. A missing source only leaves its target missing.
-void CopyReplacing(const wxString& source, const wxString& target)
+// of the unchanged source. The target keeps its old content unless the copy succeeded.
+CopyOutcome CopyReplacing(std::map<wxString, CopyRecord>& copies, const wxString& source, const wxString& target)
 {
     FileStamp sourceStamp;
     if (!StampOf(source, sourceStamp))
-        return;
+        return IsMissing(source) ? CopyOutcome::SourceMissing : CopyOutcome::Failed;
     FileStamp targetStamp;
-    const std::map<wxString, CopyRecord>::const_iterator known = g_copies.find(target);
-    if (known != g_copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
+    const std::map<wxString, CopyRecord>::const_iterator known = copies.find(target);
+    if (known != copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
         StampOf(target, targetStamp) && known->second.targetStamp == targetStamp)
-        return;
-    g_copies.erase(target);
-    if (CopyFileAtomically(source, target) && StampOf(target, targetStamp))
-        g_copies[target] = CopyRecord{source, sourceStamp, targetStamp};
+        return CopyOutcome::Copied;
+    copies.erase(target);
+    if (!CopyFileAtomically(source, target))
+        return CopyOutcome::Failed;
+    if (StampOf(target, targetStamp))
+        copies[target] = CopyRecord{source, sourceStamp, targetStamp};
+    return CopyOutcome::Copied;
 }
 
 // The embedded preview is rewritten on every edit. A file renamed over another makes
@@ -89,6 +113,11 @@ void CopyReplacing(const wxString& source, const wxString& target)
 // the two names is just as atomic for a reader, and the preview need not survive a crash.
 bool SwapIntoPlace(const wxString& path, const char* data, size_t size)
 {
+    // An exchange would also swap a folder or link standing at path into the temporary
+    // name, and the write would look successful.
+    struct stat status;
+    if (::lstat(path.fn_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return false;
     const size_t slash = path.rfind('/');
     const wxString swap = path.substr(0, slash + 1) + wxS(".") + path.substr(slash + 1) + wxS(".swap");
     if (!WriteBytesAtomically(swap, data, size))
@@ -106,7 +135,7 @@ bool SwapIntoPlace(const wxString& path, const char* data, size_t size)
 }
 
 // Generated text goes in through a temporary file too, and only when it changed.
-bool WriteIfChanged(const wxString& path, const wxString& text, bool swapIn)
+bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const wxString& text, bool swapIn)
 {
     const wxScopedCharBuffer utf8 = text.utf8_str();
     FileStamp stamp;
@@ -129,7 +158,7 @@ bool WriteIfChanged(const wxString& path, const wxString& text, bool swapIn)
                 return true;
         }
     }
-    g_copies.erase(path);
+    copies.erase(path);
     return swapIn ? SwapIntoPlace(path, utf8.data(), utf8.length())
                   : WriteBytesAtomically(path, utf8.data(), utf8.length());
 }
@@ -144,10 +173,7 @@ wxString StoredSamplePage(const wxString& projectFile)
         return wxString();
     const wxString fileName = projectFile.AfterLast('/');
     const wxString name = fileName.Find('.', true) == wxNOT_FOUND ? fileName : fileName.BeforeLast('.');
-    wxString base = ProjectPaths::FolderOfPath(projectFile);
-    if (!base.EndsWith(wxS("/")))
-        base += wxS("/");
-    return base + name + wxS(" files/") + name + wxS(".html");
+    return WithTrailingSeparator(ProjectPaths::FolderOfPath(projectFile)) + name + wxS(" files/") + name + wxS(".html");
 }
 }
 
@@ -191,8 +217,7 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         name = projectPath.AfterLast('/');
         base = ProjectPaths::FolderOfPath(projectPath);
     }
-    if (!base.EndsWith(wxS("/")))
-        base += wxS("/");
+    base = WithTrailingSeparator(base);
 
     const wxString relativeData = name + wxS(" files") + wxS("/");
     const wxString dataFolder = base + relativeData;
@@ -234,11 +259,38 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         TS_RETURN(RC_WRITE_FAILED, wxS("Unable to create HTML data directory"));
 
     // Every file goes in through a temporary name: the preview's web server may be
-    // sending the previous version of it at this very moment.
+    // sending the previous version of it at this very moment, and a write that fails
+    // leaves the earlier file whole. Each failure is reported; the first one is the
+    // result.
+    if (!m_exportCopies)
+        m_exportCopies = std::make_shared<ExportCopies>();
+    std::map<wxString, CopyRecord>& copies = m_exportCopies->records;
+    wxString failure;
+    auto fail = [&](const wxString& what) {
+        TS_LOG(TS_ERROR, what);
+        if (failure.empty())
+            failure = what;
+    };
+    auto copy = [&](const wxString& source, const wxString& target, bool mayBeMissing) {
+        switch (CopyReplacing(copies, source, target))
+        {
+        case CopyOutcome::Copied:
+            break;
+        case CopyOutcome::SourceMissing:
+            if (!mayBeMissing)
+                fail(wxS("Unable to find ") + source + wxS(" for ") + target);
+            break;
+        case CopyOutcome::Failed:
+            fail(wxS("Unable to copy ") + source + wxS(" to ") + target);
+            break;
+        }
+    };
+
     for (const wxString& sifrFile : m_sifrFileNames)
-        CopyReplacing(wxS("sIFR/") + sifrFile, htmlDataFolder + sifrFile);
+        copy(wxS("sIFR/") + sifrFile, htmlDataFolder + sifrFile, false);
 
     const wxString fontFolder = htmlDataFolder + wxS("fonts/");
+    bool fontFolderFailed = false;
     for (const TagMap::value_type& tag : m_tags)
     {
         const FontProperties& record = tag.second;
@@ -256,8 +308,14 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
             TS_LOG(TS_WARNING, wxS("Font name unusable as a file name: ") + record.font);
             continue;
         }
-        if (!FolderExists(fontFolder))
-            MakeFolder(fontFolder);
+        if (fontFolderFailed)
+            continue;
+        if (!FolderExists(fontFolder) && !MakeFolder(fontFolder))
+        {
+            fontFolderFailed = true;
+            fail(wxS("Unable to create ") + fontFolder);
+            continue;
+        }
 
         wxString source;
         const FontTable::const_iterator foundry = m_fontTable.find(record.foundry);
@@ -269,29 +327,40 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         }
         if (source.empty())
             continue;
-        CopyReplacing(source, fontFolder + ProjectPaths::FontFileName(record.foundry, record.font));
+        copy(source, fontFolder + ProjectPaths::FontFileName(record.foundry, record.font), false);
+        // A font without a picture is normal.
         if (!embedded)
         {
             const wxString picture =
                 (source.AfterLast('/').Contains(wxS(".")) ? source.BeforeLast('.') : source) + wxS(".png");
-            CopyReplacing(picture, fontFolder + ProjectPaths::FontFileName(record.foundry, record.font, wxS(".png")));
+            copy(picture, fontFolder + ProjectPaths::FontFileName(record.foundry, record.font, wxS(".png")), true);
         }
     }
 
     wxString css;
     if (GetCSSCode(css, embedded) < 0)
-        TS_LOG(TS_ERROR, wxS("Unable to get CSS sample code"));
-    else if (!WriteIfChanged(cssFile, css, embedded))
+        fail(wxS("Unable to get CSS sample code"));
+    else if (!WriteIfChanged(copies, cssFile, css, embedded))
+    {
         TS_LOG(TS_ERROR, wxS("Unable to write CSS sample file"));
+        fail(wxS("Unable to write ") + cssFile);
+    }
 
     wxString page;
     if (GetHTMLSampleCodeForBrowser(page, embedded) < 0)
-        TS_LOG(TS_ERROR, wxS("Unable to get HTML sample code"));
-    else if (!WriteIfChanged(samplePage, page, embedded))
+        fail(wxS("Unable to get HTML sample code"));
+    else if (!WriteIfChanged(copies, samplePage, page, embedded))
+    {
         TS_LOG(TS_ERROR, wxS("Unable to write HTML sample file"));
+        fail(wxS("Unable to write ") + samplePage);
+    }
 
     if (storing)
     {
+        // A site with a file missing is no saved project: the project file is left as
+        // it was and the project stays unsaved.
+        if (!failure.empty())
+            TS_RETURN(RC_WRITE_FAILED, failure);
         if (SaveXMLProject(projectPath, name, relativeData, relativeHtmlData, cssFileName, samplePage.AfterLast('/')) < 0)
             TS_RETURN(RC_WRITE_FAILED, wxS("Error while saving XML project file"));
         m_projectSaved = true;
@@ -299,11 +368,15 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         m_projectName = name;
         m_browserPreviewPath = samplePage;
         CallUpdateControls();
+        TS_RETURN(RC_OK, wxEmptyString);
     }
-    else if (embedded)
+    // A preview folder is reused by the next preview even when this one failed, so a
+    // later edit can put it right.
+    if (embedded)
         m_embeddedPreviewPath = samplePage;
     else
         m_browserPreviewPath = samplePage;
-
+    if (!failure.empty())
+        TS_RETURN(RC_WRITE_FAILED, failure);
     TS_RETURN(RC_OK, wxEmptyString);
 }

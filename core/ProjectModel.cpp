@@ -1,5 +1,6 @@
 #include "core/GlypharaCore.h"
 
+#include "core/FontListModel.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/regex.h>
@@ -8,8 +9,6 @@ namespace
 {
 const wxChar* const kStandardTagNames[] = {wxS("<h1>"), wxS("<h2>"), wxS("<h3>"),
                                            wxS("<h4>"), wxS("<h5>"), wxS("<h6>")};
-// What tells a font row of the font list from headers and add-more rows.
-const wxChar* const kFontRowMarker = wxS("fontfullpath");
 
 wxString ShownTag(const wxString& name)
 {
@@ -35,15 +34,14 @@ int CGlypharaCore::NewProject()
     // The new tag gets the first installed font. A click on the list's first row (a
     // header) would move down to that font, but a list of one foundry with a single font
     // is too short to move in, so the first font row is clicked instead.
-    wxArrayString rows;
-    wxString selectedRow;
-    GetInstalledFontList(rows, selectedRow);
+    const std::vector<FontListRow>& rows = UpdatedFontList().Rows();
     if (!rows.empty())
     {
         size_t first = 0;
-        while (first < rows.size() && !rows[first].Contains(kFontRowMarker))
+        while (first < rows.size() && rows[first].kind != FontRowKind::Font)
             ++first;
-        SelectInstalledFont(rows[first < rows.size() ? first : 0], true, false, false);
+        const wxString clicked = rows[first < rows.size() ? first : 0].html;
+        SelectInstalledFont(clicked, true, false, false);
     }
 
     m_selectedEffect = kNoneEffect;

@@ -1,5 +1,7 @@
 #include "core/ProjectPaths.h"
 
+#include "core/TextUtil.h"
+
 #include <wx/filename.h>
 #include <wx/utils.h>
 
@@ -80,7 +82,7 @@ bool ResolveProjectFile(const wxString& folder, const wxString& dir, const wxStr
     const wxString canonicalFile = RealPath(fullPath);
     if (canonicalFolder.empty() || canonicalFile.empty())
         return false;
-    const wxString prefix = canonicalFolder.EndsWith(wxS("/")) ? canonicalFolder : canonicalFolder + wxS("/");
+    const wxString prefix = WithTrailingSeparator(canonicalFolder);
     if (!canonicalFile.StartsWith(prefix))
     {
         fullPath.clear();
@@ -107,9 +109,7 @@ wxString TemporaryFolder()
         folder = wxFileName::GetTempDir();
     if (folder.empty())
         folder = wxS(".");
-    while (folder.length() > 1 && folder.EndsWith(wxS("/")))
-        folder.RemoveLast();
-    return folder;
+    return StripTrailingSeparators(folder);
 }
 
 wxString EncodeUrlPath(const wxString& text)

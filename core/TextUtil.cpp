@@ -214,10 +214,28 @@ bool CopyFileAtomically(const wxString& source, const wxString& target)
 
 bool FolderExists(const wxString& path)
 {
-    wxString folder = path;
-    while (folder.length() > 1 && folder.EndsWith(wxS("/")))
-        folder.RemoveLast();
+    const wxString folder = StripTrailingSeparators(path);
     return !folder.empty() && wxDirExists(folder);
+}
+
+wxString StripTrailingSeparators(const wxString& path)
+{
+    size_t length = path.length();
+    while (length > 1 && path[length - 1] == '/')
+        --length;
+    return length == path.length() ? path : path.substr(0, length);
+}
+
+wxString WithTrailingSeparator(const wxString& folder)
+{
+    if (!folder.empty() && folder.Last() == '/')
+        return folder;
+    return folder + wxS("/");
+}
+
+wxString JoinPath(const wxString& folder, const wxString& name)
+{
+    return WithTrailingSeparator(folder) + name;
 }
 
 wxString ProgramFolder()

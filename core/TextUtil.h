@@ -37,6 +37,13 @@ bool CopyFileAtomically(const wxString& source, const wxString& target);
 // Whether a folder exists; trailing separators are ignored, an empty path never exists.
 bool FolderExists(const wxString& path);
 
+// path without the "/" at its end ("/" itself stays); folders are kept in both forms.
+wxString StripTrailingSeparators(const wxString& path);
+// folder ending in one "/" more unless it already ends in one ("" gives "/").
+wxString WithTrailingSeparator(const wxString& folder);
+// folder + "/" + name, without doubling a "/" that folder already ends with.
+wxString JoinPath(const wxString& folder, const wxString& name);
+
 // The folder of the running program (the executable's folder), without trailing "/".
 wxString ProgramFolder();
 

@@ -13,8 +13,24 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 TraceSystem* TraceSystem::ms_instance = nullptr;
+
+// The caller's source file, as the toolkit's string or as the compiler wrote it.
+struct TraceSystem::Source
+{
+    const wxString* wide = nullptr;
+    const char* narrow = nullptr;
+
+    wxString FileName() const
+    {
+        if (wide)
+            return wide->AfterLast('/');
+        const char* slash = narrow ? std::strrchr(narrow, '/') : nullptr;
+        return wxString(slash ? slash + 1 : narrow ? narrow : "");
+    }
+};
 
 namespace
 {
@@ -42,10 +58,6 @@ wxString TrimFunctionName(const wxString& function)
     return name;
 }
 
-wxString FileNameOf(const wxString& sourceFile)
-{
-    return sourceFile.AfterLast('/');
-}
 
 long MiB(const wxLongLong& bytes)
 {
@@ -229,16 +241,56 @@ int TraceSystem::WriteBanner()
     return 0;
 }
 
+bool TraceSystem::Wants(int level)
+{
+    switch (level)
+    {
+    case TS_FATALERROR:
+        return true;
+    case TS_TRACE:
+        return ms_instance && ms_instance->m_tracingEnabled;
+    case TS_VERBOSE:
+        if (!wxLog::GetVerbose())
+            return false;
+        return wxLog::IsEnabled() && wxLog::GetActiveTarget() != nullptr;
+    case TS_ERROR:
+    case TS_WARNING:
+    case TS_MESSAGE:
+        return wxLog::IsEnabled() && wxLog::GetActiveTarget() != nullptr;
+    default:
+        return false;
+    }
+}
+
 int TraceSystem::Trace(unsigned long threadId, const wxString& sourceFile, const wxString& function,
                        int line, int level, const wxString& message)
+{
+    Source source;
+    source.wide = &sourceFile;
+    return TraceFrom(threadId, source, function, line, level, message);
+}
+
+int TraceSystem::Trace(unsigned long threadId, const char* sourceFile, const wxString& function, int line,
+                       int level, const wxString& message)
+{
+    Source source;
+    source.narrow = sourceFile;
+    return TraceFrom(threadId, source, function, line, level, message);
+}
+
+int TraceSystem::TraceFrom(unsigned long threadId, const Source& source, const wxString& function, int line,
+                           int level, const wxString& message)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_initialised)
         return ReportNotInitialized();
+    // Without a sink for the line, composing it would only cost time.
+    if (!Wants(level))
+        return 0;
 
     // The message is handed to the toolkit as an argument, never as a format, so a "%"
     // in it comes out as written.
-    const wxString prefix = wxString::Format(wxS("[%lu:%s:%s:%u]"), threadId, FileNameOf(sourceFile),
+    const wxString prefix = wxString::Format(wxS("[%lu:%s:%s:%u]"), threadId, source.FileName(),
                                              TrimFunctionName(function), static_cast<unsigned>(line));
     switch (level)
     {
@@ -249,12 +301,12 @@ int TraceSystem::Trace(unsigned long threadId, const wxString& sourceFile, const
         LogAtLevel(level, prefix + wxS(": ") + message);
         break;
     case TS_TRACE:
-        if (m_tracingEnabled)
-        {
-            const wxString discarded = prefix + wxS(": ") + message;
-            (void)discarded;
-        }
+    {
+        // Composed and discarded: no sink ever receives trace-level lines.
+        const wxString discarded = prefix + wxS(": ") + message;
+        (void)discarded;
         break;
+    }
     case TS_FATALERROR:
     {
         wxString stacks;
@@ -284,11 +336,26 @@ int TraceSystem::Trace(unsigned long threadId, const wxString& sourceFile, const
 int TraceSystem::TraceEntry(unsigned long threadId, const wxString& sourceFile, const wxString& function,
                             int line)
 {
+    Source source;
+    source.wide = &sourceFile;
+    return EntryFrom(threadId, source, function, line);
+}
+
+int TraceSystem::TraceEntry(unsigned long threadId, const char* sourceFile, const wxString& function, int line)
+{
+    Source source;
+    source.narrow = sourceFile;
+    return EntryFrom(threadId, source, function, line);
+}
+
+int TraceSystem::EntryFrom(unsigned long threadId, const Source& source, const wxString& function, int line)
+{
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_initialised)
         return ReportNotInitialized();
     if (m_tracingEnabled)
-        Trace(threadId, sourceFile, function, line, TS_TRACE, wxS("Entry point"));
+        TraceFrom(threadId, source, function, line, TS_TRACE, wxS("Entry point"));
+    // Kept with or without a log target: a fatal error prints them.
     m_callStacks[threadId].push_back(function);
     return 0;
 }
@@ -296,32 +363,46 @@ int TraceSystem::TraceEntry(unsigned long threadId, const wxString& sourceFile, 
 int TraceSystem::TraceReturn(int result, int line, unsigned long threadId, const wxString& sourceFile,
                              const wxString& function, const wxString& message)
 {
+    Source source;
+    source.wide = &sourceFile;
+    return ReturnFrom(result, line, threadId, source, function, message);
+}
+
+int TraceSystem::TraceReturn(int result, int line, unsigned long threadId, const char* sourceFile,
+                             const wxString& function, const wxString& message)
+{
+    Source source;
+    source.narrow = sourceFile;
+    return ReturnFrom(result, line, threadId, source, function, message);
+}
+
+int TraceSystem::ReturnFrom(int result, int line, unsigned long threadId, const Source& source,
+                            const wxString& function, const wxString& message)
+{
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_initialised)
         return ReportNotInitialized();
 
+    int level = TS_TRACE;
     if (result == TS_RETURN_VOID)
-    {
-        if (message.empty())
-            Trace(threadId, sourceFile, function, line, TS_TRACE, wxS("Returning void"));
-        else
-            Trace(threadId, sourceFile, function, line, TS_MESSAGE, wxS("Returning void with message: ") + message);
-    }
+        level = message.empty() ? TS_TRACE : TS_MESSAGE;
     else if (result >= 0)
-    {
-        const wxString text = wxString::Format(wxS("Returning successfully with value %d"), result);
-        if (message.empty())
-            Trace(threadId, sourceFile, function, line, TS_TRACE, text);
-        else
-            Trace(threadId, sourceFile, function, line, TS_MESSAGE, text + wxS(" and message: ") + message);
-    }
+        level = message.empty() ? TS_TRACE : TS_MESSAGE;
     else
+        level = TS_ERROR;
+    if (Wants(level))
     {
-        const wxString text = wxString::Format(wxS("Returning with error %d"), result);
-        if (message.empty())
-            Trace(threadId, sourceFile, function, line, TS_ERROR, text);
+        wxString text;
+        if (result == TS_RETURN_VOID)
+            text = message.empty() ? wxString(wxS("Returning void")) : wxS("Returning void with message: ") + message;
         else
-            Trace(threadId, sourceFile, function, line, TS_ERROR, text + wxS(" and message: ") + message);
+        {
+            text = result >= 0 ? wxString::Format(wxS("Returning successfully with value %d"), result)
+                               : wxString::Format(wxS("Returning with error %d"), result);
+            if (!message.empty())
+                text += wxS(" and message: ") + message;
+        }
+        TraceFrom(threadId, source, function, line, level, text);
     }
 
     // Entries above the returning function belong to calls that never recorded their
@@ -332,9 +413,9 @@ int TraceSystem::TraceReturn(int result, int line, unsigned long threadId, const
         std::deque<wxString>& stack = found->second;
         while (!stack.empty())
         {
-            const wxString removed = stack.back();
+            const bool returning = stack.back() == function;
             stack.pop_back();
-            if (removed == function)
+            if (returning)
                 break;
         }
         if (stack.empty())
@@ -362,6 +443,6 @@ int TraceSystem::DumpCallStacks(wxString& text)
 int TraceSystem::Return(int result, const wxString& message, int line, const char* sourceFile,
                         const wxString& function)
 {
-    GetInstance()->TraceReturn(result, line, CurrentThreadId(), wxString(sourceFile), function, message);
+    GetInstance()->TraceReturn(result, line, CurrentThreadId(), sourceFile, function, message);
     return result;
 }

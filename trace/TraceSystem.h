@@ -62,10 +62,20 @@ public:
                     const wxString& function, const wxString& message);
     int Trace(unsigned long threadId, const wxString& sourceFile, const wxString& function,
               int line, int level, const wxString& message);
+    // The same for the trace macros, which pass the compile-time file name as it is: it
+    // is converted only for a line that is really written.
+    int TraceEntry(unsigned long threadId, const char* sourceFile, const wxString& function, int line);
+    int TraceReturn(int result, int line, unsigned long threadId, const char* sourceFile,
+                    const wxString& function, const wxString& message);
+    int Trace(unsigned long threadId, const char* sourceFile, const wxString& function, int line,
+              int level, const wxString& message);
     int DumpCallStacks(wxString& text);
     long GetBuildNumber() const { return m_buildNumber; }
 
     bool IsInitialized() const { return m_initialised; }
+    // Whether a line of this level would reach any sink now. With no log target (the
+    // normal case) nothing would, and callers may skip composing costly messages.
+    static bool Wants(int level);
     const wxString& GetAppName() const { return m_appName; }
 
     // Helper for the return macros: traces the return and hands the result back.
@@ -79,6 +89,12 @@ private:
     TraceSystem& operator=(const TraceSystem&) = delete;
 
     int ReportNotInitialized();
+    struct Source;
+    int EntryFrom(unsigned long threadId, const Source& source, const wxString& function, int line);
+    int ReturnFrom(int result, int line, unsigned long threadId, const Source& source,
+                   const wxString& function, const wxString& message);
+    int TraceFrom(unsigned long threadId, const Source& source, const wxString& function, int line,
+                  int level, const wxString& message);
 
     bool m_initialised;
     wxLog* m_previousTarget;
@@ -93,10 +109,12 @@ private:
 
 // Calling protocol used by every traced function: TS_FUNCTION first, TS_RETURN at every
 // exit, TS_LOG in between. Entry and return pass the same plain qualified name.
+// The name is built once per function and never destroyed, so a traced call made while
+// static objects are torn down at exit still finds it.
 #define TS_FUNCTION(name)                                                                    \
-    const wxString ts_function_(wxS(name));                                                  \
-    TraceSystem::GetInstance()->TraceEntry(TraceSystem::CurrentThreadId(), wxString(__FILE__), \
-                                           ts_function_, __LINE__)
+    static const wxString& ts_function_ = *new const wxString(wxS(name));                    \
+    TraceSystem::GetInstance()->TraceEntry(TraceSystem::CurrentThreadId(), __FILE__, ts_function_, \
+                                           __LINE__)
 
 #define TS_RETURN(result, message)                                                           \
     return TraceSystem::Return((result), (message), __LINE__, __FILE__, ts_function_)
@@ -109,12 +127,12 @@ private:
     } while (0)
 
 #define TS_LOG(level, message)                                                               \
-    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), wxString(__FILE__),    \
-                                      ts_function_, __LINE__, (level), (message))
+    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), __FILE__, ts_function_,  \
+                                      __LINE__, (level), (message))
 
 // A message from a function that does not bracket itself with entry and return.
 #define TS_LOG_AS(name, level, message)                                                      \
-    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), wxString(__FILE__),    \
-                                      wxS(name), __LINE__, (level), (message))
+    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), __FILE__, wxS(name),   \
+                                      __LINE__, (level), (message))
 
 #endif

@@ -31,6 +31,10 @@ const char* const kAccessList = "-0.0.0.0/0,+127.0.0.1";
 const char* const kLoopbackAddress = "127.0.0.1";
 // A taken port is replaced by a new draw this many times before giving up.
 const int kPortAttempts = 20;
+// Every preview keeps its server until the program ends, and one browser on the local
+// machine asks for one page and a few files at a time: a small pool serves it, and
+// further connections wait in the listen queue.
+const char* const kWorkerThreads = "2";
 
 const char* const kNoCacheHeaders = "Cache-Control: no-store, no-cache, must-revalidate, max-age=0\r\n"
                                     "Pragma: no-cache\r\n"
@@ -43,8 +47,13 @@ void InitLibraryOnce()
     std::call_once(once, [] { mg_init_library(0); });
 }
 
+// rand() + 32768, drawn again until the sum is a port: the accepted draws are spread
+// evenly over 0..32767. With glibc's RAND_MAX of 2^31 - 1 that takes some 65536 draws;
+// when RAND_MAX + 1 is a multiple of 32768 the low bits of one draw are spread the same.
 int DrawPort()
 {
+    if constexpr ((static_cast<long long>(RAND_MAX) + 1) % 32768 == 0)
+        return 32768 + rand() % 32768;
     long port = static_cast<long>(rand()) + 32768L;
     while (port < 1024 || port > 65535)
         port = static_cast<long>(rand()) + 32768L;
@@ -350,7 +359,7 @@ CBasicWebServer::CBasicWebServer() : wxThread(wxTHREAD_JOINABLE), m_impl(new Imp
                                  "access_control_list",
                                  kAccessList,
                                  "num_threads",
-                                 "16",
+                                 kWorkerThreads,
                                  "listen_backlog",
                                  "128",
                                  "request_timeout_ms",

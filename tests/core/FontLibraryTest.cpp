@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "core/FontListModel.h"
+
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
@@ -401,6 +403,116 @@ TEST_F(FontLibraryTest, MoveThroughAListWithoutFontRowsEnds)
     EXPECT_EQ(RC_FAILED, Core()->SelectInstalledFont(rows[0], true, false, false));
     EXPECT_EQ(RC_FAILED, Core()->SelectInstalledFont(rows[3], false, false, true));
     EXPECT_EQ(RC_FAILED, Core()->SelectInstalledFont(rows[1], false, true, false));
+}
+
+// File names may hold what HTML gives a meaning: in a row they stand as character
+// references, and choosing the row still gives the font.
+TEST_F(FontLibraryTest, NamesWithMarkupCharactersAreEscapedInRowsAndStillSelect)
+{
+    const wxString rock = UserFontDir() + wxS("Rock&Roll");
+    Touch(rock + wxS("/Say_\"Hi\"_<b>.swf"));
+    Touch(rock + wxS("/Say_\"Hi\"_<b>.png"));
+    Touch(rock + wxS("/Zed.swf"));
+    Touch(UserFontDir() + wxS("Q<1>/foundry.png"));
+    Touch(UserFontDir() + wxS("Q<1>/A&B.swf"));
+    InitWithCallbacks();
+
+    const wxString rockRef = UserFontDir() + wxS("Rock&amp;Roll");
+    const wxString sayRef = wxS("Say_&quot;Hi&quot;_&lt;b&gt;");
+    const Rows expected = {
+        ImageHeader(UserFontDir() + wxS("Q&lt;1&gt;")),
+        FontRow(UserFontDir() + wxS("Q&lt;1&gt;/A&amp;B.swf"), wxS("A&amp;B")),
+        AddMoreRow(wxS("Q&lt;1&gt;")),
+        TextHeader(wxS("Rock&amp;Roll")),
+        FontRow(rockRef + wxS("/") + sayRef + wxS(".swf"), wxS("Say &quot;Hi&quot; &lt;b&gt;"),
+                rockRef + wxS("/") + sayRef + wxS(".png")),
+        FontRow(rockRef + wxS("/Zed.swf"), wxS("Zed")),
+        AddMoreRow(wxS("Rock&amp;Roll")),
+    };
+    const Rows rows = List();
+    EXPECT_EQ(expected, rows);
+
+    EXPECT_EQ(RC_OK, Core()->SelectInstalledFont(rows[4], true, false, false));
+    EXPECT_EQ(wxS("Rock&Roll"), Selected().foundry);
+    EXPECT_EQ(wxS("Say \"Hi\" <b>"), Selected().font);
+    EXPECT_TRUE(log->Contains(wxS("Parsed font full path: ") + rock + wxS("/Say_\"Hi\"_<b>.swf")));
+    wxString selected;
+    List(&selected);
+    EXPECT_EQ(rows[4], selected);
+    // Moves pass over the escaped rows like any others.
+    EXPECT_EQ(RC_OK, Core()->SelectInstalledFont(rows[3], false, true, false));
+    EXPECT_EQ(wxS("A&B"), Selected().font);
+    EXPECT_EQ(wxS("Q<1>"), Selected().foundry);
+    // A row of an earlier list, no longer in this one, is read with its references.
+    const wxString earlier = FontRow(rockRef + wxS("/Gone_&amp;_Away.swf"), wxS("Gone &amp; Away"));
+    EXPECT_EQ(RC_OK, Core()->SelectInstalledFont(earlier, true, false, false));
+    EXPECT_TRUE(log->Contains(wxS("Selected font: Gone & Away does not exist in the foundry: Rock&Roll")));
+}
+
+// The main window compares the list's revision instead of thousands of row texts, and
+// a rescan recomposes only the rows that changed.
+TEST_F(FontLibraryTest, TheModelKeepsUnchangedRowsAndItsRevisionUntilSomethingChanges)
+{
+    Touch(UserFontDir() + wxS("Type_Co/Alpha.swf"));
+    Touch(UserFontDir() + wxS("Type_Co/Beta.swf"));
+    Touch(UserFontDir() + wxS("Big_Sans_[bold].swf"));
+    MakeOld(UserFontDir() + wxS("Type_Co"));
+    MakeOld(UserFontDir());
+    ASSERT_EQ(RC_OK, InitCore());
+
+    const FontListModel& model = Core()->GetInstalledFontModel();
+    const std::vector<FontListRow>& rows = model.Rows();
+    ASSERT_EQ(6u, rows.size());
+    const wxString type = UserFontDir() + wxS("Type_Co/");
+    EXPECT_EQ(FontRowKind::Header, rows[0].kind);
+    EXPECT_EQ(FontRowKind::Font, rows[1].kind);
+    EXPECT_EQ(wxS("Type Co"), rows[1].foundry);
+    EXPECT_EQ(wxS("Alpha"), rows[1].font);
+    EXPECT_EQ(type + wxS("Alpha.swf"), rows[1].path);
+    EXPECT_TRUE(rows[1].picture.empty());
+    EXPECT_EQ(FontRowKind::AddMore, rows[3].kind);
+    EXPECT_TRUE(rows[4].inMyFonts && rows[5].inMyFonts && !rows[3].inMyFonts);
+    EXPECT_EQ(wxS("Big Sans [bold]"), rows[5].font);
+    EXPECT_EQ(List(), Rows({rows[0].html, rows[1].html, rows[2].html, rows[3].html, rows[4].html, rows[5].html}));
+    EXPECT_EQ(5u, model.FindFont(wxEmptyString, wxS("Big Sans [bold]")));
+    EXPECT_EQ(2u, model.Find(rows[2].html));
+
+    const unsigned long revision = model.Revision();
+    std::vector<const wxChar*> texts;
+    for (const FontListRow& row : rows)
+        texts.push_back(row.html.wx_str());
+    Core()->GetInstalledFontModel();
+    List();
+    EXPECT_EQ(revision, model.Revision());
+
+    // A picture for Beta and a new font in My Fonts: those two rows change, the rest
+    // keep their very texts.
+    Touch(type + wxS("Beta.png"));
+    Touch(UserFontDir() + wxS("Cee.swf"));
+    ASSERT_EQ(RC_OK, Core()->UpdateFontList(false));
+    const std::vector<FontListRow>& after = Core()->GetInstalledFontModel().Rows();
+    ASSERT_EQ(7u, after.size());
+    EXPECT_NE(revision, model.Revision());
+    EXPECT_EQ(type + wxS("Beta.png"), after[2].picture);
+    EXPECT_EQ(FontRow(type + wxS("Beta.swf"), wxS("Beta"), type + wxS("Beta.png")), after[2].html);
+    EXPECT_EQ(wxS("Cee"), after[6].font);
+    for (size_t i : {0, 1, 3, 4, 5})
+        EXPECT_EQ(texts[i], after[i].html.wx_str()) << i;
+}
+
+TEST(FontListTextTest, EscapingAndUnescapingGiveTheNameBack)
+{
+    for (const wxString name : {wxS(""), wxS("Plain Name"), wxS("a&b<c>d\"e"), wxS("&amp; stays &amp;"),
+                                wxS("&&<<>>\"\""), wxS("&unknown; &lt")})
+    {
+        wxString escaped = wxS("x=");
+        AppendHtmlEscaped(escaped, name);
+        EXPECT_EQ(wxString::npos, escaped.find_first_of(wxS("<>\""))) << name;
+        EXPECT_EQ(name, UnescapeHtml(escaped.Mid(2))) << name;
+    }
+    wxString row;
+    AppendHtmlEscaped(row, wxS("Tom & \"Jerry\" <i>"));
+    EXPECT_EQ(wxS("Tom &amp; &quot;Jerry&quot; &lt;i&gt;"), row);
 }
 
 TEST_F(FontLibraryTest, ImportPlacesFilesByTheirFoundryPrefix)

@@ -6,7 +6,9 @@
 #include <wx/filename.h>
 #include <wx/utils.h>
 
+#include <csignal>
 #include <ctime>
+#include <sys/resource.h>
 
 namespace
 {
@@ -202,4 +204,101 @@ TEST_F(ProjectExportTest, PreviewFoldersAreNamedByTimeReusedAndFollowTheStoredPr
     EXPECT_TRUE(Core()->GetBrowserPreviewPath().StartsWith(tmp + wxS("/glypharapreview")))
         << Core()->GetBrowserPreviewPath();
     EXPECT_EQ(stored, ReadTextFile(sites + wxS("/my site files/my site.html")));
+}
+
+// Permissions do not stop root, so writes are made to fail by what stands in the way.
+TEST_F(ProjectExportTest, AStoreThatCouldNotWriteEverythingFailsAndLeavesTheProjectUnsaved)
+{
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), false, false));
+    const wxString xml = sites + wxS("/mysite.xml");
+    const wxString html = sites + wxS("/mysite files/glypharadata/");
+    const std::string storedXml = ReadTextFile(xml);
+    wxString h2 = wxS("h2");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h2, false));
+    ASSERT_FALSE(Core()->IsProjectSaved());
+
+    auto expectFailure = [&](const wxString& message, const wxString& path) {
+        log->Clear();
+        EXPECT_EQ(RC_WRITE_FAILED, Core()->SaveProject(sites + wxS("/mysite"), true, false)) << message;
+        EXPECT_TRUE(log->Contains(wxS("Returning with error -14980 and message: ") + message + path)) << message;
+        EXPECT_FALSE(Core()->IsProjectSaved()) << message;
+        EXPECT_EQ(storedXml, ReadTextFile(xml)) << message;
+    };
+
+    // A folder where the style sheet goes.
+    ASSERT_TRUE(wxRemoveFile(html + wxS("all.css")));
+    ASSERT_TRUE(wxMkdir(html + wxS("all.css")));
+    expectFailure(wxS("Unable to write "), html + wxS("all.css"));
+    EXPECT_TRUE(wxDirExists(html + wxS("all.css")));
+    ASSERT_TRUE(wxRmdir(html + wxS("all.css")));
+
+    // A file where the fonts folder goes.
+    ASSERT_TRUE(wxFileName::Rmdir(html + wxS("fonts"), wxPATH_RMDIR_RECURSIVE));
+    WriteTextFile(html + wxS("fonts"), "mine");
+    expectFailure(wxS("Unable to create "), html + wxS("fonts/"));
+    EXPECT_EQ("mine", ReadTextFile(html + wxS("fonts")));
+    ASSERT_TRUE(wxRemoveFile(html + wxS("fonts")));
+
+    // A runtime file missing from the program folder: its earlier copy stays.
+    ASSERT_TRUE(wxRemoveFile(ProgramDir() + wxS("/sIFR/sifr.js")));
+    expectFailure(wxS("Unable to find sIFR/sifr.js for "), html + wxS("sifr.js"));
+    EXPECT_EQ("// sifr.js\n", ReadTextFile(html + wxS("sifr.js")));
+    // Nothing written elsewhere either: a new place gets no project file.
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->SaveProject(sites + wxS("/fresh"), false, false));
+    EXPECT_FALSE(wxFileExists(sites + wxS("/fresh.xml")));
+    EXPECT_EQ(sites + wxS("/mysite.xml"), Core()->GetProjectFilePath());
+
+    WriteSupportFiles(ProgramDir());
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), true, false));
+    EXPECT_TRUE(Core()->IsProjectSaved());
+    EXPECT_NE(storedXml, ReadTextFile(xml));
+}
+
+TEST_F(ProjectExportTest, AFileTooLargeToWriteFailsTheStoreAndKeepsTheEarlierCopy)
+{
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), false, false));
+    const wxString html = sites + wxS("/mysite files/glypharadata/");
+    WriteTextFile(ProgramDir() + wxS("/sIFR/sifr.js"), std::string(65536, 'x'));
+    wxString h2 = wxS("h2");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h2, false));
+
+    rlimit previous;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &previous));
+    rlimit small = previous;
+    small.rlim_cur = 16384;
+    void (*previousHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+    log->Clear();
+    const int result = Core()->SaveProject(sites + wxS("/mysite"), true, false);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(RC_WRITE_FAILED, result);
+    EXPECT_TRUE(log->Contains(wxS("and message: Unable to copy sIFR/sifr.js to ") + html + wxS("sifr.js")));
+    EXPECT_EQ("// sifr.js\n", ReadTextFile(html + wxS("sifr.js")));
+    EXPECT_FALSE(Core()->IsProjectSaved());
+    for (const wxString& file : FilesBelow(sites))
+        EXPECT_FALSE(file.EndsWith(wxS(".tmp"))) << file;
+}
+
+TEST_F(ProjectExportTest, APreviewThatCannotWriteFailsAndOpensNothing)
+{
+    const wxString page = Core()->GetEmbeddedPreviewPath();
+    ASSERT_TRUE(wxRemoveFile(page));
+    ASSERT_TRUE(wxMkdir(page));
+    log->Clear();
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->SaveProject(wxEmptyString, true, true));
+    EXPECT_TRUE(log->Contains(wxS("and message: Unable to write ") + page));
+    EXPECT_TRUE(wxDirExists(page));
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->WebBrowserPreview(wxEmptyString, true));
+    EXPECT_TRUE(log->Contains(wxS("Unable to save HTML preview")));
+
+    // Once the way is clear, the next edit puts the page back.
+    ASSERT_TRUE(wxRmdir(page));
+    ASSERT_EQ(RC_OK, Core()->SetUserText(wxS("Back again")));
+    EXPECT_NE(std::string::npos, ReadTextFile(page).find("Back again"));
+
+    ASSERT_TRUE(wxRemoveFile(ProgramDir() + wxS("/sIFR/sifr-config.js")));
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->WebBrowserPreview(wxEmptyString, false));
+    EXPECT_TRUE(openedUrls.empty());
 }

@@ -208,6 +208,45 @@ TEST_F(TraceSystemTest, ThreadsTracingAtOnceKeepTheirOwnStacks)
     EXPECT_EQ(wxEmptyString, Stacks());
 }
 
+// The normal run has no log target: nothing is written, but the stacks that a fatal
+// error prints are kept all the same.
+TEST_F(TraceSystemTest, WithoutALogTargetStacksAreKeptAndAFatalErrorStillEnds)
+{
+    wxString boxText, endedWith;
+    TraceUiHooks hooks;
+    hooks.errorBox = [&](const wxString& text, const wxString&) { boxText = text; };
+    hooks.terminate = [&](const wxString& text) { endedWith = text; };
+    TraceSystem::SetUiHooks(hooks);
+    log->Clear();
+    wxLog* const capturing = wxLog::SetActiveTarget(nullptr);
+
+    EXPECT_FALSE(TraceSystem::Wants(TS_ERROR));
+    EXPECT_FALSE(TraceSystem::Wants(TS_VERBOSE));
+    EXPECT_FALSE(TraceSystem::Wants(TS_TRACE));
+    EXPECT_TRUE(TraceSystem::Wants(TS_FATALERROR));
+    Trace()->TraceEntry(5, "core/F.cpp", wxS("Outer"), 1);
+    Trace()->TraceEntry(5, "core/F.cpp", wxS("Inner"), 2);
+    Trace()->Trace(5, "core/F.cpp", wxS("Inner"), 3, TS_ERROR, wxS("dropped"));
+    EXPECT_EQ(wxS("\tThread id 5 stack:\n\t\tInner\n\t\tOuter\n"), Stacks());
+    Trace()->TraceReturn(RC_FAILED, 4, 5, "core/F.cpp", wxS("Inner"), wxS("dropped too"));
+    EXPECT_EQ(wxS("\tThread id 5 stack:\n\t\tOuter\n"), Stacks());
+    Trace()->Trace(5, "core/F.cpp", wxS("Outer"), 5, TS_FATALERROR, wxS("the end"));
+    EXPECT_EQ(wxS("the end"), boxText);
+    EXPECT_EQ(wxS("the end"), endedWith);
+
+    wxLog::SetActiveTarget(capturing);
+    EXPECT_TRUE(log->lines.empty());
+    EXPECT_TRUE(TraceSystem::Wants(TS_ERROR));
+    wxLog::SetVerbose(false);
+    EXPECT_FALSE(TraceSystem::Wants(TS_VERBOSE));
+    wxLog::SetVerbose(true);
+    EXPECT_TRUE(TraceSystem::Wants(TS_VERBOSE));
+    // A line from the compiler's file name names the file alone.
+    Trace()->Trace(6, "/src/core/Export.cpp", wxS("X::Y"), 7, TS_MESSAGE, wxS("seen"));
+    ASSERT_EQ(1u, log->lines.size());
+    EXPECT_EQ(wxS("[6:Export.cpp:X::Y:7]: seen"), log->lines[0].text);
+}
+
 TEST_F(TraceSystemTest, BannerNamesTheApplicationAndTheBuild)
 {
     StartupAnswers answers;
