@@ -1,7 +1,7 @@
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 
 #include "Library/CustomControls/CompactEntry.h"
-#include "core/ResultCodes.h"
+#include "trace/ResultCodes.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/bitmap.h>

@@ -1,7 +1,7 @@
 #include "Library/CustomControls/TextSlider.h"
 
 #include "Library/CustomControls/CompactEntry.h"
-#include "core/ResultCodes.h"
+#include "trace/ResultCodes.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/font.h>

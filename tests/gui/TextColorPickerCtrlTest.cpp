@@ -3,7 +3,7 @@
 #include "GuiTestSupport.h"
 
 #include "Library/CustomControls/TextColorPickerCtrl.h"
-#include "core/ResultCodes.h"
+#include "trace/ResultCodes.h"
 
 #include <wx/clrpicker.h>
 #include <wx/colordlg.h>

@@ -3,7 +3,7 @@
 #include "GuiTestSupport.h"
 
 #include "Library/CustomControls/TextSlider.h"
-#include "core/ResultCodes.h"
+#include "trace/ResultCodes.h"
 
 #include <wx/frame.h>
 #include <wx/panel.h>
