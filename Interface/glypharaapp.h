@@ -7,6 +7,7 @@
 #include <wx/gdicmn.h>
 #include <wx/longlong.h>
 #include <wx/splash.h>
+#include <wx/string.h>
 #include <wx/weakref.h>
 
 class GlypharaMainFrame;
@@ -14,6 +15,11 @@ class GlypharaMainFrame;
 class GlypharaApp : public wxApp
 {
 public:
+    // The project named on the command line, as an absolute path; empty when none was.
+    // Set by the process entry before the toolkit starts.
+    void SetStartupProject(const wxString& path) { m_startupProject = path; }
+    const wxString& GetStartupProject() const { return m_startupProject; }
+
     bool OnInit() override;
     int OnExit() override;
     void OnAssertFailure(const wxChar* file, int line, const wxChar* func, const wxChar* cond,
@@ -29,6 +35,7 @@ private:
     // Where the saved geometry (or centring) put the main window, and when it was shown.
     wxPoint m_restoredPosition;
     wxLongLong m_shownAt;
+    wxString m_startupProject;
 };
 
 #endif

@@ -47,6 +47,10 @@ public:
 
     // Lifecycle
     int Init();
+    // For work without a window (exporting from the command line): the folders, the font
+    // and effect libraries and a new project, but no settings store, no preview folder
+    // and no web server; nothing is created or written below the user's home.
+    int InitForExport();
     int Release();
     int SetInterfaceCallbacks(void* context, UpdateControlsCallback updateControls,
                               UpdateFlashCallback updateFlash);
@@ -104,6 +108,12 @@ public:
     int LoadXMLProject(const wxString& path);
     int LoadProject(const wxString& path);
     int SaveProject(const wxString& path, bool overwrite, bool embedded);
+    // Writes the folder of the project file projectFile as storing the project writes it,
+    // without changing the project file: into folder (which receives the sample page and
+    // glypharadata/), or with an empty folder into the project's own folder beside its
+    // file. Files already holding what would be written are left alone; on any failure
+    // the folder is left as it was. message says what failed, in one line.
+    int ExportProject(const wxString& projectFile, const wxString& folder, wxString& message);
 
     // Preview
     int WebBrowserPreview(const wxString& path, bool embedded);
@@ -153,6 +163,7 @@ private:
 
     // The record of a tag, added with defaults when the name is not in the map yet.
     FontProperties& TagRecord(const wxString& name);
+    int InitAs(bool headless);
     void CallUpdateControls();
     void CallUpdateFlash(int delay);
 
