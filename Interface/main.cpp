@@ -22,8 +22,12 @@ namespace
 {
 void PrintTo(FILE* stream, const wxString& text)
 {
+    // A name the user's character set cannot show (in the C locale, say) still comes out.
     const wxScopedCharBuffer bytes = text.mb_str(*wxConvCurrent);
-    std::fputs(bytes.data() ? bytes.data() : static_cast<const char*>(text.utf8_str()), stream);
+    if (bytes.length() == 0 && !text.empty())
+        std::fputs(text.utf8_str(), stream);
+    else
+        std::fputs(bytes.data(), stream);
     std::fflush(stream);
 }
 
