@@ -6,6 +6,7 @@
 #include <expat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -21,7 +22,7 @@ bool ReadWholeFile(const wxString& path, std::string& text, wxString& error)
     const int fd = ::open(path.fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
     {
-        error = wxS("Unable to open the file");
+        error = wxS("Unable to open the file: ") + wxString(std::strerror(errno), wxConvLibc);
         return false;
     }
     struct stat info;

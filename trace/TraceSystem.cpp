@@ -205,6 +205,10 @@ int TraceSystem::WriteBanner()
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_initialised)
         return ReportNotInitialized();
+    // Describing the system starts programs (uname, lsb_release) and may ask the name
+    // service: not worth it for lines that no sink takes.
+    if (!Wants(TS_ERROR))
+        return 0;
 
     wxLogMessage(wxS("%s build%ld log started"), m_appName, m_buildNumber);
     wxLogMessage(wxS("Verbose output is %s"), wxLog::GetVerbose() ? wxS("enabled") : wxS("disabled"));
