@@ -29,6 +29,8 @@ public:
     wxWebView* GetWebView() const { return m_view; }
 
 private:
+    bool TryBefore(wxEvent& event) override;
+
     wxWebView* m_view = nullptr;
     class Impl;
     Impl* m_impl = nullptr;

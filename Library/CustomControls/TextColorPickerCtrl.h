@@ -25,6 +25,13 @@ public:
     const wxColour& GetColour() const { return m_colour; }
     int UpdateUI();
 
+    // Keyboard focus goes to the inner windows, never to the control itself, so Tab
+    // walks through them like through any other controls.
+    bool AcceptsFocus() const override { return false; }
+    bool AcceptsFocusRecursively() const override;
+    bool AcceptsFocusFromKeyboard() const override { return AcceptsFocusRecursively(); }
+    void SetFocus() override;
+
     // The inner windows, for tests.
     wxStaticBitmap* GetSwatch() const { return m_swatch; }
     wxTextCtrl* GetTextCtrl() const { return m_text; }
@@ -35,6 +42,8 @@ private:
     void OnSwatchLeftUp(wxMouseEvent& event);
     void OnTextChanged(wxCommandEvent& event);
     void OnTextKillFocus(wxFocusEvent& event);
+    // Stores and shows a valid colour; the typed-text path keeps the text as typed.
+    void ShowColour(const wxColour& colour, bool notify, bool rewriteText);
 
     bool m_initialised = false;
     wxImage m_swatchImage;

@@ -26,6 +26,13 @@ public:
     void SetRange(int maximum);
     int UpdateUI();
 
+    // Keyboard focus goes to the inner windows, never to the control itself, so Tab
+    // walks through them like through any other controls.
+    bool AcceptsFocus() const override { return false; }
+    bool AcceptsFocusRecursively() const override;
+    bool AcceptsFocusFromKeyboard() const override { return AcceptsFocusRecursively(); }
+    void SetFocus() override;
+
     // The inner windows, for the window that lays the control out and for tests.
     wxSlider* GetSlider() const { return m_slider; }
     wxTextCtrl* GetTextCtrl() const { return m_text; }

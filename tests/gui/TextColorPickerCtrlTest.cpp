@@ -1,0 +1,241 @@
+// The colour field as a designer uses it: typing colours, clicking the swatch for the
+// colour dialog, and the colours the main window pushes in.
+#include "GuiTestSupport.h"
+
+#include "Library/CustomControls/TextColorPickerCtrl.h"
+#include "core/ResultCodes.h"
+
+#include <wx/clrpicker.h>
+#include <wx/colordlg.h>
+#include <wx/frame.h>
+#include <wx/panel.h>
+#include <wx/statbmp.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace
+{
+const wxWindowID kFieldId = 10081;
+const wxColour kNormalText(2, 2, 2);
+const wxColour kInvalidText(255, 0, 0);
+const wxColour kWhite(255, 255, 255);
+
+// Answers the colour dialog and remembers how it was opened.
+class ColourDialogAnswer : public wxExpectModalBase<wxColourDialog, ColourDialogAnswer>
+{
+public:
+    ColourDialogAnswer(int answer, const wxColour& chosen, wxString* title, wxColour* offered)
+        : m_answer(answer), m_chosen(chosen), m_title(title), m_offered(offered)
+    {
+    }
+
+protected:
+    int OnInvoked(wxColourDialog* dialog) const override
+    {
+        *m_title = dialog->GetTitle();
+        *m_offered = dialog->GetColourData().GetColour();
+        // The choice is made in the native colour selection, which the dialog reads back
+        // after an OK; the toolkit still builds the dialog on GTK's older selection widget.
+        const GdkRGBA chosen = {m_chosen.Red() / 255.0, m_chosen.Green() / 255.0, m_chosen.Blue() / 255.0, 1.0};
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        GtkWidget* selection =
+            gtk_color_selection_dialog_get_color_selection(GTK_COLOR_SELECTION_DIALOG(dialog->GetHandle()));
+        gtk_color_selection_set_current_rgba(GTK_COLOR_SELECTION(selection), &chosen);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+        return m_answer;
+    }
+
+private:
+    int m_answer;
+    wxColour m_chosen;
+    wxString* m_title;
+    wxColour* m_offered;
+};
+
+wxColour PixelAt(const wxImage& image, int x, int y)
+{
+    return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+}
+
+class TextColorPickerCtrlTest : public GuiTest
+{
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        m_frame = new wxFrame(nullptr, wxID_ANY, wxS("Colours"), wxPoint(50, 50), wxSize(300, 200));
+        m_panel = new wxPanel(m_frame, wxID_ANY);
+        m_control = new CTextColorPickerCtrl(m_panel, kFieldId, wxSize(90, 10));
+        m_control->Move(20, 20);
+        m_panel->Bind(wxEVT_COLOURPICKER_CHANGED, [this](wxColourPickerEvent& event) {
+            EXPECT_EQ(kFieldId, event.GetId());
+            EXPECT_EQ(m_control, event.GetEventObject());
+            m_colours.push_back(event.GetColour());
+        });
+        m_frame->Show();
+        RunPendingEvents(100);
+    }
+
+    void TearDown() override
+    {
+        m_frame->Destroy();
+        RunPendingEvents(50);
+        GuiTest::TearDown();
+    }
+
+    void Type(const wxString& text) { m_control->GetTextCtrl()->SetValue(text); }
+
+    void LeaveTextBox()
+    {
+        wxFocusEvent event(wxEVT_KILL_FOCUS, m_control->GetTextCtrl()->GetId());
+        event.SetEventObject(m_control->GetTextCtrl());
+        m_control->GetTextCtrl()->GetEventHandler()->ProcessEvent(event);
+    }
+
+    void ClickSwatch()
+    {
+        wxUIActionSimulator mouse;
+        wxStaticBitmap* swatch = m_control->GetSwatch();
+        mouse.MouseMove(swatch->ClientToScreen(wxPoint(10, 10)));
+        RunPendingEvents(50);
+        mouse.MouseClick();
+        RunPendingEvents(200);
+    }
+
+    wxFrame* m_frame = nullptr;
+    wxPanel* m_panel = nullptr;
+    CTextColorPickerCtrl* m_control = nullptr;
+    std::vector<wxColour> m_colours;
+};
+}
+
+TEST_F(TextColorPickerCtrlTest, IsCreatableByClassNameAndRefusesWorkUntilCreated)
+{
+    std::unique_ptr<wxObject> object(wxCreateDynamicObject(wxS("CTextColorPickerCtrl")));
+    ASSERT_NE(nullptr, object);
+    EXPECT_STREQ(wxS("wxControl"), object->GetClassInfo()->GetBaseClassName1());
+    CTextColorPickerCtrl* field = wxDynamicCast(object.get(), CTextColorPickerCtrl);
+    ASSERT_NE(nullptr, field);
+    EXPECT_EQ(RC_NOT_INITIALIZED, field->SetColour(*wxRED, true));
+    EXPECT_EQ(RC_NOT_INITIALIZED, field->UpdateUI());
+    EXPECT_TRUE(LogContains(wxS("Object is not initialized")));
+
+    ASSERT_TRUE(field->Create(m_panel, 10084, wxColour(0x12, 0x34, 0x56), wxSize(90, 10)));
+    object.release();
+    EXPECT_EQ(wxColour(0x12, 0x34, 0x56), field->GetColour());
+    EXPECT_EQ(wxS("#123456"), field->GetTextCtrl()->GetValue());
+    EXPECT_TRUE(m_colours.empty()) << "creation notifies nobody";
+}
+
+TEST_F(TextColorPickerCtrlTest, StartsBlackWithAWhiteFramedSwatchBesideTheText)
+{
+    EXPECT_EQ(*wxBLACK, m_control->GetColour());
+    EXPECT_EQ(wxS("#000000"), m_control->GetTextCtrl()->GetValue());
+
+    // A one-pixel white frame round an 18 by 18 black square, in the image and on screen.
+    const wxImage shown = m_control->GetSwatch()->GetBitmap().ConvertToImage();
+    for (const wxImage* image : {&m_control->GetSwatchImage(), &shown})
+    {
+        ASSERT_EQ(wxSize(20, 20), image->GetSize());
+        for (int i = 0; i < 20; ++i)
+        {
+            EXPECT_EQ(kWhite, PixelAt(*image, i, 0)) << i;
+            EXPECT_EQ(kWhite, PixelAt(*image, i, 19)) << i;
+            EXPECT_EQ(kWhite, PixelAt(*image, 0, i)) << i;
+            EXPECT_EQ(kWhite, PixelAt(*image, 19, i)) << i;
+        }
+        for (int y = 1; y < 19; ++y)
+            for (int x = 1; x < 19; ++x)
+                ASSERT_EQ(*wxBLACK, PixelAt(*image, x, y)) << x << "," << y;
+    }
+
+    wxTextCtrl* text = m_control->GetTextCtrl();
+    wxStaticBitmap* swatch = m_control->GetSwatch();
+    EXPECT_EQ(text, m_control->FindWindow(wxS("text")));
+    EXPECT_EQ(swatch, m_control->FindWindow(wxS("staticBitmap")));
+    EXPECT_EQ(20, text->GetSize().y);
+
+    const int height = std::max(text->GetSize().y, swatch->GetSize().y) + 6;
+    EXPECT_EQ(wxSize(90, height), m_control->GetSize());
+    EXPECT_EQ(wxPoint(0, 3), text->GetPosition());
+    EXPECT_EQ(90 - swatch->GetSize().x - 5, text->GetSize().x);
+    EXPECT_EQ(wxPoint(text->GetSize().x + 2, (20 - swatch->GetSize().y) / 2 + 3), swatch->GetPosition());
+}
+
+TEST_F(TextColorPickerCtrlTest, PushedColoursShowInHtmlFormAndNotifyOnlyWhenAsked)
+{
+    EXPECT_EQ(RC_OK, m_control->SetColour(wxColour(0xFF, 0x80, 0x00), false));
+    EXPECT_EQ(wxS("#FF8000"), m_control->GetTextCtrl()->GetValue());
+    EXPECT_EQ(wxColour(0xFF, 0x80, 0x00), PixelAt(m_control->GetSwatchImage(), 9, 9));
+    EXPECT_TRUE(m_colours.empty());
+
+    EXPECT_EQ(RC_OK, m_control->SetColour(wxColour(0x0a, 0xbc, 0xde), true));
+    ASSERT_EQ(1u, m_colours.size());
+    EXPECT_EQ(wxColour(0x0a, 0xbc, 0xde), m_colours[0]);
+    EXPECT_EQ(wxS("#0ABCDE"), m_control->GetTextCtrl()->GetValue());
+
+    EXPECT_EQ(RC_INVALID_ARGUMENT, m_control->SetColour(wxColour(), true));
+    EXPECT_TRUE(LogContains(wxS("Invalid colour")));
+    EXPECT_EQ(wxColour(0x0a, 0xbc, 0xde), m_control->GetColour());
+    EXPECT_EQ(wxS("#0ABCDE"), m_control->GetTextCtrl()->GetValue());
+    EXPECT_EQ(1u, m_colours.size());
+}
+
+TEST_F(TextColorPickerCtrlTest, OnlyTypedHtmlColoursApplyAndBrokenOnesShowRed)
+{
+    wxTextCtrl* text = m_control->GetTextCtrl();
+
+    Type(wxS("#ff8000"));
+    ASSERT_EQ(1u, m_colours.size());
+    EXPECT_EQ(wxColour(0xFF, 0x80, 0x00), m_colours[0]);
+    EXPECT_EQ(wxColour(0xFF, 0x80, 0x00), m_control->GetColour());
+    EXPECT_EQ(wxColour(0xFF, 0x80, 0x00), PixelAt(m_control->GetSwatchImage(), 9, 9));
+    EXPECT_EQ(wxS("#ff8000"), text->GetValue()) << "the text stays as typed";
+
+    Type(wxS("#FF80"));
+    EXPECT_EQ(kInvalidText, text->GetForegroundColour());
+    EXPECT_EQ(wxColour(0xFF, 0x80, 0x00), m_control->GetColour());
+    EXPECT_EQ(1u, m_colours.size());
+
+    // A colour name or an rgb() form is a colour, so it is not marked, but only the
+    // HTML form applies.
+    for (const char* other : {"red", "rgb(0, 0, 255)"})
+    {
+        Type(wxString(other));
+        EXPECT_EQ(kNormalText, text->GetForegroundColour()) << other;
+        EXPECT_EQ(wxColour(0xFF, 0x80, 0x00), m_control->GetColour()) << other;
+        EXPECT_EQ(1u, m_colours.size()) << other;
+    }
+
+    // Leaving the box writes the current colour back in HTML form, silently.
+    LeaveTextBox();
+    EXPECT_EQ(wxS("#FF8000"), text->GetValue());
+    EXPECT_EQ(kNormalText, text->GetForegroundColour());
+    EXPECT_EQ(1u, m_colours.size());
+}
+
+TEST_F(TextColorPickerCtrlTest, ClickingTheSwatchOpensTheColourDialogAndAppliesTheChoice)
+{
+    m_control->SetColour(wxColour(0x20, 0x40, 0x60), false);
+
+    wxString title;
+    wxColour offered;
+    wxTEST_DIALOG(ClickSwatch(), ColourDialogAnswer(wxID_CANCEL, *wxGREEN, &title, &offered));
+    EXPECT_EQ(wxS("Choose a color"), title);
+    EXPECT_EQ(wxColour(0x20, 0x40, 0x60), offered);
+    EXPECT_EQ(wxColour(0x20, 0x40, 0x60), m_control->GetColour());
+    EXPECT_TRUE(m_colours.empty()) << "cancelling changes nothing";
+
+    wxTEST_DIALOG(ClickSwatch(), ColourDialogAnswer(wxID_OK, wxColour(0xC0, 0xFF, 0xEE), &title, &offered));
+    EXPECT_EQ(wxColour(0xC0, 0xFF, 0xEE), m_control->GetColour());
+    EXPECT_EQ(wxS("#C0FFEE"), m_control->GetTextCtrl()->GetValue());
+    ASSERT_EQ(1u, m_colours.size());
+    EXPECT_EQ(wxColour(0xC0, 0xFF, 0xEE), m_colours[0]);
+}
