@@ -83,9 +83,10 @@ wxBitmap Placeholder(const char* name, const wxSize& size)
 // a button squeezed to 24 x 24 would cut the picture off.
 wxBitmapButton* SmallButton(wxWindow* parent, int id, const wxBitmap& placeholder, long style = 0)
 {
-    wxBitmapButton* button =
-        new wxBitmapButton(parent, id, placeholder, wxDefaultPosition, wxDefaultSize, style | wxBU_EXACTFIT);
-    button->SetMinSize(kSmallButtonSize);
+    wxBitmapButton* button = new wxBitmapButton(parent, id, placeholder, wxDefaultPosition, wxDefaultSize, style);
+    wxSize size = button->GetBestSize();
+    size.IncTo(kSmallButtonSize);
+    button->SetMinSize(size);
     return button;
 }
 

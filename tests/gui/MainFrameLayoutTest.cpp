@@ -171,12 +171,16 @@ TEST_F(MainFrameTest, ToolBarHoldsTenToolsWithArchivePicturesAtTheirOwnSize)
     // The tag and font buttons got their archive pictures too.
     EXPECT_EQ(wxSize(24, 24), Find<wxBitmapButton>(ID_ADDTAG_BUTTON)->GetBitmapLabel().GetSize());
     EXPECT_EQ(wxSize(16, 16), Find<wxBitmapButton>(ID_MOLDWRIGHT_BUTTON)->GetBitmapLabel().GetSize());
-    // Nothing of them is cut off: each button is at least as large as its picture.
+    // Nothing of them is cut off: each button is at least 24 x 24 and as large as the
+    // theme needs around its picture.
     for (int id : {ID_ADDTAG_BUTTON, ID_DELETETAG_BUTTON, ID_RENAMETAG_BUTTON, ID_IMPORTFONTS_BUTTON, ID_MOLDWRIGHT_BUTTON})
     {
         wxBitmapButton* button = Find<wxBitmapButton>(id);
-        EXPECT_GE(button->GetSize().x, std::max(24, int(button->GetBitmapLabel().GetLogicalWidth()))) << id;
-        EXPECT_GE(button->GetSize().y, std::max(24, int(button->GetBitmapLabel().GetLogicalHeight()))) << id;
+        wxSize needed = button->GetBestSize();
+        needed.IncTo(wxSize(24, 24));
+        EXPECT_GE(button->GetSize().x, needed.x) << id;
+        EXPECT_GE(button->GetSize().y, needed.y) << id;
+        EXPECT_GT(needed.x, int(button->GetBitmapLabel().GetLogicalWidth())) << id;
     }
     // The program's own icon.
     EXPECT_FALSE(frame->GetIcons().IsEmpty());
