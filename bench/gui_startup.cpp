@@ -62,9 +62,19 @@ bool TitleStartsWith(Display* display, Window window, const char* prefix)
 // starts with the prefix is mapped; -1 when none appears in time.
 double TimeToWindow(const std::vector<std::string>& command, const std::string& home, const char* titlePrefix)
 {
-    Display* display = XOpenDisplay(nullptr);
+    // The server may still be busy closing the connections of the last run's processes.
+    Display* display = nullptr;
+    for (int attempt = 0; attempt < 50 && !display; ++attempt)
+    {
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            usleep(100000);
+    }
     if (!display)
+    {
+        std::printf("start-up: cannot open the display\n");
         return -1;
+    }
     const Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
     XSync(display, False);
@@ -73,6 +83,8 @@ double TimeToWindow(const std::vector<std::string>& command, const std::string& 
     const pid_t child = fork();
     if (child == 0)
     {
+        // A group of its own, so that its helper processes (the web view's) end with it.
+        setpgid(0, 0);
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
         setenv("TMPDIR", home.c_str(), 1);
@@ -98,9 +110,11 @@ double TimeToWindow(const std::vector<std::string>& command, const std::string& 
             break;
         usleep(1000);
     }
-    kill(child, SIGTERM);
+    kill(-child, SIGTERM);
     int status = 0;
     waitpid(child, &status, 0);
+    if (elapsed < 0)
+        std::printf("start-up: %s showed no window (exit status %d)\n", command[0].c_str(), status);
     XCloseDisplay(display);
     return elapsed;
 }
