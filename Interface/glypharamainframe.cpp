@@ -6,18 +6,18 @@
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 
+#include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/clrpicker.h>
 #include <wx/combobox.h>
+#include <wx/config.h>
+#include <wx/gdicmn.h>
 #include <wx/listbox.h>
 #include <wx/slider.h>
 #include <wx/textctrl.h>
-#include <wx/checkbox.h>
-#include <wx/button.h>
-#include <wx/toolbar.h>
-#include <wx/config.h>
-#include <wx/gdicmn.h>
 #include <wx/timer.h>
+#include <wx/toolbar.h>
 
 wxBEGIN_EVENT_TABLE(GlypharaMainFrame, wxFrame)
     EVT_CLOSE(GlypharaMainFrame::OnCloseWindow)

@@ -487,7 +487,27 @@ TEST_F(MainFrameTest, FontListAppliesAFontAndAClickKeepsTheHighlightOnTheFontInU
     EXPECT_EQ(2, fonts->GetSelection());
 }
 
-TEST_F(MainFrameTest, TheSampleTextGoesToTheCoreAndSchedulesAPreview)
+TEST_F(MainFrameTest, APreviewPictureAddedToAFontFolderShowsAtTheNextRefresh)
+{
+    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    OpenFrame();
+    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+    ASSERT_EQ(3u, fonts->GetCount());
+    EXPECT_TRUE(fonts->GetString(1).Contains(wxS("Preview Not Available")));
+    // Refreshes that find the library unchanged, long enough after the folder was made
+    // for its time stamp to tell.
+    RunPendingEvents(200);
+    Frame()->UpdateControls();
+    Frame()->UpdateControls();
+
+    wxImage picture(40, 10);
+    ASSERT_TRUE(picture.SaveFile(SystemFontDir() + wxS("/Type_Co/Alpha.png"), wxBITMAP_TYPE_PNG));
+    Frame()->UpdateControls();
+    EXPECT_TRUE(fonts->GetString(1).Contains(wxS("Alpha.png"))) << fonts->GetString(1);
+    EXPECT_EQ(1, fonts->GetSelection());
+}
+
+TEST_F(MainFrameTest, TheSampleTextGoesToTheCore)
 {
     OpenFrame();
     wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);

@@ -1,14 +1,11 @@
 // The window driven from the keyboard, as a user does it: the sample text has the focus
 // at start, Tab reaches every control, mnemonics and accelerators work while the focus
-// is in the sample text, and typed sizes and colours reach the selected tag.
+// is in the sample text, and typed sizes reach the selected tag.
 #include "MainFrameTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
-#include "Library/CustomControls/TextColorPickerCtrl.h"
-#include "Library/CustomControls/TextSlider.h"
 
 #include <wx/combobox.h>
-#include <wx/htmllbox.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -149,19 +146,6 @@ TEST_F(MainFrameKeyboardTest, AcceleratorsWorkWhileTheFocusIsInTheSampleText)
     EXPECT_EQ(wxS("Sample Text"), text->GetValue());
 }
 
-TEST_F(MainFrameKeyboardTest, ControlRefreshesTheFontListFromTheSampleText)
-{
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
-    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
-    EXPECT_EQ(3u, fonts->GetCount());
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Beta.swf"));
-    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
-    sim.Char('R', wxMOD_CONTROL);
-    RunPendingEvents(200);
-    EXPECT_EQ(4u, fonts->GetCount());
-}
-
 TEST_F(MainFrameKeyboardTest, MnemonicsOpenTheMenusAndChooseTheirItems)
 {
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
@@ -234,16 +218,4 @@ TEST_F(MainFrameKeyboardTest, TypedSizesApplyLettersWaitAndLeavingTheBoxRestores
     EXPECT_EQ(wxS("14x"), size->GetValue());
     Focus(Find<wxTextCtrl>(ID_USER_TEXT));
     EXPECT_EQ(wxS("14"), size->GetValue());
-}
-
-TEST_F(MainFrameKeyboardTest, ATypedColourReachesTheSelectedTag)
-{
-    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    CTextColorPickerCtrl* link = Find<CTextColorPickerCtrl>(ID_LINK_COLOR);
-    Focus(link->GetTextCtrl());
-    link->GetTextCtrl()->SelectAll();
-    sim.Text("#ff8000");
-    RunPendingEvents(200);
-    EXPECT_EQ(wxColour(255, 128, 0), Record().linkcolor);
-    EXPECT_EQ(1, LogCount(wxS("Link color changed to: #FF8000")));
 }

@@ -406,3 +406,27 @@ TEST_F(MainFrameTest, ResizingWritesTheGeometryAndAMoveAloneWritesNothing)
     RunPendingEvents();
     EXPECT_EQ(7, WindowGeometry::Read(*wxConfigBase::Get()).posX);
 }
+
+TEST_F(MainFrameTest, BuildingTheWindowLeavesTheSavedGeometryForStartUpToRead)
+{
+    const wxString path = Home() + wxS("/saved.cfg");
+    ASSERT_EQ(RC_OK, Core()->Init());
+    delete wxConfigBase::Set(new wxFileConfig(wxS("Glyphara"), wxS("Tallowby Software"), path, path,
+                                              wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE));
+    WindowGeometry::Stored saved;
+    saved.posX = 123;
+    saved.posY = 234;
+    saved.width = 901;
+    saved.height = 733;
+    WindowGeometry::Write(*wxConfigBase::Get(), saved);
+
+    GlypharaMainFrame* frame = new GlypharaMainFrame(nullptr, wxS("Glyphara"), wxSize(1024, 768));
+    RunPendingEvents(200);
+    const WindowGeometry::Stored read = WindowGeometry::Read(*wxConfigBase::Get());
+    EXPECT_EQ(123, read.posX);
+    EXPECT_EQ(234, read.posY);
+    EXPECT_EQ(901, read.width);
+    EXPECT_EQ(733, read.height);
+    frame->Destroy();
+    RunPendingEvents(100);
+}

@@ -7,6 +7,7 @@
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
+#include "browser/WebViewCreator.h"
 
 #include <wx/slider.h>
 #include <wx/stopwatch.h>
@@ -130,4 +131,32 @@ TEST_F(MainFramePreviewTest, AnUnchangedAddressIsReloadedNotNavigatedAgain)
     ASSERT_TRUE(WaitFor([&] { return counter.loads > 0 && !view->IsBusy(); }, 10000));
     EXPECT_EQ(wxS("reload"), Evaluate(view, navigationType));
     EXPECT_TRUE(WaitFor([&] { return Evaluate(view, kDrawn) == wxS("true"); }, 20000));
+}
+
+namespace
+{
+wxWebView* NoWebView(wxWindow*)
+{
+    return nullptr;
+}
+}
+
+TEST_F(MainFrameTest, WithoutAWebViewTheWindowKeepsWorking)
+{
+    const WebViewCreator previous = SetWebViewCreator(&NoWebView);
+    OpenFrame();
+    SetWebViewCreator(previous);
+    CEmbeddedBrowser* browser = Find<CEmbeddedBrowser>(ID_BROWSER);
+    ASSERT_NE(nullptr, browser);
+    EXPECT_FALSE(browser->HasBrowser());
+
+    // Edits still reach the model and the preview timer runs without a view to load into.
+    Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxS("#123456"));
+    EXPECT_EQ(wxColour(0x12, 0x34, 0x56), Record().color);
+    Frame()->UpdateFlash(1);
+    RunPendingEvents(200);
+    EXPECT_TRUE(LogContains(wxS("URL to preview: ")));
+    Frame()->SetSize(1100, 800);
+    RunPendingEvents(200);
+    EXPECT_EQ(browser->GetSize().x - 40, Core()->GetFlashPlayerWidth());
 }
