@@ -16,6 +16,7 @@
 #include <wx/choice.h>
 #include <wx/clrpicker.h>
 #include <wx/combobox.h>
+#include <wx/html/htmlwin.h>
 #include <wx/htmllbox.h>
 #include <wx/listbox.h>
 #include <wx/scrolwin.h>
@@ -547,6 +548,21 @@ void GlypharaMainFrame::OnFontListboxLeftUp(wxMouseEvent& event)
             m_fontList->SetSelection(index);
     }
     event.Skip();
+}
+
+void GlypharaMainFrame::OnFontListboxLinkClicked(wxHtmlLinkEvent&)
+{
+    // The list neither selects a row whose link text was clicked nor follows the link: it
+    // reports the click once the button is up. It counts as a mouse click on the row, so
+    // the add-more row opens the font shop wherever it is clicked.
+    const int row = m_fontList->VirtualHitTest(m_fontList->ScreenToClient(wxGetMousePosition()).y);
+    if (row == wxNOT_FOUND)
+        return;
+    const wxString entry = m_fontList->GetString(row);
+    TraceAction("GlypharaMainFrame::OnFontListboxLinkClicked",
+                wxString::Format(wxS("New font list selection: %s"), entry));
+    m_fontList->SetSelection(row);
+    CGlypharaCore::GetInstance()->SelectInstalledFont(entry, true, false, false);
 }
 
 // Refresh

@@ -13,6 +13,7 @@
 #include <wx/combobox.h>
 #include <wx/config.h>
 #include <wx/gdicmn.h>
+#include <wx/html/htmlwin.h>
 #include <wx/listbox.h>
 #include <wx/slider.h>
 #include <wx/textctrl.h>
@@ -64,6 +65,7 @@ wxBEGIN_EVENT_TABLE(GlypharaMainFrame, wxFrame)
     EVT_BUTTON(ID_DELETETAG_BUTTON, GlypharaMainFrame::OnMenuitemDeletetagClick)
     EVT_BUTTON(ID_RENAMETAG_BUTTON, GlypharaMainFrame::OnMenuitemRenametagClick)
     EVT_LISTBOX(ID_FONT_LISTBOX, GlypharaMainFrame::OnFontListboxSelected)
+    EVT_HTML_LINK_CLICKED(ID_FONT_LISTBOX, GlypharaMainFrame::OnFontListboxLinkClicked)
     EVT_BUTTON(ID_IMPORTFONTS_BUTTON, GlypharaMainFrame::OnMenuitemImportfontsClick)
     EVT_BUTTON(ID_MOLDWRIGHT_BUTTON, GlypharaMainFrame::OnMenuitemMoldwrightClick)
 

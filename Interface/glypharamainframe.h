@@ -22,6 +22,7 @@ class wxCheckBox;
 class wxChoice;
 class wxColourPickerEvent;
 class wxComboBox;
+class wxHtmlLinkEvent;
 class wxListBox;
 class wxPanel;
 class wxScrolledWindow;
@@ -125,6 +126,7 @@ private:
     void OnTagListboxLeftUp(wxMouseEvent& event);
     void OnFontListboxSelected(wxCommandEvent& event);
     void OnFontListboxLeftUp(wxMouseEvent& event);
+    void OnFontListboxLinkClicked(wxHtmlLinkEvent& event);
 
     void OnPreviewTimer(wxTimerEvent& event);
     void OnFlashPlayerSize(wxSizeEvent& event);

@@ -1,11 +1,13 @@
-// The window driven from the keyboard, as a user does it: the sample text has the focus
-// at start, Tab reaches every control, mnemonics and accelerators work while the focus
-// is in the sample text, and typed sizes reach the selected tag.
+// The window driven from the keyboard and the mouse, as a user does it, under a window
+// manager: the sample text has the focus at start, Tab reaches every control, mnemonics
+// and accelerators work while the focus is in the sample text, typed sizes reach the
+// selected tag, and the font list's links act like clicks on their rows.
 #include "MainFrameTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
 
 #include <wx/combobox.h>
+#include <wx/htmllbox.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -218,4 +220,24 @@ TEST_F(MainFrameKeyboardTest, TypedSizesApplyLettersWaitAndLeavingTheBoxRestores
     EXPECT_EQ(wxS("14x"), size->GetValue());
     Focus(Find<wxTextCtrl>(ID_USER_TEXT));
     EXPECT_EQ(wxS("14"), size->GetValue());
+}
+
+TEST_F(MainFrameKeyboardTest, ClickingTheAddMoreLinkOpensTheShopAndKeepsTheFont)
+{
+    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+    ASSERT_EQ(3u, fonts->GetCount());
+    ASSERT_TRUE(fonts->GetString(2).Contains(wxS("addfontsfromweb")));
+    fonts->ScrollToRow(0);
+    RunPendingEvents(100);
+    // The link text starts after the row's 10-pixel indent.
+    const wxRect row = fonts->GetItemRect(2);
+    sim.MouseMove(fonts->ClientToScreen(wxPoint(row.x + 30, row.y + row.height / 2)));
+    RunPendingEvents(100);
+    sim.MouseClick();
+    RunPendingEvents(300);
+    EXPECT_EQ(1u, openedUrls.size());
+    EXPECT_EQ(1, fonts->GetSelection());
+    EXPECT_EQ(wxS("Alpha"), Record().font);
 }
