@@ -529,10 +529,29 @@ void GlypharaMainFrame::OnFontListboxSelected(wxCommandEvent& event)
     TraceAction("GlypharaMainFrame::OnFontListboxSelected", wxString::Format(wxS("New font list selection: %s"), shown));
     if (selection != wxNOT_FOUND)
     {
+        // The press being handled counts as held even when the user has let go of it
+        // before the window got round to it.
         const wxMouseState mouse = wxGetMouseState();
-        CGlypharaCore::GetInstance()->SelectInstalledFont(row, mouse.LeftIsDown() || mouse.RightIsDown(),
-                                                          wxGetKeyState(WXK_UP), wxGetKeyState(WXK_DOWN));
+        const bool byMouse = m_fontListPressed || mouse.LeftIsDown() || mouse.RightIsDown();
+        const bool keyUp = m_fontListKey == WXK_UP || wxGetKeyState(WXK_UP);
+        const bool keyDown = m_fontListKey == WXK_DOWN || wxGetKeyState(WXK_DOWN);
+        CGlypharaCore::GetInstance()->SelectInstalledFont(row, byMouse, keyUp, keyDown);
     }
+    event.Skip();
+}
+
+void GlypharaMainFrame::OnFontListboxKeyDown(wxKeyEvent& event)
+{
+    // The list changes its selection while handling the key, after this handler.
+    m_fontListKey = event.GetKeyCode();
+    CallAfter([this] { m_fontListKey = 0; });
+    event.Skip();
+}
+
+void GlypharaMainFrame::OnFontListboxMouseDown(wxMouseEvent& event)
+{
+    m_fontListPressed = true;
+    CallAfter([this] { m_fontListPressed = false; });
     event.Skip();
 }
 

@@ -481,6 +481,9 @@ void GlypharaMainFrame::BindRunTimeEvents()
     m_fontList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
     m_fontList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
     m_fontSizeBox->Bind(wxEVT_KILL_FOCUS, &GlypharaMainFrame::OnFontsizecomboboxKillFocus, this);
+    m_fontList->Bind(wxEVT_KEY_DOWN, &GlypharaMainFrame::OnFontListboxKeyDown, this);
+    m_fontList->Bind(wxEVT_LEFT_DOWN, &GlypharaMainFrame::OnFontListboxMouseDown, this);
+    m_fontList->Bind(wxEVT_RIGHT_DOWN, &GlypharaMainFrame::OnFontListboxMouseDown, this);
 }
 
 void GlypharaMainFrame::SetFrameIcon()

@@ -149,6 +149,7 @@ GlypharaMainFrame::GlypharaMainFrame(wxWindow* parent, const wxString& title, co
       m_glowInnerCheck(nullptr), m_glowKnockoutCheck(nullptr), m_glowColor(nullptr), m_glowAlpha(nullptr),
       m_glowHBlur(nullptr), m_glowVBlur(nullptr), m_glowStrength(nullptr), m_blurCheck(nullptr),
       m_blurHBlur(nullptr), m_blurVBlur(nullptr), m_previewTimer(nullptr), m_refreshFrozen(false), m_fontRowInUse(wxNOT_FOUND),
+      m_fontListKey(0), m_fontListPressed(false),
       m_fontListCache(new FontListCache)
 {
     // The close box is kept: without a system menu it is the only way to close from the

@@ -127,6 +127,8 @@ private:
     void OnFontListboxSelected(wxCommandEvent& event);
     void OnFontListboxLeftUp(wxMouseEvent& event);
     void OnFontListboxLinkClicked(wxHtmlLinkEvent& event);
+    void OnFontListboxKeyDown(wxKeyEvent& event);
+    void OnFontListboxMouseDown(wxMouseEvent& event);
 
     void OnPreviewTimer(wxTimerEvent& event);
     void OnFlashPlayerSize(wxSizeEvent& event);
@@ -245,6 +247,9 @@ private:
     // unchanged library is neither asked for nor refilled.
     wxArrayString m_fontRows;
     int m_fontRowInUse;
+    // The arrow key or mouse press the font list is handling right now, if any.
+    int m_fontListKey;
+    bool m_fontListPressed;
     std::unique_ptr<FontListCache> m_fontListCache;
 
     wxDECLARE_EVENT_TABLE();

@@ -241,3 +241,32 @@ TEST_F(MainFrameKeyboardTest, ClickingTheAddMoreLinkOpensTheShopAndKeepsTheFont)
     EXPECT_EQ(1, fonts->GetSelection());
     EXPECT_EQ(wxS("Alpha"), Record().font);
 }
+
+TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndLinks)
+{
+    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeFontFile(SystemFontDir() + wxS("/Zeta_Co/Beta.swf"));
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+    ASSERT_EQ(6u, fonts->GetCount());
+    EXPECT_EQ(wxS("Alpha"), Record().font);
+    Focus(fonts);
+    sim.Char(WXK_DOWN);
+    RunPendingEvents(300);
+    // Past Type Co's add-more row and Zeta Co's header to its first font.
+    EXPECT_EQ(wxS("Beta"), Record().font);
+    EXPECT_EQ(4, fonts->GetSelection());
+    sim.Char(WXK_UP);
+    RunPendingEvents(300);
+    EXPECT_EQ(wxS("Alpha"), Record().font);
+    EXPECT_EQ(1, fonts->GetSelection());
+
+    // A click on a foundry's header gives the first font below it.
+    const wxRect header = fonts->GetItemRect(3);
+    sim.MouseMove(fonts->ClientToScreen(wxPoint(header.x + header.width / 2, header.y + header.height / 2)));
+    RunPendingEvents(100);
+    sim.MouseClick();
+    RunPendingEvents(300);
+    EXPECT_EQ(wxS("Beta"), Record().font);
+    EXPECT_EQ(4, fonts->GetSelection());
+}
