@@ -1,25 +1,256 @@
-// The main window. Until its layout is built it is a plain frame that registers with the
-// core, shows the program's title and keeps its geometry in the settings.
+// The program's only top-level window: menus, tool bar, the live preview and every
+// editing control. It keeps no property value of its own: each control writes through
+// the core, and the core's callbacks refresh every control and schedule the preview.
 #ifndef GLYPHARA_INTERFACE_GLYPHARAMAINFRAME_H
 #define GLYPHARA_INTERFACE_GLYPHARAMAINFRAME_H
 
+#include <wx/arrstr.h>
 #include <wx/frame.h>
+#include <wx/string.h>
+
+#include <memory>
+
+struct FontProperties;
+class FontListCache;
+class CEmbeddedBrowser;
+class CTextColorPickerCtrl;
+class CTextSlider;
+class wxBitmapButton;
+class wxBoxSizer;
+class wxButton;
+class wxCheckBox;
+class wxChoice;
+class wxColourPickerEvent;
+class wxComboBox;
+class wxHtmlLinkEvent;
+class wxListBox;
+class wxPanel;
+class wxScrolledWindow;
+class wxSimpleHtmlListBox;
+class wxSizer;
+class wxSlider;
+class wxStaticText;
+class wxTextCtrl;
+class wxTimer;
+class wxTimerEvent;
+class wxToolBar;
 
 class GlypharaMainFrame : public wxFrame
 {
 public:
+    // Builds the frame and all its controls; returns with the window hidden.
     GlypharaMainFrame(wxWindow* parent, const wxString& title, const wxSize& size);
+    ~GlypharaMainFrame() override;
 
+    // Loads every control from the core's model.
+    void UpdateControls();
+    // (Re)starts the one-shot preview timer.
+    void UpdateFlash(int delay);
+
+    // The callbacks registered with the core; context is the window.
     static int UpdateControlsCB(void* context);
     static int UpdateFlashCB(void* context, int delay);
 
     // Writes position (in thousandths of the display) and size to the settings store.
     void StoreGeometry();
 
+    // Asks what needs asking, saves through the core; 0 when the caller may go on,
+    // RC_CANCELLED or RC_WRITE_FAILED otherwise.
+    int SaveProject(bool saveAs, bool askFirst, bool overwrite);
+
 private:
+    // Construction (glypharamainframe.cpp, MainFrameLayout.cpp)
+    void CreateControls();
+    void CreateMenus();
+    void CreateTools();
+    void CreateClientArea();
+    wxSizer* CreateTagBox(wxWindow* parent);
+    wxSizer* CreateFontBox(wxWindow* parent);
+    wxSizer* CreatePropertiesGrid(wxWindow* parent);
+    wxSizer* CreateEffectsColumn(wxWindow* parent);
+    void BindRunTimeEvents();
+    void SetFrameIcon();
+    void LoadArchiveImages();
+    void ApplyFonts();
+    void SetTextSliderRanges();
+    void FillSizeBox();
+    void RegisterWithCore();
+
+    // Frame-level events
     void OnSize(wxSizeEvent& event);
-    void OnMove(wxMoveEvent& event);
+    void OnWindowCreate(wxWindowCreateEvent& event);
+    void OnLeftUp(wxMouseEvent& event);
+    void OnMenuitemRefreshfontlistClick(wxCommandEvent& event);
+
+    // Property editing and live preview (MainFrameEditing.cpp)
+    void OnFontColorColourPicker(wxColourPickerEvent& event);
+    void OnLinkColorColourPicker(wxColourPickerEvent& event);
+    void OnHoverColorColourPicker(wxColourPickerEvent& event);
+    void OnBackgroundColorColourPicker(wxColourPickerEvent& event);
+    void OnOpacitySliderUpdated(wxCommandEvent& event);
+    void OnFontAlignmentChoiceSelected(wxCommandEvent& event);
+    void OnFontBoldCheckbox(wxCommandEvent& event);
+    void OnFontItalicCheckbox(wxCommandEvent& event);
+    void OnFontUnderlineCheckbox(wxCommandEvent& event);
+    void OnBlurEnabledCheckbox(wxCommandEvent& event);
+    void OnBlurHBlur(wxCommandEvent& event);
+    void OnBlurVBlur(wxCommandEvent& event);
+    void OnDropShadowEnabledCheckbox(wxCommandEvent& event);
+    void OnDropShadowKnockoutCheckbox(wxCommandEvent& event);
+    void OnDropShadowColor(wxColourPickerEvent& event);
+    void OnDropShadowAngle(wxCommandEvent& event);
+    void OnDropShadowDistance(wxCommandEvent& event);
+    void OnDropShadowStrength(wxCommandEvent& event);
+    void OnGlowFilterEnabledCheckbox(wxCommandEvent& event);
+    void OnGlowFilterInnerCheckbox(wxCommandEvent& event);
+    void OnGlowFilterKnockoutCheckbox(wxCommandEvent& event);
+    void OnGlowFilterColor(wxColourPickerEvent& event);
+    void OnGlowAlpha(wxCommandEvent& event);
+    void OnGlowHBlur(wxCommandEvent& event);
+    void OnGlowVBlur(wxCommandEvent& event);
+    void OnGlowStrength(wxCommandEvent& event);
+    void OnBevelFilterEnabledCheckbox(wxCommandEvent& event);
+    void OnBevelFilterTypeChoice(wxCommandEvent& event);
+    void OnBevelShadowColor(wxColourPickerEvent& event);
+    void OnBevelHighlightColor(wxColourPickerEvent& event);
+    void OnBevelAngle(wxCommandEvent& event);
+    void OnBevelDistance(wxCommandEvent& event);
+    void OnBevelStrength(wxCommandEvent& event);
+
+    void OnFontsizecomboboxSelected(wxCommandEvent& event);
+    void OnFontsizecomboboxUpdated(wxCommandEvent& event);
+    void OnFontsizecomboboxKillFocus(wxFocusEvent& event);
+    void ApplySizeBoxText();
+    void OnUserText(wxCommandEvent& event);
+    void OnTagListboxSelected(wxCommandEvent& event);
+    void OnTagListboxLeftUp(wxMouseEvent& event);
+    void OnFontListboxSelected(wxCommandEvent& event);
+    void OnFontListboxLeftUp(wxMouseEvent& event);
+    void OnFontListboxLinkClicked(wxHtmlLinkEvent& event);
+    void OnFontListboxKeyDown(wxKeyEvent& event);
+    void OnFontListboxMouseDown(wxMouseEvent& event);
+
+    void OnPreviewTimer(wxTimerEvent& event);
+    void OnFlashPlayerSize(wxSizeEvent& event);
+    void OnFlashPlayerEraseBackground(wxEraseEvent& event);
+
+    // Pieces of UpdateControls
+    void BeforeChange();
+    void UpdateTitle();
+    void UpdateTagList();
+    void UpdateEffectChoice();
+    void UpdateStyleAvailability(const FontProperties& record);
+    void UpdateFontList(const FontProperties* record);
+    void UpdateUserText();
+
+    // Project commands (MainFrameProjectCommands.cpp)
+    void OnMenuitemNew(wxCommandEvent& event);
+    void OpenProject(wxCommandEvent& event);
+    void OnMenuitemSave(wxCommandEvent& event);
+    void OnSaveToolClick(wxCommandEvent& event);
+    void OnMenuitemSaveAs(wxCommandEvent& event);
+    void OnMenuitemExit(wxCommandEvent& event);
     void OnCloseWindow(wxCloseEvent& event);
+
+    // Tag commands (MainFrameTagCommands.cpp)
+    void OnMenuitemAddtagClick(wxCommandEvent& event);
+    void OnMenuitemDeletetagClick(wxCommandEvent& event);
+    void OnMenuitemRenametagClick(wxCommandEvent& event);
+    void OnTagListboxRightUp(wxMouseEvent& event);
+
+    // Effect and font commands (MainFrameEffectFontCommands.cpp)
+    void OnEffectChoiceSelected(wxCommandEvent& event);
+    void OnSaveEffectButtonClick(wxCommandEvent& event);
+    void OnMenuitemDeleteeffectClick(wxCommandEvent& event);
+    void OnMenuitemImporteffectsClick(wxCommandEvent& event);
+    void OnMenuitemExporteffectClick(wxCommandEvent& event);
+    void OnMenuitemImportfontsClick(wxCommandEvent& event);
+    void OnMenuitemMoldwrightClick(wxCommandEvent& event);
+
+    // Web, help and tip commands (MainFrameWebHelpCommands.cpp)
+    void OnMenuPreviewcurrentprojectClick(wxCommandEvent& event);
+    void OnMenuPreviewmywebClick(wxCommandEvent& event);
+    void OnMenuAddtomywebClick(wxCommandEvent& event);
+    void OnMenuitemHelpClick(wxCommandEvent& event);
+    void OnMenuitemShowdailytipsClick(wxCommandEvent& event);
+    void OnAboutClick(wxCommandEvent& event);
+
+    // Sizers kept for the refresh
+    wxBoxSizer* m_mainSizer;
+    wxBoxSizer* m_effectsColumnSizer;
+    wxBoxSizer* m_effectsListSizer;
+    wxSizer* m_blurGroupSizer;
+
+    // Controls, owned by their parent windows
+    wxToolBar* m_toolBar;
+    wxPanel* m_mainPanel;
+    wxPanel* m_previewPanel;
+    CEmbeddedBrowser* m_browser;
+    wxPanel* m_textPanel;
+    wxTextCtrl* m_userText;
+    wxPanel* m_tagFontPanel;
+    wxListBox* m_tagList;
+    wxBitmapButton* m_addTagButton;
+    wxBitmapButton* m_deleteTagButton;
+    wxBitmapButton* m_renameTagButton;
+    wxSimpleHtmlListBox* m_fontList;
+    wxBitmapButton* m_importFontsButton;
+    wxBitmapButton* m_moldwrightButton;
+    wxComboBox* m_fontSizeBox;
+    CTextColorPickerCtrl* m_fontColor;
+    CTextColorPickerCtrl* m_linkColor;
+    CTextColorPickerCtrl* m_hoverColor;
+    wxChoice* m_alignmentChoice;
+    wxCheckBox* m_boldCheck;
+    wxCheckBox* m_italicCheck;
+    wxCheckBox* m_underlineCheck;
+    wxStaticText* m_opacityLabel;
+    wxSlider* m_opacitySlider;
+    wxStaticText* m_backgroundLabel;
+    CTextColorPickerCtrl* m_backgroundColor;
+    wxPanel* m_effectsPanel;
+    wxScrolledWindow* m_effectsScrolled;
+    wxChoice* m_effectChoice;
+    wxButton* m_saveEffectButton;
+    wxButton* m_deleteEffectButton;
+    wxCheckBox* m_dropShadowCheck;
+    wxCheckBox* m_dropShadowKnockoutCheck;
+    CTextColorPickerCtrl* m_dropShadowColor;
+    CTextSlider* m_dropShadowAngle;
+    CTextSlider* m_dropShadowDistance;
+    CTextSlider* m_dropShadowStrength;
+    wxCheckBox* m_bevelCheck;
+    wxChoice* m_bevelTypeChoice;
+    CTextColorPickerCtrl* m_bevelShadowColor;
+    CTextColorPickerCtrl* m_bevelHighlightColor;
+    CTextSlider* m_bevelAngle;
+    CTextSlider* m_bevelDistance;
+    CTextSlider* m_bevelStrength;
+    wxCheckBox* m_glowCheck;
+    wxCheckBox* m_glowInnerCheck;
+    wxCheckBox* m_glowKnockoutCheck;
+    CTextColorPickerCtrl* m_glowColor;
+    CTextSlider* m_glowAlpha;
+    CTextSlider* m_glowHBlur;
+    CTextSlider* m_glowVBlur;
+    CTextSlider* m_glowStrength;
+    wxCheckBox* m_blurCheck;
+    wxSlider* m_blurHBlur;
+    wxSlider* m_blurVBlur;
+
+    wxTimer* m_previewTimer;
+    // Whether the running refresh has frozen the window's painting.
+    bool m_refreshFrozen;
+    // The address last loaded into the browser; the same address is reloaded instead.
+    wxString m_lastPreviewUrl;
+    // The rows last put into the font list and the one of the font in use, so that an
+    // unchanged library is neither asked for nor refilled.
+    wxArrayString m_fontRows;
+    int m_fontRowInUse;
+    // The arrow key or mouse press the font list is handling right now, if any.
+    int m_fontListKey;
+    bool m_fontListPressed;
+    std::unique_ptr<FontListCache> m_fontListCache;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -75,3 +75,12 @@ bool GuiTest::LogContains(const wxString& fragment) const
             return true;
     return false;
 }
+
+int GuiTest::LogCount(const wxString& fragment) const
+{
+    int count = 0;
+    for (const wxString& line : m_log->lines)
+        if (line.Contains(fragment))
+            ++count;
+    return count;
+}

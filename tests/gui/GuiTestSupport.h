@@ -22,6 +22,7 @@ protected:
     const wxString& Home() const { return m_home; }
     const wxString& ProgramDir() const { return m_program; }
     bool LogContains(const wxString& fragment) const;
+    int LogCount(const wxString& fragment) const;
 
 private:
     class Capture : public wxLog

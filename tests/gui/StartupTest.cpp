@@ -67,14 +67,14 @@ TEST_F(GuiTest, TheMainWindowStoresItsGeometryWhenResizedAndClosed)
     frame->Show();
     RunPendingEvents();
 
-    frame->SetSize(display.x / 2, display.y / 4, 640, 480);
+    frame->SetSize(display.x / 2, display.y / 4, 900, 740);
     RunPendingEvents();
     const wxRect placed = frame->GetRect();
     WindowGeometry::Stored stored = WindowGeometry::Read(*wxConfigBase::Get());
     EXPECT_EQ(WindowGeometry::ToPerMille(placed.x, display.x), stored.posX);
     EXPECT_EQ(WindowGeometry::ToPerMille(placed.y, display.y), stored.posY);
-    EXPECT_EQ(640, stored.width);
-    EXPECT_EQ(480, stored.height);
+    EXPECT_EQ(900, stored.width);
+    EXPECT_EQ(740, stored.height);
     EXPECT_FALSE(wxFileExists(path));
 
     // Closing writes the settings file at once.
@@ -83,7 +83,7 @@ TEST_F(GuiTest, TheMainWindowStoresItsGeometryWhenResizedAndClosed)
     const wxString text = ReadAll(path);
     EXPECT_TRUE(text.Contains(wxString::Format(wxS("windowposx=%ld\n"), WindowGeometry::ToPerMille(placed.x, display.x))))
         << text;
-    EXPECT_TRUE(text.Contains(wxS("windowsizew=640\nwindowsizeh=480\n"))) << text;
+    EXPECT_TRUE(text.Contains(wxS("windowsizew=900\nwindowsizeh=740\n"))) << text;
     EXPECT_TRUE(LogContains(wxS("Main window is being closed")));
 }
 

@@ -1,0 +1,327 @@
+// The main window's two hot paths against their plain counterparts, in one window:
+// a refresh that finds nothing changed in a library of 5,000 fonts against filling the
+// font list with the same rows, and a property change shown in the preview (minus the
+// core's 500 ms delay) against a fresh load of the same preview page in the same
+// browser. Needs a display; prints the ratios last.
+#include "Interface/ControlIds.h"
+#include "Interface/glypharamainframe.h"
+#include "Library/CustomControls/TextColorPickerCtrl.h"
+#include "browser/EmbeddedBrowser.h"
+#include "core/GlypharaCore.h"
+#include "core/PlatformLauncher.h"
+#include "trace/TraceSystem.h"
+
+#include <wx/app.h>
+#include <wx/dir.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/htmllbox.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/stopwatch.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+#include <wx/webview.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+typedef std::chrono::steady_clock Clock;
+const int kFonts = 5000;
+const int kRefreshRounds = 25;
+const int kPreviewRounds = 9;
+const int kCoreDelayMs = 500;
+
+double MillisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+class QuietLog : public wxLog
+{
+protected:
+    void DoLogRecord(wxLogLevel, const wxString&, const wxLogRecordInfo&) override {}
+};
+
+class SilentLauncher : public CPlatformLauncher
+{
+public:
+    bool OpenUrl(const wxString&) override { return true; }
+    bool StartProcess(const wxString&) override { return true; }
+};
+
+class BenchApp : public wxApp
+{
+public:
+    bool OnInit() override
+    {
+        wxInitAllImageHandlers();
+        return true;
+    }
+};
+
+wxString MakeTempFolder()
+{
+    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    return wxString::FromUTF8(made ? made : "/tmp");
+}
+
+void CopyTree(const wxString& from, const wxString& to)
+{
+    wxFileName::Mkdir(to, 0777, wxPATH_MKDIR_FULL);
+    wxDir dir(from);
+    wxString name;
+    for (bool more = dir.IsOpened() && dir.GetFirst(&name); more; more = dir.GetNext(&name))
+    {
+        const wxString source = from + wxS("/") + name;
+        if (wxDirExists(source))
+            CopyTree(source, to + wxS("/") + name);
+        else
+            wxCopyFile(source, to + wxS("/") + name);
+    }
+}
+
+void MakeLibrary(const wxString& fonts, int count)
+{
+    for (int f = 0; f * 20 < count; ++f)
+    {
+        const wxString folder = fonts + wxString::Format(wxS("/Foundry_%d"), f);
+        wxFileName::Mkdir(folder, 0777, wxPATH_MKDIR_FULL);
+        for (int i = 0; i < 20 && f * 20 + i < count; ++i)
+        {
+            const wxString file = folder + wxString::Format(wxS("/Font_Number_%d.swf"), i);
+            const int fd = open(file.fn_str(), O_CREAT | O_WRONLY | O_TRUNC, 0666);
+            if (fd >= 0)
+                close(fd);
+        }
+    }
+}
+
+void Pump(int milliseconds)
+{
+    wxStopWatch watch;
+    do
+    {
+        wxTheApp->Yield(true);
+        wxMilliSleep(2);
+    } while (watch.Time() < milliseconds);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    wxStopWatch watch;
+    while (!condition())
+    {
+        if (watch.Time() > milliseconds)
+            return false;
+        wxTheApp->Yield(true);
+        wxMilliSleep(2);
+    }
+    return true;
+}
+
+wxString Evaluate(wxWebView* view, const wxString& script)
+{
+    wxString result;
+    view->RunScript(script, &result);
+    return result;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double Minimum(const std::vector<double>& values)
+{
+    return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+// The current program folder and HOME must be set; the core is left released.
+GlypharaMainFrame* OpenWindow()
+{
+    CGlypharaCore* core = CGlypharaCore::GetInstance();
+    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new SilentLauncher));
+    core->Init();
+    GlypharaMainFrame* frame = new GlypharaMainFrame(nullptr, wxS("Glyphara"), wxSize(1024, 768));
+    frame->Show();
+    Pump(500);
+    return frame;
+}
+
+void CloseWindow(GlypharaMainFrame* frame)
+{
+    frame->Destroy();
+    Pump(100);
+    CGlypharaCore::GetInstance()->Release();
+    CGlypharaCore::DestroyInstance();
+}
+
+struct RefreshFigures
+{
+    size_t rows = 0;
+    std::vector<double> refresh, fill;
+};
+
+RefreshFigures MeasureRefresh(const wxString& base)
+{
+    const wxString home = base + wxS("/refresh-home");
+    const wxString program = base + wxS("/refresh-program");
+    wxFileName::Mkdir(program, 0777, wxPATH_MKDIR_FULL);
+    setenv("HOME", home.fn_str(), 1);
+    MakeLibrary(home + wxS("/Tallowby Software/Glyphara/Fonts"), kFonts);
+    wxSetWorkingDirectory(program);
+
+    RefreshFigures figures;
+    GlypharaMainFrame* frame = OpenWindow();
+    wxSimpleHtmlListBox* list = wxDynamicCast(frame->FindWindow(ID_FONT_LISTBOX), wxSimpleHtmlListBox);
+    wxArrayString rows;
+    wxString selected;
+    CGlypharaCore::GetInstance()->GetInstalledFontList(rows, selected);
+    figures.rows = rows.size();
+    const int selectedIndex = rows.Index(selected);
+    for (int round = 0; round < kRefreshRounds; ++round)
+    {
+        Clock::time_point start = Clock::now();
+        frame->UpdateControls();
+        list->Update();
+        figures.refresh.push_back(MillisecondsSince(start));
+        Pump(20);
+
+        start = Clock::now();
+        list->Clear();
+        list->Append(rows);
+        list->SetSelection(selectedIndex);
+        list->Update();
+        figures.fill.push_back(MillisecondsSince(start));
+        Pump(20);
+    }
+    CloseWindow(frame);
+    return figures;
+}
+
+struct PreviewFigures
+{
+    bool ok = false;
+    std::vector<double> change, load;
+};
+
+PreviewFigures MeasurePreview(const wxString& base)
+{
+    PreviewFigures figures;
+    const wxString built = wxS(GLYPHARA_PROGRAM_DIR);
+    if (!wxFileExists(built + wxS("/sIFR/sifr.js")) || !wxDirExists(built + wxS("/Fonts/DejaVu")))
+    {
+        std::printf("preview: build the program folder (runtime scripts and fonts) first\n");
+        return figures;
+    }
+    const wxString home = base + wxS("/preview-home");
+    const wxString program = base + wxS("/preview-program");
+    wxFileName::Mkdir(home, 0777, wxPATH_MKDIR_FULL);
+    CopyTree(built + wxS("/sIFR"), program + wxS("/sIFR"));
+    CopyTree(built + wxS("/Fonts/DejaVu"), program + wxS("/Fonts/DejaVu"));
+    setenv("HOME", home.fn_str(), 1);
+    wxSetWorkingDirectory(program);
+
+    GlypharaMainFrame* frame = OpenWindow();
+    CEmbeddedBrowser* browser = dynamic_cast<CEmbeddedBrowser*>(frame->FindWindow(ID_BROWSER));
+    wxWebView* view = browser ? browser->GetWebView() : nullptr;
+    CTextColorPickerCtrl* colour = dynamic_cast<CTextColorPickerCtrl*>(frame->FindWindow(ID_FONT_COLOR));
+    if (!view || !colour)
+    {
+        std::printf("preview: no web view\n");
+        CloseWindow(frame);
+        return figures;
+    }
+    auto drawnIn = [&](const wxString& html) {
+        return wxS("document.documentElement.getAttribute('data-sifr-done') === 'true' && "
+                   "(document.querySelector('h1 svg g.sIFR-ink') || {getAttribute: () => ''})"
+                   ".getAttribute('fill').toLowerCase() === '") +
+               html.Lower() + wxS("' && window.__glypharaBench !== 1");
+    };
+    // The first preview (2 s after start) and the ones the first layout asks for.
+    if (!WaitFor([&] { return !view->IsBusy() && Evaluate(view, drawnIn(wxS("#000000"))) == wxS("true"); }, 30000))
+    {
+        std::printf("preview: the first preview never showed\n");
+        CloseWindow(frame);
+        return figures;
+    }
+    Pump(1500);
+    const wxString url = CGlypharaCore::GetInstance()->GetEmbeddedPreviewUrl();
+    figures.ok = true;
+    for (int round = 0; round < kPreviewRounds && figures.ok; ++round)
+    {
+        const wxString html = wxString::Format(wxS("#%02X%02X%02X"), 40 + round * 20, 0, 255 - round * 20);
+        Evaluate(view, wxS("window.__glypharaBench = 1"));
+        Clock::time_point start = Clock::now();
+        colour->GetTextCtrl()->SetValue(html);
+        figures.ok = WaitFor([&] { return !view->IsBusy() && Evaluate(view, drawnIn(html)) == wxS("true"); }, 20000);
+        figures.change.push_back(MillisecondsSince(start) - kCoreDelayMs);
+        Pump(300);
+
+        Evaluate(view, wxS("window.__glypharaBench = 1"));
+        start = Clock::now();
+        browser->LoadUrl(url);
+        figures.ok = figures.ok &&
+                     WaitFor([&] { return !view->IsBusy() && Evaluate(view, drawnIn(html)) == wxS("true"); }, 20000);
+        figures.load.push_back(MillisecondsSince(start));
+        Pump(300);
+    }
+    if (!figures.ok)
+        std::printf("preview: a page never showed its change\n");
+    CloseWindow(frame);
+    return figures;
+}
+}
+
+int main(int argc, char** argv)
+{
+    wxApp::SetInstance(new BenchApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
+        return 1;
+    delete wxLog::SetActiveTarget(new QuietLog);
+    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
+    const wxString base = MakeTempFolder();
+    setenv("XDG_CONFIG_HOME", (base + wxS("/config")).fn_str(), 1);
+    setenv("TMPDIR", base.fn_str(), 1);
+
+    const RefreshFigures refresh = MeasureRefresh(base);
+    const PreviewFigures preview = MeasurePreview(base);
+
+    std::printf("Main window, median / minimum (ms)\n");
+    std::printf("  %zu font list rows (%d fonts), %d rounds\n", refresh.rows, kFonts, kRefreshRounds);
+    std::printf("  refresh, nothing changed      %8.2f / %8.2f\n", Median(refresh.refresh), Minimum(refresh.refresh));
+    std::printf("  filling the font list         %8.2f / %8.2f\n", Median(refresh.fill), Minimum(refresh.fill));
+    if (preview.ok)
+    {
+        std::printf("  preview after a change - %d   %8.2f / %8.2f\n", kCoreDelayMs, Median(preview.change),
+                    Minimum(preview.change));
+        std::printf("  fresh load of the same page   %8.2f / %8.2f\n", Median(preview.load), Minimum(preview.load));
+    }
+    std::printf("\nRatios, from medians / from minima (goal)\n");
+    std::printf("  refresh unchanged to font list fill %.2f / %.2f (<= 0.25)\n",
+                Median(refresh.refresh) / Median(refresh.fill), Minimum(refresh.refresh) / Minimum(refresh.fill));
+    if (preview.ok)
+        std::printf("  change to preview against fresh load %.2f / %.2f (<= 1.5)\n",
+                    Median(preview.change) / Median(preview.load), Minimum(preview.change) / Minimum(preview.load));
+
+    wxFileName::Rmdir(base, wxPATH_RMDIR_RECURSIVE);
+    TraceSystem::GetInstance()->Shutdown();
+    TraceSystem::DestroyInstance();
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return 0;
+}

@@ -1,0 +1,272 @@
+// The window driven from the keyboard and the mouse, as a user does it, under a window
+// manager: the sample text has the focus at start, Tab reaches every control, mnemonics
+// and accelerators work while the focus is in the sample text, typed sizes reach the
+// selected tag, and the font list's links act like clicks on their rows.
+#include "MainFrameTestSupport.h"
+
+#include "Interface/glypharamainframe.h"
+
+#include <wx/combobox.h>
+#include <wx/htmllbox.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+
+#include <gtk/gtk.h>
+
+#include <set>
+
+namespace
+{
+// The window's controls that hold the keyboard focus, themselves or in one of their
+// inner widgets. Asked of the toolkit's widgets: wx does not see the focus in every
+// native control (a choice's inner button, for one).
+std::set<int> ControlsWithFocus(wxWindow* frame)
+{
+    std::set<int> ids;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(frame->GetHandle()));
+    if (!focus)
+        return ids;
+    std::function<void(wxWindow*)> visit = [&](wxWindow* window) {
+        for (wxWindow* child : window->GetChildren())
+        {
+            GtkWidget* widget = child->GetHandle();
+            if (widget && (widget == focus || gtk_widget_is_ancestor(focus, widget)))
+                ids.insert(child->GetId());
+            visit(child);
+        }
+    };
+    visit(frame);
+    return ids;
+}
+
+// Records the menu commands that reach the window, then lets them go on.
+class CommandRecorder
+{
+public:
+    explicit CommandRecorder(wxWindow* frame) : m_frame(frame)
+    {
+        m_frame->Bind(wxEVT_MENU, &CommandRecorder::OnMenu, this);
+    }
+    ~CommandRecorder() { m_frame->Unbind(wxEVT_MENU, &CommandRecorder::OnMenu, this); }
+    std::vector<int> ids;
+
+private:
+    void OnMenu(wxCommandEvent& event)
+    {
+        ids.push_back(event.GetId());
+        event.Skip();
+    }
+    wxWindow* m_frame;
+};
+}
+
+class MainFrameKeyboardTest : public MainFrameTest
+{
+protected:
+    void SetUp() override
+    {
+        MainFrameTest::SetUp();
+        m_manager.reset(new WindowManager);
+    }
+    void TearDown() override
+    {
+        MainFrameTest::TearDown();
+        m_manager.reset();
+    }
+    // Opens the window and waits until it has the keyboard focus.
+    bool OpenFocusedFrame()
+    {
+        if (!m_manager->Running())
+            return false;
+        OpenFrame();
+        Frame()->Raise();
+        return WaitFor([this] { return Frame()->IsActive(); }, 3000);
+    }
+    void Focus(wxWindow* window)
+    {
+        window->SetFocus();
+        RunPendingEvents(100);
+    }
+
+    wxUIActionSimulator sim;
+
+private:
+    std::unique_ptr<WindowManager> m_manager;
+};
+
+TEST_F(MainFrameKeyboardTest, TypingAtStartReplacesTheSample)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
+    EXPECT_EQ(text, wxWindow::FindFocus());
+    EXPECT_EQ(wxS("Sample Text"), text->GetStringSelection());
+    sim.Text("Big news");
+    RunPendingEvents(200);
+    EXPECT_EQ(wxS("Big news"), text->GetValue());
+    wxString stored;
+    Core()->GetUserText(stored);
+    EXPECT_EQ(wxS("Big news"), stored);
+}
+
+TEST_F(MainFrameKeyboardTest, AcceleratorsWorkWhileTheFocusIsInTheSampleText)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
+    Focus(text);
+    text->SetInsertionPointEnd();
+    CommandRecorder recorder(Frame());
+    const struct
+    {
+        int key;
+        int modifiers;
+        int id;
+    } keys[] = {{'N', wxMOD_CONTROL, ID_MENUITEM_NEW},
+                {'O', wxMOD_CONTROL, ID_MENUITEM_OPEN},
+                {'S', wxMOD_CONTROL, ID_MENUITEM_SAVE},
+                {'A', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_ADDTAG},
+                {'D', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_DELETETAG},
+                {'R', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_RENAMETAG},
+                {'S', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_SAVEEFFECT},
+                {'D', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_DELETEEFFECT},
+                {'I', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTEFFECTS},
+                {'E', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_EXPORTEFFECT},
+                {'F', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTFONTS},
+                {'R', wxMOD_CONTROL, ID_MENUITEM_REFRESHFONTLIST},
+                {'M', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_MOLDWRIGHT},
+                {'P', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENU_PREVIEWCURRENTPROJECT},
+                {WXK_F1, wxMOD_NONE, ID_MENUITEM_HELP}};
+    for (const auto& key : keys)
+    {
+        recorder.ids.clear();
+        sim.Char(key.key, key.modifiers);
+        RunPendingEvents(150);
+        ASSERT_EQ(1u, recorder.ids.size()) << "key " << key.key << " with modifiers " << key.modifiers;
+        EXPECT_EQ(key.id, recorder.ids[0]) << "key " << key.key;
+        EXPECT_EQ(text, wxWindow::FindFocus()) << "key " << key.key;
+    }
+    // None of them typed into the text.
+    EXPECT_EQ(wxS("Sample Text"), text->GetValue());
+}
+
+TEST_F(MainFrameKeyboardTest, MnemonicsOpenTheMenusAndChooseTheirItems)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
+    CommandRecorder recorder(Frame());
+    const struct
+    {
+        int menu;
+        int item;
+        int id;
+    } paths[] = {{'F', 'S', ID_MENUITEM_SAVE},          {'T', 'A', ID_MENUITEM_ADDTAG},
+                 {'E', 'E', ID_MENUITEM_EXPORTEFFECT},  {'O', 'R', ID_MENUITEM_REFRESHFONTLIST},
+                 {'W', 'G', ID_MENU_ADDTOMYWEB},        {'W', 'R', ID_MENU_PREVIEWMYWEB}};
+    for (const auto& path : paths)
+    {
+        recorder.ids.clear();
+        sim.Char(path.menu, wxMOD_ALT);
+        RunPendingEvents(300);
+        sim.Char(path.item);
+        RunPendingEvents(300);
+        ASSERT_EQ(1u, recorder.ids.size()) << char(path.menu) << " " << char(path.item);
+        EXPECT_EQ(path.id, recorder.ids[0]) << char(path.menu) << " " << char(path.item);
+    }
+}
+
+TEST_F(MainFrameKeyboardTest, TabReachesEveryControl)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    // Filters on, so that their controls take the focus.
+    ChangeRecord([](FontProperties& record) {
+        record.dropshadow.enabled = record.glow.enabled = record.bevel.enabled = true;
+    });
+    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
+    std::set<int> reached;
+    for (int press = 0; press < 120; ++press)
+    {
+        for (int id : ControlsWithFocus(Frame()))
+            reached.insert(id);
+        sim.Char(WXK_TAB);
+        RunPendingEvents(40);
+    }
+    for (int id : {ID_USER_TEXT, ID_TAG_LISTBOX, ID_ADDTAG_BUTTON, ID_DELETETAG_BUTTON, ID_RENAMETAG_BUTTON,
+                   ID_FONT_LISTBOX, ID_IMPORTFONTS_BUTTON, ID_MOLDWRIGHT_BUTTON, ID_FONTSIZE_COMBOBOX, ID_FONT_COLOR,
+                   ID_LINK_COLOR, ID_HOVER_COLOR, ID_FONT_ALIGNMENT_CHOICE, ID_FONT_BOLD_CHECKBOX,
+                   ID_FONT_ITALIC_CHECKBOX, ID_FONT_UNDERLINE_CHECKBOX, ID_BACKGROUND_COLOR, ID_EFFECT_CHOICE,
+                   ID_SAVE_EFFECT_BUTTON, ID_DROPSHADOW_CHECKBOX, ID_DROPSHADOW_COLOR, ID_DROPSHADOW_ANGLE,
+                   ID_DROPSHADOW_DISTANCE, ID_DROPSHADOW_STRENGTH, ID_BEVEL_CHECKBOX, ID_BEVEL_TYPE_CHOICE,
+                   ID_BEVEL_SHADOW_COLOR, ID_BEVEL_HIGHLIGHT_COLOR, ID_BEVEL_ANGLE, ID_BEVEL_DISTANCE,
+                   ID_BEVEL_STRENGTH, ID_GLOW_CHECKBOX, ID_GLOW_COLOR, ID_GLOW_ALPHA, ID_GLOW_HBLUR, ID_GLOW_VBLUR,
+                   ID_GLOW_STRENGTH})
+        EXPECT_TRUE(reached.count(id)) << "Tab never reached control " << id;
+}
+
+TEST_F(MainFrameKeyboardTest, TypedSizesApplyLettersWaitAndLeavingTheBoxRestoresTheSize)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxComboBox* size = Find<wxComboBox>(ID_FONTSIZE_COMBOBOX);
+    Focus(size);
+    size->SelectAll();
+    sim.Char(WXK_BACK);
+    sim.Char('1');
+    RunPendingEvents(100);
+    EXPECT_EQ(1, Record().size);
+    sim.Char('4');
+    RunPendingEvents(100);
+    EXPECT_EQ(14, Record().size);
+    sim.Char('x');
+    RunPendingEvents(100);
+    EXPECT_EQ(14, Record().size);
+    EXPECT_EQ(wxS("14x"), size->GetValue());
+    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
+    EXPECT_EQ(wxS("14"), size->GetValue());
+}
+
+TEST_F(MainFrameKeyboardTest, ClickingTheAddMoreLinkOpensTheShopAndKeepsTheFont)
+{
+    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+    ASSERT_EQ(3u, fonts->GetCount());
+    ASSERT_TRUE(fonts->GetString(2).Contains(wxS("addfontsfromweb")));
+    fonts->ScrollToRow(0);
+    RunPendingEvents(100);
+    // The link text starts after the row's 10-pixel indent.
+    const wxRect row = fonts->GetItemRect(2);
+    sim.MouseMove(fonts->ClientToScreen(wxPoint(row.x + 30, row.y + row.height / 2)));
+    RunPendingEvents(100);
+    sim.MouseClick();
+    RunPendingEvents(300);
+    EXPECT_EQ(1u, openedUrls.size());
+    EXPECT_EQ(1, fonts->GetSelection());
+    EXPECT_EQ(wxS("Alpha"), Record().font);
+}
+
+TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndLinks)
+{
+    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeFontFile(SystemFontDir() + wxS("/Zeta_Co/Beta.swf"));
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+    ASSERT_EQ(6u, fonts->GetCount());
+    EXPECT_EQ(wxS("Alpha"), Record().font);
+    Focus(fonts);
+    sim.Char(WXK_DOWN);
+    RunPendingEvents(300);
+    // Past Type Co's add-more row and Zeta Co's header to its first font.
+    EXPECT_EQ(wxS("Beta"), Record().font);
+    EXPECT_EQ(4, fonts->GetSelection());
+    sim.Char(WXK_UP);
+    RunPendingEvents(300);
+    EXPECT_EQ(wxS("Alpha"), Record().font);
+    EXPECT_EQ(1, fonts->GetSelection());
+
+    // A click on a foundry's header gives the first font below it.
+    const wxRect header = fonts->GetItemRect(3);
+    sim.MouseMove(fonts->ClientToScreen(wxPoint(header.x + header.width / 2, header.y + header.height / 2)));
+    RunPendingEvents(100);
+    sim.MouseClick();
+    RunPendingEvents(300);
+    EXPECT_EQ(wxS("Beta"), Record().font);
+    EXPECT_EQ(4, fonts->GetSelection());
+}

@@ -1,0 +1,184 @@
+#include "MainFrameTestSupport.h"
+
+#include "Interface/glypharamainframe.h"
+#include "core/PlatformLauncher.h"
+
+#include <wx/dir.h>
+#include <wx/ffile.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/process.h>
+#include <wx/stopwatch.h>
+#include <wx/utils.h>
+#include <wx/webview.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace
+{
+const wxString kBuilt = wxS(GLYPHARA_PROGRAM_DIR);
+
+class RecordingLauncher : public CPlatformLauncher
+{
+public:
+    explicit RecordingLauncher(std::vector<wxString>* urls) : m_urls(urls) {}
+    bool OpenUrl(const wxString& url) override
+    {
+        m_urls->push_back(url);
+        return true;
+    }
+    bool StartProcess(const wxString& executable) override
+    {
+        m_urls->push_back(executable);
+        return true;
+    }
+
+private:
+    std::vector<wxString>* m_urls;
+};
+}
+
+void CopyTree(const wxString& from, const wxString& to)
+{
+    wxFileName::Mkdir(to, 0777, wxPATH_MKDIR_FULL);
+    wxDir dir(from);
+    ASSERT_TRUE(dir.IsOpened()) << from;
+    wxString name;
+    for (bool more = dir.GetFirst(&name); more; more = dir.GetNext(&name))
+    {
+        const wxString source = from + wxS("/") + name;
+        if (wxDirExists(source))
+            CopyTree(source, to + wxS("/") + name);
+        else
+            wxCopyFile(source, to + wxS("/") + name);
+    }
+}
+
+void MakeFontFile(const wxString& path)
+{
+    wxFileName::Mkdir(wxFileName(path).GetPath(), 0777, wxPATH_MKDIR_FULL);
+    wxFFile file(path, wxS("wb"));
+    ASSERT_TRUE(file.IsOpened()) << path;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    wxStopWatch watch;
+    while (!condition())
+    {
+        if (watch.Time() > milliseconds)
+            return false;
+        RunPendingEvents(20);
+    }
+    return true;
+}
+
+wxString Evaluate(wxWebView* view, const wxString& script)
+{
+    wxString result;
+    view->RunScript(script, &result);
+    return result;
+}
+
+WindowManager::WindowManager()
+{
+    const wxString openbox = wxS("/usr/bin/openbox");
+    if (!wxFileExists(openbox))
+        return;
+    m_pid = wxExecute(openbox, wxEXEC_ASYNC | wxEXEC_MAKE_GROUP_LEADER);
+    // Time to take over the display; an openbox that finds another manager ends at once.
+    RunPendingEvents(700);
+    if (m_pid > 0 && !wxProcess::Exists(static_cast<int>(m_pid)))
+        m_pid = 0;
+}
+
+WindowManager::~WindowManager()
+{
+    if (m_pid <= 0)
+        return;
+    wxKill(m_pid, wxSIGTERM);
+    WaitFor([this] { return !wxProcess::Exists(static_cast<int>(m_pid)); }, 3000);
+}
+
+void MainFrameTest::SetUp()
+{
+    GuiTest::SetUp();
+    // The preview folders go below the test's own folder and go with it.
+    m_tmp = Home() + wxS("/tmp");
+    wxFileName::Mkdir(m_tmp, 0777, wxPATH_MKDIR_FULL);
+    setenv("TMPDIR", m_tmp.fn_str(), 1);
+    wxFileName::Mkdir(SystemFontDir(), 0777, wxPATH_MKDIR_FULL);
+    wxFileName::Mkdir(ProgramDir() + wxS("/Effects"), 0777, wxPATH_MKDIR_FULL);
+}
+
+void MainFrameTest::TearDown()
+{
+    CloseFrame();
+    GuiTest::TearDown();
+    unsetenv("TMPDIR");
+}
+
+bool MainFrameTest::UseBuiltRuntime()
+{
+    if (!wxFileExists(kBuilt + wxS("/sIFR/sifr.js")) || !wxDirExists(kBuilt + wxS("/Fonts/DejaVu")))
+        return false;
+    CopyTree(kBuilt + wxS("/sIFR"), ProgramDir() + wxS("/sIFR"));
+    CopyTree(kBuilt + wxS("/Fonts/DejaVu"), SystemFontDir() + wxS("/DejaVu"));
+    return true;
+}
+
+bool MainFrameTest::UseBuiltPictures()
+{
+    if (!wxFileExists(kBuilt + wxS("/Data/data.bin")))
+        return false;
+    CopyTree(kBuilt + wxS("/Data"), ProgramDir() + wxS("/Data"));
+    return true;
+}
+
+bool MainFrameTest::UseBuiltEffects()
+{
+    if (!wxDirExists(kBuilt + wxS("/Effects")))
+        return false;
+    CopyTree(kBuilt + wxS("/Effects"), ProgramDir() + wxS("/Effects"));
+    return true;
+}
+
+GlypharaMainFrame* MainFrameTest::OpenFrame()
+{
+    CGlypharaCore* core = Core();
+    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new RecordingLauncher(&openedUrls)));
+    EXPECT_EQ(RC_OK, core->Init());
+    m_frame = new GlypharaMainFrame(nullptr, wxS("Glyphara"), wxSize(1024, 768));
+    m_frame->Show();
+    RunPendingEvents(300);
+    return m_frame;
+}
+
+void MainFrameTest::CloseFrame()
+{
+    if (!m_frame)
+        return;
+    m_frame->Destroy();
+    m_frame = nullptr;
+    RunPendingEvents(100);
+}
+
+wxWindow* MainFrameTest::FindWindowInFrame(int id) const
+{
+    return m_frame ? m_frame->FindWindow(id) : nullptr;
+}
+
+FontProperties MainFrameTest::Record() const
+{
+    FontProperties record;
+    Core()->GetSelectedFontProperties(record);
+    return record;
+}
+
+void MainFrameTest::ChangeRecord(const std::function<void(FontProperties&)>& change)
+{
+    FontProperties record = Record();
+    change(record);
+    Core()->SetCurrentFontProperties(record);
+}

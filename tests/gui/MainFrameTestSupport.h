@@ -1,0 +1,82 @@
+// The main window under test: a program folder with what the test needs (fonts, effects,
+// runtime scripts, pictures), an initialised core that opens nothing outside the
+// program, and the window itself, shown, with its controls found by their ids.
+#ifndef GLYPHARA_TESTS_GUI_MAINFRAMETESTSUPPORT_H
+#define GLYPHARA_TESTS_GUI_MAINFRAMETESTSUPPORT_H
+
+#include "GuiTestSupport.h"
+
+#include "Interface/ControlIds.h"
+#include "core/GlypharaCore.h"
+
+#include <wx/string.h>
+#include <wx/window.h>
+
+#include <functional>
+#include <vector>
+
+class GlypharaMainFrame;
+class wxWebView;
+
+// Copies a folder with everything below it.
+void CopyTree(const wxString& from, const wxString& to);
+// An empty font movie file (enough for the library scan and the font list).
+void MakeFontFile(const wxString& path);
+// Pumps events until the condition holds or the time is up; true when it held.
+bool WaitFor(const std::function<bool()>& condition, int milliseconds);
+// Runs a script in the page and returns what it evaluated to.
+wxString Evaluate(wxWebView* view, const wxString& script);
+
+// Starts a window manager on the test's display for as long as the object lives, so that
+// windows get the keyboard focus; does nothing when one is already running.
+class WindowManager
+{
+public:
+    WindowManager();
+    ~WindowManager();
+    bool Running() const { return m_pid > 0; }
+
+private:
+    long m_pid = 0;
+};
+
+class MainFrameTest : public GuiTest
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    wxString SystemFontDir() const { return ProgramDir() + wxS("/Fonts"); }
+    // Puts the built runtime scripts and one real font family into the program folder,
+    // so that the embedded preview draws; false (and the test skips) without a build.
+    bool UseBuiltRuntime();
+    // The built picture archive and program icons.
+    bool UseBuiltPictures();
+    // The built effect library.
+    bool UseBuiltEffects();
+
+    // Initialises the core, creates the window and shows it.
+    GlypharaMainFrame* OpenFrame();
+    GlypharaMainFrame* Frame() const { return m_frame; }
+    void CloseFrame();
+
+    template <typename T>
+    T* Find(int id) const
+    {
+        return dynamic_cast<T*>(FindWindowInFrame(id));
+    }
+    wxWindow* FindWindowInFrame(int id) const;
+
+    CGlypharaCore* Core() const { return CGlypharaCore::GetInstance(); }
+    FontProperties Record() const;
+    // Changes the selected tag's record the way another part of the program would.
+    void ChangeRecord(const std::function<void(FontProperties&)>& change);
+
+    std::vector<wxString> openedUrls;
+
+private:
+    GlypharaMainFrame* m_frame = nullptr;
+    wxString m_tmp;
+};
+
+#endif
