@@ -21,7 +21,7 @@
 #include <unistd.h>
 #include <wx/time.h>
 
-// The process entry (Interface/main.cpp) reads the command line before the toolkit starts.
+// The process entry (Interface/windowmain.cpp) reads the command line before the toolkit starts.
 wxIMPLEMENT_APP_NO_MAIN(GlypharaApp);
 
 namespace

@@ -16,9 +16,9 @@ class GlypharaApp : public wxApp
 {
 public:
     // The project named on the command line, as an absolute path; empty when none was.
-    // Set by the process entry before the toolkit starts.
-    void SetStartupProject(const wxString& path) { m_startupProject = path; }
-    const wxString& GetStartupProject() const { return m_startupProject; }
+    // Set by the process entry before the toolkit starts (and creates this object).
+    static void SetStartupProject(const wxString& path) { StartupProject() = path; }
+    const wxString& GetStartupProject() const { return StartupProject(); }
 
     bool OnInit() override;
     int OnExit() override;
@@ -26,6 +26,11 @@ public:
                          const wxChar* msg) override;
 
 private:
+    static wxString& StartupProject()
+    {
+        static wxString path;
+        return path;
+    }
     void OnFirstMainFrameMove(wxMoveEvent& event);
 
     // Owned by the toolkit's window system.
@@ -35,7 +40,6 @@ private:
     // Where the saved geometry (or centring) put the main window, and when it was shown.
     wxPoint m_restoredPosition;
     wxLongLong m_shownAt;
-    wxString m_startupProject;
 };
 
 #endif

@@ -1,95 +1,28 @@
-// The process entry. The command line decides between the window program and the export
-// for build scripts, which runs as a console program: it never opens a display, so it
-// works on a build machine without one.
-#include "Interface/CommandLine.h"
-#include "Interface/glypharaapp.h"
-#include "core/GlypharaCore.h"
-#include "core/TextUtil.h"
-#include "trace/TraceSystem.h"
+// The program as started from the command line or the desktop. It links no window code,
+// so --help, a wrong command line and --export (which never opens a display) start in a
+// fraction of the window program's time; the window program, glyphara-window beside this
+// executable, takes over the process when a window is wanted.
+#include "Interface/CommandRunner.h"
 
-#include <wx/app.h>
-#include <wx/filefn.h>
-#include <wx/gdicmn.h>
-#include <wx/image.h>
-#include <wx/init.h>
-
-#include <clocale>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <unistd.h>
-#include <vector>
-
-namespace
-{
-void PrintTo(FILE* stream, const wxString& text)
-{
-    // A name the user's character set cannot show (in the C locale, say) still comes out.
-    const wxScopedCharBuffer bytes = text.mb_str(*wxConvCurrent);
-    if (bytes.length() == 0 && !text.empty())
-        std::fputs(text.utf8_str(), stream);
-    else
-        std::fputs(bytes.data(), stream);
-    std::fflush(stream);
-}
-
-int ExportWithoutWindow(const CommandLine& command)
-{
-    // A console application object: the toolkit starts without its graphical side.
-    wxApp::SetInstance(new wxAppConsole);
-    wxInitializer initializer;
-    if (!initializer.IsOk())
-    {
-        PrintTo(stderr, wxS("glyphara: the toolkit could not be started\n"));
-        return kExitFailure;
-    }
-    // Colour names and pictures work without a display.
-    wxInitializeStockLists();
-    wxInitAllImageHandlers();
-
-    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
-    // The core takes the runtime files, fonts and effects from the program folder.
-    wxSetWorkingDirectory(ProgramFolder());
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->InitForExport();
-    wxString message;
-    const int result = core->ExportProject(command.project, command.folder, message);
-    core->Release();
-    CGlypharaCore::DestroyInstance();
-    TraceSystem::GetInstance()->Shutdown();
-    TraceSystem::DestroyInstance();
-
-    if (result >= 0)
-        return kExitOk;
-    PrintTo(stderr, wxS("glyphara: ") + message + wxS("\n"));
-    return result == RC_WRITE_FAILED ? kExitWriteFailed : kExitBadProject;
-}
-}
 
 int main(int argc, char** argv)
 {
-    // The toolkit would set the user's locale anyway; arguments are converted with it.
-    std::setlocale(LC_ALL, "");
+    CommandLine command;
+    int status = kExitOk;
+    if (!RunWithoutWindow(argc, argv, command, status))
+        return status;
 
-    std::vector<wxString> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(wxString(argv[i], *wxConvFileName));
-    const CommandLine command = ParseCommandLine(args, wxGetCwd());
-
-    switch (command.mode)
-    {
-    case CommandLine::Help:
-        PrintTo(stdout, CommandLineUsage());
-        return kExitOk;
-    case CommandLine::Error:
-        PrintTo(stderr, wxS("glyphara: ") + command.error + wxS("\nTry 'glyphara --help' for more information.\n"));
-        return kExitUsage;
-    case CommandLine::Export:
-        return ExportWithoutWindow(command);
-    case CommandLine::Window:
-        break;
-    }
-
-    GlypharaApp* app = new GlypharaApp;
-    app->SetStartupProject(command.project);
-    wxApp::SetInstance(app);
-    return wxEntry(argc, argv);
+    char self[4096] = {0};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string window = length > 0 ? std::string(self, static_cast<size_t>(length)) : std::string();
+    window = window.substr(0, window.rfind('/') + 1) + "glyphara-window";
+    // Same process, same arguments: the window program reads them again.
+    execv(window.c_str(), argv);
+    std::fprintf(stderr, "glyphara: cannot start %s: %s\n", window.c_str(), std::strerror(errno));
+    return kExitFailure;
 }

@@ -143,3 +143,15 @@ TEST_F(ExportCommandTest, TheExitStatusTellsTheBuildScriptWhatHappened)
     EXPECT_EQ(blocked, Snapshot(sites));
     ExpectUserUntouched();
 }
+
+TEST_F(ExportCommandTest, AProjectToOpenIsHandedToTheWindowProgram)
+{
+    // Without a display the window program itself must be what reports it: the command
+    // line with a project was accepted and passed on.
+    const ProgramRun run = Run({"mysite.xml", "--class", "Glyphara"});
+    EXPECT_NE(0, run.status);
+    EXPECT_NE(2, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("DISPLAY")) << run.err;
+    const std::string settings = "Tallowby Software/Glyphara/glyphara.cfg";
+    EXPECT_EQ(userBefore.at(settings), Snapshot(user->Path()).at(settings));
+}
