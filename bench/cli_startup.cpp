@@ -171,17 +171,23 @@ int main(int argc, char** argv)
         const double ours = ExportMilliseconds(glyphara, project, home);
         const double shown = WindowMilliseconds(glyphara, fresh);
         std::system(("rm -rf '" + fresh + "'").c_str());
+        // A busy machine may keep a window from coming up in time: that round is left out.
         if (ours < 0 || shown < 0)
         {
-            std::printf("export start-up: round %d failed (export %.0f, window %.0f)\n", round, ours, shown);
-            return 1;
+            std::printf("export start-up: round %d left out (export %.0f, window %.0f)\n", round, ours, shown);
+            continue;
         }
         exported.push_back(ours);
         window.push_back(shown);
     }
+    if (exported.size() < 3)
+    {
+        std::printf("export start-up: too few rounds succeeded\n");
+        return 1;
+    }
     std::system(("rm -rf '" + site + "' '" + home + "'").c_str());
 
-    std::printf("Process start-up, %d rounds, median (ms)\n", kRounds);
+    std::printf("Process start-up, %zu rounds, median (ms)\n", exported.size());
     std::printf("  --export, folder up to date, no display     %8.1f\n", Median(exported));
     std::printf("  window program, start to main window shown  %8.1f\n", Median(window));
     std::printf("\nRatio export to window start-up (goal <= 0.3): %.2f\n", Median(exported) / Median(window));
