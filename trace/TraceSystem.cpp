@@ -205,6 +205,10 @@ int TraceSystem::WriteBanner()
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_initialised)
         return ReportNotInitialized();
+    // Asking the system for its description takes most of a second; with no log to
+    // read it, nobody would see the answer.
+    if (!Wants(TS_MESSAGE))
+        return 0;
 
     wxLogMessage(wxS("%s build%ld log started"), m_appName, m_buildNumber);
     wxLogMessage(wxS("Verbose output is %s"), wxLog::GetVerbose() ? wxS("enabled") : wxS("disabled"));
