@@ -121,6 +121,10 @@ public:
         // an address already shown fetches it anew. The preview is one small local page:
         // the cache would only ever serve it stale.
         webkit_web_context_set_cache_model(webkit_web_view_get_context(native), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+        // Composited drawing leaves the area that a window on top uncovers unpainted
+        // where no compositing window manager runs; one small page needs no GPU.
+        webkit_settings_set_hardware_acceleration_policy(webkit_web_view_get_settings(native),
+                                                         WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
         g_signal_connect(native, "web-process-terminated", G_CALLBACK(&Impl::OnWebProcessTerminated), this);
         g_signal_connect(native, "context-menu", G_CALLBACK(&OnContextMenu), this);
         g_signal_connect(native, "key-press-event", G_CALLBACK(&Impl::OnViewKeyPress), this);

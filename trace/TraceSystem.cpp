@@ -205,9 +205,9 @@ int TraceSystem::WriteBanner()
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_initialised)
         return ReportNotInitialized();
-    // Describing the system starts programs (uname, lsb_release) and may ask the name
-    // service: not worth it for lines that no sink takes.
-    if (!Wants(TS_ERROR))
+    // Asking the system for its description takes most of a second; with no log to
+    // read it, nobody would see the answer.
+    if (!Wants(TS_MESSAGE))
         return 0;
 
     wxLogMessage(wxS("%s build%ld log started"), m_appName, m_buildNumber);

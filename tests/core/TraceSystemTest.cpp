@@ -260,6 +260,29 @@ TEST_F(TraceSystemTest, BannerNamesTheApplicationAndTheBuild)
     EXPECT_EQ(0, answers.questions);
 }
 
+TEST_F(TraceSystemTest, WithoutALogTheBannerAsksTheSystemNothing)
+{
+    // The banner's system questions cost most of a second at every start.
+    StartupAnswers answers;
+    TraceUiHooks hooks = HooksFor(answers);
+    int screenQuestions = 0;
+    hooks.screen = [&screenQuestions](int& width, int& height, int& depth) {
+        ++screenQuestions;
+        width = height = depth = 0;
+    };
+    TraceSystem::SetUiHooks(hooks);
+    Trace()->Shutdown();
+    wxLog* capture = wxLog::SetActiveTarget(nullptr);
+    Trace()->Init(wxS("Glyphara"), wxEmptyString);
+    EXPECT_EQ(0, screenQuestions);
+    Trace()->Shutdown();
+    wxLog::SetActiveTarget(capture);
+
+    // Started again over the capture, which the fixture's shutdown hands back.
+    Trace()->Init(wxS("Glyphara"), wxEmptyString);
+    EXPECT_EQ(1, screenQuestions);
+}
+
 TEST_F(TraceSystemTest, ShiftAloneAsksAndWritesTheLogFile)
 {
     StartupAnswers answers;

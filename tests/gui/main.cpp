@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <string>
 #include <unistd.h>
 
 namespace
@@ -34,6 +35,16 @@ public:
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // The web views' helper processes keep their caches and storage where the first one
+    // found them, for the whole run, and write there after a test's own folders are gone:
+    // one folder for the run holds them and goes at the end.
+    char pattern[] = "/tmp/glyphara-guirun-XXXXXX";
+    const char* run = mkdtemp(pattern);
+    if (run)
+    {
+        setenv("XDG_CACHE_HOME", (std::string(run) + "/cache").c_str(), 1);
+        setenv("XDG_DATA_HOME", (std::string(run) + "/data").c_str(), 1);
+    }
     // Seeded like the application, so its preview ports differ from other test programs'.
     srand(static_cast<unsigned>(time(nullptr)) ^ (static_cast<unsigned>(getpid()) << 16));
     wxApp::SetInstance(new GuiTestApp);
@@ -44,5 +55,7 @@ int main(int argc, char** argv)
         result = RUN_ALL_TESTS();
     wxTheApp->OnExit();
     wxEntryCleanup();
+    if (run)
+        std::system((std::string("rm -rf '") + run + "'").c_str());
     return result;
 }
