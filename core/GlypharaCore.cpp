@@ -4,14 +4,13 @@
 #include "core/FontFolders.h"
 #include "core/FontListModel.h"
 #include "core/PlatformLauncher.h"
+#include "core/SettingsFile.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 
 #include <wx/config.h>
-#include <wx/convauto.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/fileconf.h>
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
@@ -133,10 +132,7 @@ int CGlypharaCore::InitAs(bool headless)
     }
     else if (!m_configFilePath.empty())
     {
-        wxFileConfig* config =
-            new wxFileConfig(wxS("Glyphara"), wxS("Tallowby Software"), m_configFilePath, m_configFilePath,
-                             wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE, wxConvAuto());
-        delete wxConfigBase::Set(config);
+        delete wxConfigBase::Set(new CSettingsFile(m_configFilePath));
         TS_LOG(TS_MESSAGE, wxS("Config file is: ") + m_configFilePath);
     }
     else

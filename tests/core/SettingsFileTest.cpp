@@ -2,8 +2,9 @@
 // time, a reader finds one whole file, never a mixture or a torn one.
 #include "TestSupport.h"
 
+#include "core/SettingsFile.h"
+
 #include <wx/config.h>
-#include <wx/convauto.h>
 #include <wx/fileconf.h>
 #include <wx/sstream.h>
 
@@ -15,14 +16,13 @@ namespace
 const int kKeys = 40;
 const int kWrites = 150;
 
-// The settings store as the core sets it up, written over and over with values that tell
-// the writer and the round apart.
+// The settings store the core sets up, written over and over with values that tell the
+// writer and the round apart.
 void WriteSettingsRepeatedly(const wxString& path, int writer)
 {
     for (int round = 0; round < kWrites; ++round)
     {
-        wxFileConfig config(wxS("Glyphara"), wxS("Tallowby Software"), path, path,
-                            wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE, wxConvAuto());
+        CSettingsFile config(path);
         const long stamp = writer * 100000L + round;
         for (int key = 0; key < kKeys; ++key)
             config.Write(wxString::Format(wxS("key%02d"), key), stamp);
@@ -93,4 +93,28 @@ TEST_F(CoreTest, TwoCopiesWritingTheSettingsAtOnceLeaveAWholeFile)
 
     EXPECT_EQ(0, torn) << torn << " of " << reads << " reads found a broken file: " << why;
     EXPECT_TRUE(IsWhole(ReadTextFile(path), why)) << why;
+}
+
+TEST_F(CoreTest, ACopyThatChangedNothingKeepsWhatAnotherCopySaved)
+{
+    const wxString path = Home() + wxS("/glyphara.cfg");
+    WriteTextFile(path, "windowsizew=800\nshowdailytips=1\n");
+    {
+        CSettingsFile idle(path);
+        {
+            CSettingsFile other(path);
+            other.Write(wxS("windowsizew"), 640L);
+            other.Write(wxS("showdailytips"), false);
+        }
+        EXPECT_EQ("windowsizew=640\nshowdailytips=0\n", ReadTextFile(path));
+        // Writing back the value it read is no change: the other copy's file stays.
+        idle.Write(wxS("windowsizew"), 800L);
+        EXPECT_TRUE(idle.Flush());
+    }
+    EXPECT_EQ("windowsizew=640\nshowdailytips=0\n", ReadTextFile(path));
+
+    CSettingsFile changing(path);
+    changing.Write(wxS("windowsizeh"), 480L);
+    EXPECT_TRUE(changing.Flush());
+    EXPECT_NE(std::string::npos, ReadTextFile(path).find("windowsizeh=480\n"));
 }
