@@ -68,25 +68,25 @@ bool SameContent(const std::string& a, const std::string& b)
     const int fa = ::open(a.c_str(), O_RDONLY | O_CLOEXEC);
     const int fb = fa < 0 ? -1 : ::open(b.c_str(), O_RDONLY | O_CLOEXEC);
     bool same = fa >= 0 && fb >= 0;
-    static char bufferA[65536], bufferB[65536];
+    std::vector<char> bufferA(65536), bufferB(65536);
     while (same)
     {
-        const ssize_t got = ::read(fa, bufferA, sizeof bufferA);
+        const ssize_t got = ::read(fa, bufferA.data(), bufferA.size());
         if (got <= 0)
         {
-            same = got == 0 && ::read(fb, bufferB, 1) == 0;
+            same = got == 0 && ::read(fb, bufferB.data(), 1) == 0;
             break;
         }
         ssize_t done = 0;
         while (same && done < got)
         {
-            const ssize_t more = ::read(fb, bufferB + done, static_cast<size_t>(got - done));
+            const ssize_t more = ::read(fb, bufferB.data() + done, static_cast<size_t>(got - done));
             if (more <= 0)
                 same = false;
             else
                 done += more;
         }
-        same = same && std::memcmp(bufferA, bufferB, static_cast<size_t>(got)) == 0;
+        same = same && std::memcmp(bufferA.data(), bufferB.data(), static_cast<size_t>(got)) == 0;
     }
     if (fa >= 0)
         ::close(fa);
@@ -168,7 +168,7 @@ public:
                 if (!IsFolder(to))
                 {
                     if (Exists(to))
-                        ok = Fail(to, "is in the way of a folder");
+                        ok = Fail(to, "is in the way of a folder", false);
                     else if (::mkdir(to.c_str(), 0777) != 0)
                         ok = Fail(to, "cannot be created");
                     else
@@ -210,11 +210,12 @@ private:
         std::string backup; // empty when the target did not exist
     };
 
-    bool Fail(const std::string& path, const char* what)
+    // With the reason the system gave, when a system call failed.
+    bool Fail(const std::string& path, const char* what, bool systemError = true)
     {
         const int error = errno;
         failure = FromBytes(path) + wxS(" ") + wxString::FromAscii(what);
-        if (error != 0)
+        if (systemError && error != 0)
             failure += wxS(": ") + wxString(std::strerror(error), wxConvLibc);
         return false;
     }
@@ -232,7 +233,7 @@ private:
             return true;
         }
         if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
-            return Fail(to, "is in the way of a file");
+            return Fail(to, "is in the way of a file", false);
         if (SameContent(from, to))
         {
             ++unchanged;
