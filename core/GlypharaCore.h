@@ -15,6 +15,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CBasicWebServer;
@@ -182,6 +183,11 @@ private:
     // What the export copied where, so that an unchanged source is not copied again.
     struct ExportCopies;
     std::shared_ptr<ExportCopies> m_exportCopies;
+    // Notes that target already is a copy of source as it stands, so the next export
+    // leaves it alone.
+    void RecordExportCopy(const wxString& source, const wxString& target);
+    // -- export without a window --
+    void LinkCopiesInPlace(const std::string& target, const std::string& staged);
     // -- preview --
     // -- characters the font lacks --
     // Code tables of font movies by path, each with the state of the file it was read

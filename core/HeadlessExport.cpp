@@ -222,7 +222,7 @@ private:
 
     bool MoveFile(const std::string& from, const std::string& to)
     {
-        struct stat info;
+        struct stat info, staged;
         errno = 0;
         if (::lstat(to.c_str(), &info) != 0)
         {
@@ -234,7 +234,10 @@ private:
         }
         if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
             return Fail(to, "is in the way of a file", false);
-        if (SameContent(from, to))
+        // A file staged as a link to the one in place is that file.
+        const bool linked = ::lstat(from.c_str(), &staged) == 0 && staged.st_dev == info.st_dev &&
+                            staged.st_ino == info.st_ino;
+        if (linked || SameContent(from, to))
         {
             ++unchanged;
             return true;
@@ -282,6 +285,43 @@ std::set<wxString> TagsInFile(const wxString& path, std::map<wxString, wxString>
     }
     return names;
 }
+}
+
+void CGlypharaCore::LinkCopiesInPlace(const std::string& target, const std::string& staged)
+{
+    std::vector<std::pair<wxString, wxString>> copies; // source, path below the folder
+    for (const wxString& support : m_sifrFileNames)
+        copies.push_back({wxS("sIFR/") + support, wxS("glypharadata/") + support});
+    for (const TagMap::value_type& tag : m_tags)
+    {
+        const FontProperties& record = tag.second;
+        if (tag.first.empty() || record.font.empty() || !ProjectPaths::IsSafeFontKey(record.foundry) ||
+            !ProjectPaths::IsSafeFontKey(record.font))
+            continue;
+        const FontTable::const_iterator foundry = m_fontTable.find(record.foundry);
+        if (foundry == m_fontTable.end())
+            continue;
+        const FontsOfFoundry::const_iterator font = foundry->second.find(record.font);
+        if (font == foundry->second.end())
+            continue;
+        const wxString source = font->second;
+        copies.push_back({source, wxS("glypharadata/fonts/") + ProjectPaths::FontFileName(record.foundry, record.font)});
+        const wxString picture = (source.AfterLast('/').Contains(wxS(".")) ? source.BeforeLast('.') : source) + wxS(".png");
+        copies.push_back({picture, wxS("glypharadata/fonts/") +
+                                       ProjectPaths::FontFileName(record.foundry, record.font, wxS(".png"))});
+    }
+    std::vector<std::string> made;
+    for (const auto& copy : copies)
+    {
+        const std::string relative = Bytes(copy.second);
+        const std::string inPlace = target + "/" + relative;
+        if (!SameContent(Bytes(copy.first), inPlace))
+            continue;
+        const std::string link = staged + "/" + relative;
+        if (!MakeFolders(link.substr(0, link.rfind('/')), made) || ::link(inPlace.c_str(), link.c_str()) != 0)
+            continue;
+        RecordExportCopy(copy.first, FromBytes(link));
+    }
 }
 
 int CGlypharaCore::InitForExport()
@@ -379,6 +419,10 @@ int CGlypharaCore::ExportProject(const wxString& projectFile, const wxString& fo
         takeBackFolders();
         TS_RETURN(RC_WRITE_FAILED, message);
     }
+
+    // Files in place that already are copies of their sources are linked into the staging
+    // folder and noted as copied, so storing does not copy them again.
+    LinkCopiesInPlace(target, staging + "/" + Bytes(name) + " files");
 
     // Storing records the stored project as the open one; the export changes nothing of it.
     const wxString keptPath = m_projectFilePath;
