@@ -2,9 +2,11 @@
 // what its controls hand back while they refresh (at start-up, after an undo) does not.
 #include "MainFrameTestSupport.h"
 
+#include "Interface/glypharamainframe.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 
+#include <wx/menu.h>
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 
@@ -52,4 +54,66 @@ TEST_F(MainFrameTest, WindowEditsAreStepsAndItsRefreshesAreNot)
     EXPECT_EQ(wxS("Hello"), text->GetValue());
     EXPECT_EQ(wxColour(255, 0, 0), colour->GetColour());
     EXPECT_EQ(1u, Core()->GetRedoCount());
+}
+
+TEST_F(MainFrameTest, TheEditMenuFollowsFileAndNamesTheStep)
+{
+    OpenFrame();
+    RunPendingEvents(50);
+    wxMenuBar* bar = Frame()->GetMenuBar();
+    ASSERT_EQ(wxS("&File"), bar->GetMenuLabel(0));
+    ASSERT_EQ(wxS("&Edit"), bar->GetMenuLabel(1));
+    Frame()->UpdateWindowUI();
+    EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
+    EXPECT_FALSE(bar->IsEnabled(wxID_REDO));
+    EXPECT_EQ(wxS("&Undo\tCtrl+Z"), bar->GetLabel(wxID_UNDO));
+    EXPECT_EQ(wxS("&Redo\tCtrl+Shift+Z"), bar->GetLabel(wxID_REDO));
+
+    Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxS("#336699"));
+    Frame()->UpdateWindowUI();
+    EXPECT_TRUE(bar->IsEnabled(wxID_UNDO));
+    EXPECT_EQ(wxS("&Undo colour change\tCtrl+Z"), bar->GetLabel(wxID_UNDO));
+
+    // Chosen from the menu, the step is undone and offered for redo.
+    wxCommandEvent undo(wxEVT_MENU, wxID_UNDO);
+    Frame()->ProcessWindowEvent(undo);
+    RunPendingEvents(50);
+    Frame()->UpdateWindowUI();
+    EXPECT_EQ(wxColour(0, 0, 0), Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetColour());
+    EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
+    EXPECT_TRUE(bar->IsEnabled(wxID_REDO));
+    EXPECT_EQ(wxS("&Redo colour change\tCtrl+Shift+Z"), bar->GetLabel(wxID_REDO));
+}
+
+TEST_F(MainFrameTest, ADraggedThumbIsOneStepHoweverSlowTheDrag)
+{
+    // A clock the test moves: every move of the drag comes two seconds after the last,
+    // longer than any pause that would end a step by itself.
+    static long long now = 0;
+    Core()->SetUndoClock([] { return now; });
+    OpenFrame();
+    RunPendingEvents(50);
+    wxSlider* slider = Find<CTextSlider>(ID_BEVEL_ANGLE)->GetSlider();
+    auto scroll = [slider](wxEventType type) {
+        wxScrollEvent event(type, slider->GetId(), slider->GetValue(), wxHORIZONTAL);
+        event.SetEventObject(slider);
+        slider->HandleWindowEvent(event);
+    };
+    for (int value = 50; value <= 90; value += 10)
+    {
+        now += 2000;
+        Move(slider, value);
+        scroll(wxEVT_SCROLL_THUMBTRACK);
+    }
+    scroll(wxEVT_SCROLL_THUMBRELEASE);
+    EXPECT_EQ(1u, Core()->GetUndoCount());
+
+    // Without a drag the same slow moves are steps of their own.
+    for (int value = 100; value <= 120; value += 10)
+    {
+        now += 2000;
+        Move(slider, value);
+    }
+    EXPECT_EQ(4u, Core()->GetUndoCount());
+    Core()->SetUndoClock(nullptr);
 }
