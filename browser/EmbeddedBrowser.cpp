@@ -5,6 +5,7 @@
 
 #include <wx/intl.h>
 #include <wx/stattext.h>
+#include <wx/utils.h>
 #include <wx/webview.h>
 
 #include <webkit2/webkit2.h>
@@ -79,6 +80,11 @@ wxWebView* CreateToolkitWebView(wxWindow* parent)
 {
     if (!wxWebView::IsBackendAvailable(wxWebViewBackendDefault))
         return nullptr;
+    // Composited drawing leaves an area that another window uncovers unpainted where no
+    // compositing window manager runs; one small page needs none of it. A value the user
+    // set is left alone.
+    if (!wxGetEnv(wxS("WEBKIT_DISABLE_COMPOSITING_MODE"), nullptr))
+        wxSetEnv(wxS("WEBKIT_DISABLE_COMPOSITING_MODE"), wxS("1"));
     wxWebView* view = wxWebView::New(wxWebViewBackendDefault);
     if (!view)
         return nullptr;
@@ -121,10 +127,6 @@ public:
         // an address already shown fetches it anew. The preview is one small local page:
         // the cache would only ever serve it stale.
         webkit_web_context_set_cache_model(webkit_web_view_get_context(native), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
-        // Composited drawing leaves the area that a window on top uncovers unpainted
-        // where no compositing window manager runs; one small page needs no GPU.
-        webkit_settings_set_hardware_acceleration_policy(webkit_web_view_get_settings(native),
-                                                         WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
         g_signal_connect(native, "web-process-terminated", G_CALLBACK(&Impl::OnWebProcessTerminated), this);
         g_signal_connect(native, "context-menu", G_CALLBACK(&OnContextMenu), this);
         g_signal_connect(native, "key-press-event", G_CALLBACK(&Impl::OnViewKeyPress), this);

@@ -128,6 +128,28 @@ public:
     // nothing is missing.
     int GetMissingCharactersText(wxString& text);
 
+    // Undo and redo. Every change to the project (style fields, font, effect, tags, the
+    // sample text) is a step; selecting a tag is not. New and Open empty the history.
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // The menu texts without mnemonic or accelerator: "Undo colour change", "Redo add tag
+    // <h2>"; plain "Undo" and "Redo" when there is nothing to take back or to do again.
+    wxString GetUndoName() const;
+    wxString GetRedoName() const;
+    int Undo();
+    int Redo();
+    // Edits of one field between these are one step however slowly they come (a slider
+    // drag: begin on every thumb-track event, end on the thumb release). Beginning while
+    // a group is open changes nothing.
+    void BeginEditGroup();
+    void EndEditGroup();
+    // Steps that Undo and Redo can take; at most 200 are kept.
+    size_t GetUndoCount() const;
+    size_t GetRedoCount() const;
+    // The clock, in milliseconds, that decides which edits of one field come close enough
+    // to be one step. Tests and benchmarks set their own; null restores the steady clock.
+    void SetUndoClock(long long (*now)());
+
     // Read-only views for the main window and the tests.
     bool IsInitialized() const { return m_initialised; }
     bool IsProjectSaved() const { return m_projectSaved; }
@@ -171,6 +193,9 @@ private:
     // Private helpers of each subsystem, next to one another so that each stays in its
     // own block.
     // -- project model --
+    // Selects the effect whose filters the record has, keeping the current one on a tie,
+    // or keeps the record's filters as "User defined".
+    void FollowEffect(const FontProperties& record);
     // -- font library --
     // The preview pictures of the font folders as last listed, and the font list built
     // from the font table.
@@ -195,6 +220,30 @@ private:
     struct MovieCoverageEntry;
     std::map<wxString, std::shared_ptr<MovieCoverageEntry>> m_movieCoverage;
     std::shared_ptr<const MovieCoverage> MovieCoverageOf(const wxString& path);
+    // -- undo history --
+    // Brackets an operation that may change the project. When the outermost one ends,
+    // what changed is recorded as one step under the first name given inside it.
+    class EditScope
+    {
+    public:
+        // A new history starts when the outermost scope ends (New, Open); edits made
+        // while an undo is applied are not recorded.
+        enum Mode { kRecord, kDontRecord, kNewHistory };
+        explicit EditScope(CGlypharaCore& core, Mode mode = kRecord);
+        ~EditScope();
+        EditScope(const EditScope&) = delete;
+        EditScope& operator=(const EditScope&) = delete;
+        // key: edits with the same key that follow closely merge into one step.
+        void Name(const wxString& name, const wxString& key);
+        // Names a change of the selected tag's record from the fields it touches.
+        void NameStyleChange(const FontProperties& before, const FontProperties& after);
+
+    private:
+        CGlypharaCore& m_core;
+    };
+    struct HistoryState;
+    std::shared_ptr<HistoryState> m_history;
+    HistoryState& History();
 
     bool m_initialised;
     wxString m_configFilePath;

@@ -250,6 +250,7 @@ int CGlypharaCore::LoadProject(const wxString& path)
 {
     TS_FUNCTION("CGlypharaCore::LoadProject");
     CORE_REQUIRE_INITIALIZED();
+    const EditScope edit(*this, EditScope::kNewHistory);
     TS_LOG(TS_MESSAGE, wxS("Loading project from: ") + path);
 
     NewProject();
