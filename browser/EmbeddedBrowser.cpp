@@ -219,6 +219,22 @@ CEmbeddedBrowser::CEmbeddedBrowser(wxWindow* parent, wxWindowID id, const wxSize
     // Only the web view takes the keyboard; without one, Tab passes the preview by.
     m_container.DisableSelfFocus();
     m_impl = new Impl(this);
+    Bind(wxEVT_PAINT, &CEmbeddedBrowser::OnFirstPaint, this);
+}
+
+void CEmbeddedBrowser::OnFirstPaint(wxPaintEvent& event)
+{
+    event.Skip();
+    Unbind(wxEVT_PAINT, &CEmbeddedBrowser::OnFirstPaint, this);
+    // After this paint, so that the window around is on the screen first.
+    CallAfter(&CEmbeddedBrowser::StartView);
+}
+
+void CEmbeddedBrowser::StartView()
+{
+    if (m_started)
+        return;
+    m_started = true;
     m_view = CurrentCreator()(this);
     if (m_view)
     {
@@ -226,11 +242,17 @@ CEmbeddedBrowser::CEmbeddedBrowser(wxWindow* parent, wxWindowID id, const wxSize
     }
     else
     {
-        TS_LOG_AS("CEmbeddedBrowser::CEmbeddedBrowser", TS_ERROR, wxS("No web view could be created for the preview"));
+        TS_LOG_AS("CEmbeddedBrowser::StartView", TS_ERROR, wxS("No web view could be created for the preview"));
         m_impl->ShowMessage(_("The preview cannot be shown: no web browser component (WebKitGTK) "
                               "could be started. Everything else works as usual."));
     }
     m_impl->Layout();
+}
+
+wxWebView* CEmbeddedBrowser::GetWebView() const
+{
+    const_cast<CEmbeddedBrowser*>(this)->StartView();
+    return m_view;
 }
 
 CEmbeddedBrowser::~CEmbeddedBrowser()
@@ -242,6 +264,7 @@ CEmbeddedBrowser::~CEmbeddedBrowser()
 
 void CEmbeddedBrowser::LoadUrl(const wxString& address)
 {
+    StartView();
     if (!m_view)
         return;
     m_impl->Restart();
@@ -250,6 +273,7 @@ void CEmbeddedBrowser::LoadUrl(const wxString& address)
 
 void CEmbeddedBrowser::ReloadCompletely()
 {
+    StartView();
     if (!m_view)
         return;
     m_impl->Restart();
@@ -264,6 +288,7 @@ void CEmbeddedBrowser::StopLoading()
 
 bool CEmbeddedBrowser::HasBrowser() const
 {
+    const_cast<CEmbeddedBrowser*>(this)->StartView();
     return m_view && !m_impl->m_processGone;
 }
 

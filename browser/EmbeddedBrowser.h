@@ -1,7 +1,9 @@
 // The preview area of the main window: a child window holding the toolkit's web view
 // (WebKitGTK). It loads addresses without using a cache, reloads completely, stops, and
 // reports its size through ordinary size events. When no web view can be had it says so
-// in words instead, and the rest of the window goes on working.
+// in words instead, and the rest of the window goes on working. Starting the web view
+// takes most of a second, so it starts once its window has been drawn, or at the first
+// call that needs it.
 #ifndef GLYPHARA_BROWSER_EMBEDDEDBROWSER_H
 #define GLYPHARA_BROWSER_EMBEDDEDBROWSER_H
 
@@ -26,12 +28,16 @@ public:
     // load restarts it.
     bool HasBrowser() const;
     // The web view itself, or null; for tests that read the page back.
-    wxWebView* GetWebView() const { return m_view; }
+    wxWebView* GetWebView() const;
 
 private:
     bool TryBefore(wxEvent& event) override;
+    void OnFirstPaint(wxPaintEvent& event);
+    // Creates the web view, once.
+    void StartView();
 
     wxWebView* m_view = nullptr;
+    bool m_started = false;
     class Impl;
     Impl* m_impl = nullptr;
 };
