@@ -39,7 +39,8 @@ std::set<int> ControlsWithFocus(wxWindow* frame)
     return ids;
 }
 
-// Records the menu commands that reach the window, then lets them go on.
+// Records the menu commands that reach the window and stops them there: most of them
+// open dialogs, which no one would answer.
 class CommandRecorder
 {
 public:
@@ -54,7 +55,6 @@ private:
     void OnMenu(wxCommandEvent& event)
     {
         ids.push_back(event.GetId());
-        event.Skip();
     }
     wxWindow* m_frame;
 };
