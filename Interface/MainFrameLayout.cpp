@@ -114,6 +114,7 @@ void GlypharaMainFrame::CreateControls()
     CreateTools();
     CreateClientArea();
     BindRunTimeEvents();
+    BindEditGroups();
     SetFrameIcon();
     LoadArchiveImages();
     ApplyFonts();
@@ -148,6 +149,7 @@ void GlypharaMainFrame::CreateMenus()
     file->AppendSeparator();
     AddItem(file, ID_MENUITEM_EXIT, _("Exit"), wxEmptyString);
     menuBar->Append(file, _("&File"));
+    CreateEditMenu(menuBar);
 
     wxMenu* tags = new wxMenu;
     AddItem(tags, ID_MENUITEM_ADDTAG, _("&Add tag\tAlt+Shift+A"), _("Add new tag"));

@@ -21,7 +21,8 @@
 #include <unistd.h>
 #include <wx/time.h>
 
-wxIMPLEMENT_APP(GlypharaApp);
+// The process entry (Interface/windowmain.cpp) reads the command line before the toolkit starts.
+wxIMPLEMENT_APP_NO_MAIN(GlypharaApp);
 
 namespace
 {
@@ -60,7 +61,8 @@ wxPoint PlaceMainWindow(GlypharaMainFrame* frame)
 
 bool GlypharaApp::OnInit()
 {
-    // The command line is ignored: the base class, which would parse it, is not called.
+    // The command line has been read by the process entry: the base class, which would
+    // parse it again, is not called.
     TraceSystem::SetUiHooks(MakeGuiTraceHooks());
     TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
 

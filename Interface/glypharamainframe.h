@@ -25,7 +25,9 @@ class wxComboBox;
 class wxFileHistory;
 class wxHtmlLinkEvent;
 class wxListBox;
+class wxMenuBar;
 class wxPanel;
+class wxScrollEvent;
 class wxScrolledWindow;
 class wxSimpleHtmlListBox;
 class wxSizer;
@@ -35,6 +37,7 @@ class wxTextCtrl;
 class wxTimer;
 class wxTimerEvent;
 class wxToolBar;
+class wxUpdateUIEvent;
 
 class GlypharaMainFrame : public wxFrame
 {
@@ -148,6 +151,16 @@ private:
     void UpdateStyleAvailability(const FontProperties& record);
     void UpdateFontList(const FontProperties* record);
     void UpdateUserText();
+
+    // Undo and redo (MainFrameHistory.cpp)
+    void CreateEditMenu(wxMenuBar* menuBar);
+    void BindEditGroups();
+    void OnUndo(wxCommandEvent& event);
+    void OnRedo(wxCommandEvent& event);
+    void OnUpdateUndo(wxUpdateUIEvent& event);
+    void OnUpdateRedo(wxUpdateUIEvent& event);
+    void OnSliderDragStart(wxScrollEvent& event);
+    void OnSliderDragEnd(wxScrollEvent& event);
 
     // Project commands (MainFrameProjectCommands.cpp)
     void OnMenuitemNew(wxCommandEvent& event);

@@ -5,6 +5,7 @@
 
 #include <wx/intl.h>
 #include <wx/stattext.h>
+#include <wx/utils.h>
 #include <wx/webview.h>
 
 #include <webkit2/webkit2.h>
@@ -79,6 +80,11 @@ wxWebView* CreateToolkitWebView(wxWindow* parent)
 {
     if (!wxWebView::IsBackendAvailable(wxWebViewBackendDefault))
         return nullptr;
+    // Composited drawing leaves an area that another window uncovers unpainted where no
+    // compositing window manager runs; one small page needs none of it. A value the user
+    // set is left alone.
+    if (!wxGetEnv(wxS("WEBKIT_DISABLE_COMPOSITING_MODE"), nullptr))
+        wxSetEnv(wxS("WEBKIT_DISABLE_COMPOSITING_MODE"), wxS("1"));
     wxWebView* view = wxWebView::New(wxWebViewBackendDefault);
     if (!view)
         return nullptr;

@@ -7,6 +7,7 @@
 
 #include <wx/dir.h>
 #include <wx/filefn.h>
+#include <wx/intl.h>
 #include <wx/log.h>
 
 #include <algorithm>
@@ -144,6 +145,8 @@ int CGlypharaCore::SetSelectedEffect(const wxString& name)
     TS_FUNCTION("CGlypharaCore::SetSelectedEffect");
     CORE_REQUIRE_INITIALIZED();
     TS_LOG(TS_MESSAGE, wxS("Setting selected effect to: ") + name);
+    EditScope edit(*this);
+    edit.Name(wxString::Format(wxGetTranslation(wxS("effect %s")), name), wxS("effect:") + m_selectedTag);
 
     EffectFilterMap::const_iterator effect = m_effectFilters.find(name);
     if (effect == m_effectFilters.end())

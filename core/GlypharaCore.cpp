@@ -4,16 +4,16 @@
 #include "core/FontFolders.h"
 #include "core/FontListModel.h"
 #include "core/PlatformLauncher.h"
+#include "core/SettingsFile.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 
 #include <wx/config.h>
-#include <wx/convauto.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/fileconf.h>
 #include <wx/image.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 #include <wx/stdpaths.h>
 
 const char* const kUserDefinedEffect = "User defined";
@@ -95,31 +95,44 @@ FontProperties& CGlypharaCore::TagRecord(const wxString& name)
 
 int CGlypharaCore::Init()
 {
+    return InitAs(false);
+}
+
+int CGlypharaCore::InitAs(bool headless)
+{
     TS_FUNCTION("CGlypharaCore::Init");
     if (m_initialised)
         TS_RETURN(RC_NOT_INITIALIZED, wxS("Object is not initialized"));
 
     Release();
     m_initialised = true;
+    // Without a window only what already exists is used: the user's folders are not
+    // created and the settings are neither read nor written.
+    auto ensureFolder = [headless](const wxString& folder) {
+        if (!headless)
+            EnsureFolder(folder);
+    };
 
     const wxString programFolder = wxGetCwd();
     const wxString documents = wxStandardPaths::Get().GetDocumentsDir();
     wxString userData = documents + wxS("/Tallowby Software");
-    EnsureFolder(userData);
+    ensureFolder(userData);
     userData += wxS("/Glyphara");
-    EnsureFolder(userData);
+    ensureFolder(userData);
     userData += wxS("/");
 
     m_configFilePath = userData + wxS("glyphara.cfg");
-    if (!FolderExists(m_configFilePath.BeforeLast('/')))
+    if (headless || !FolderExists(m_configFilePath.BeforeLast('/')))
         m_configFilePath.clear();
 
-    if (!m_configFilePath.empty())
+    if (headless)
     {
-        wxFileConfig* config =
-            new wxFileConfig(wxS("Glyphara"), wxS("Tallowby Software"), m_configFilePath, m_configFilePath,
-                             wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE, wxConvAuto());
-        delete wxConfigBase::Set(config);
+        delete wxConfigBase::Set(nullptr);
+        TS_LOG(TS_MESSAGE, wxS("Settings are not used without a window"));
+    }
+    else if (!m_configFilePath.empty())
+    {
+        delete wxConfigBase::Set(new CSettingsFile(m_configFilePath));
         TS_LOG(TS_MESSAGE, wxS("Config file is: ") + m_configFilePath);
     }
     else
@@ -138,14 +151,22 @@ int CGlypharaCore::Init()
     // user data folder the first time so that the font list can refer to it by path.
     m_foundryBackgroundPath = userData + wxS("foundrybg.png");
     wxImage background;
-    if (GetImageFromZip(wxS("FoundryBackground.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), background) < 0)
+    if (headless || GetImageFromZip(wxS("FoundryBackground.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), background) < 0)
         m_foundryBackgroundPath.clear();
     else if (!wxFileExists(m_foundryBackgroundPath))
     {
+        // Written aside and renamed into place: a second copy of the program starting at
+        // the same moment must never find half a picture.
         if (FolderExists(userData))
         {
             wxLogNull quiet;
-            background.SaveFile(m_foundryBackgroundPath, wxBITMAP_TYPE_PNG);
+            wxMemoryOutputStream picture;
+            if (background.SaveFile(picture, wxBITMAP_TYPE_PNG))
+            {
+                wxCharBuffer bytes(picture.GetLength());
+                picture.CopyTo(bytes.data(), picture.GetLength());
+                WriteBytesAtomically(m_foundryBackgroundPath, bytes.data(), picture.GetLength());
+            }
         }
         if (!wxFileExists(m_foundryBackgroundPath))
             m_foundryBackgroundPath.clear();
@@ -154,7 +175,7 @@ int CGlypharaCore::Init()
 
     m_systemFontDir = programFolder + wxS("/") + wxS("Fonts/");
     m_userFontDir = userData + wxS("Fonts/");
-    EnsureFolder(m_userFontDir.BeforeLast('/'));
+    ensureFolder(m_userFontDir.BeforeLast('/'));
     if (!FolderExists(m_userFontDir))
         m_userFontDir.clear();
     TS_LOG(TS_MESSAGE, wxS("System font dir is: ") + m_systemFontDir);
@@ -163,7 +184,7 @@ int CGlypharaCore::Init()
 
     m_systemEffectDir = programFolder + wxS("/") + wxS("Effects/");
     m_userEffectDir = userData + wxS("Effects/");
-    EnsureFolder(m_userEffectDir.BeforeLast('/'));
+    ensureFolder(m_userEffectDir.BeforeLast('/'));
     if (!FolderExists(m_userEffectDir))
         m_userEffectDir.clear();
     TS_LOG(TS_MESSAGE, wxS("System effect dir is: ") + m_systemEffectDir);
@@ -171,7 +192,8 @@ int CGlypharaCore::Init()
     BuildEffectList();
 
     NewProject();
-    WebBrowserPreview(m_embeddedPreviewPath, true);
+    if (!headless)
+        WebBrowserPreview(m_embeddedPreviewPath, true);
 
     TS_RETURN(RC_OK, wxEmptyString);
 }

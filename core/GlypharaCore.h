@@ -15,6 +15,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CBasicWebServer;
@@ -47,6 +48,10 @@ public:
 
     // Lifecycle
     int Init();
+    // For work without a window (exporting from the command line): the folders, the font
+    // and effect libraries and a new project, but no settings store, no preview folder
+    // and no web server; nothing is created or written below the user's home.
+    int InitForExport();
     int Release();
     int SetInterfaceCallbacks(void* context, UpdateControlsCallback updateControls,
                               UpdateFlashCallback updateFlash);
@@ -104,6 +109,12 @@ public:
     int LoadXMLProject(const wxString& path);
     int LoadProject(const wxString& path);
     int SaveProject(const wxString& path, bool overwrite, bool embedded);
+    // Writes the folder of the project file projectFile as storing the project writes it,
+    // without changing the project file: into folder (which receives the sample page and
+    // glypharadata/), or with an empty folder into the project's own folder beside its
+    // file. Files already holding what would be written are left alone; on any failure
+    // the folder is left as it was. message says what failed, in one line.
+    int ExportProject(const wxString& projectFile, const wxString& folder, wxString& message);
 
     // Preview
     int WebBrowserPreview(const wxString& path, bool embedded);
@@ -116,6 +127,28 @@ public:
     // The same as the line the window shows ("Not in Lobster Two: ł ő"); empty when
     // nothing is missing.
     int GetMissingCharactersText(wxString& text);
+
+    // Undo and redo. Every change to the project (style fields, font, effect, tags, the
+    // sample text) is a step; selecting a tag is not. New and Open empty the history.
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // The menu texts without mnemonic or accelerator: "Undo colour change", "Redo add tag
+    // <h2>"; plain "Undo" and "Redo" when there is nothing to take back or to do again.
+    wxString GetUndoName() const;
+    wxString GetRedoName() const;
+    int Undo();
+    int Redo();
+    // Edits of one field between these are one step however slowly they come (a slider
+    // drag: begin on every thumb-track event, end on the thumb release). Beginning while
+    // a group is open changes nothing.
+    void BeginEditGroup();
+    void EndEditGroup();
+    // Steps that Undo and Redo can take; at most 200 are kept.
+    size_t GetUndoCount() const;
+    size_t GetRedoCount() const;
+    // The clock, in milliseconds, that decides which edits of one field come close enough
+    // to be one step. Tests and benchmarks set their own; null restores the steady clock.
+    void SetUndoClock(long long (*now)());
 
     // Read-only views for the main window and the tests.
     bool IsInitialized() const { return m_initialised; }
@@ -153,12 +186,16 @@ private:
 
     // The record of a tag, added with defaults when the name is not in the map yet.
     FontProperties& TagRecord(const wxString& name);
+    int InitAs(bool headless);
     void CallUpdateControls();
     void CallUpdateFlash(int delay);
 
     // Private helpers of each subsystem, next to one another so that each stays in its
     // own block.
     // -- project model --
+    // Selects the effect whose filters the record has, keeping the current one on a tie,
+    // or keeps the record's filters as "User defined".
+    void FollowEffect(const FontProperties& record);
     // -- font library --
     // The preview pictures of the font folders as last listed, and the font list built
     // from the font table.
@@ -171,6 +208,11 @@ private:
     // What the export copied where, so that an unchanged source is not copied again.
     struct ExportCopies;
     std::shared_ptr<ExportCopies> m_exportCopies;
+    // Notes that target already is a copy of source as it stands, so the next export
+    // leaves it alone.
+    void RecordExportCopy(const wxString& source, const wxString& target);
+    // -- export without a window --
+    void LinkCopiesInPlace(const std::string& target, const std::string& staged);
     // -- preview --
     // -- characters the font lacks --
     // Code tables of font movies by path, each with the state of the file it was read
@@ -178,6 +220,30 @@ private:
     struct MovieCoverageEntry;
     std::map<wxString, std::shared_ptr<MovieCoverageEntry>> m_movieCoverage;
     std::shared_ptr<const MovieCoverage> MovieCoverageOf(const wxString& path);
+    // -- undo history --
+    // Brackets an operation that may change the project. When the outermost one ends,
+    // what changed is recorded as one step under the first name given inside it.
+    class EditScope
+    {
+    public:
+        // A new history starts when the outermost scope ends (New, Open); edits made
+        // while an undo is applied are not recorded.
+        enum Mode { kRecord, kDontRecord, kNewHistory };
+        explicit EditScope(CGlypharaCore& core, Mode mode = kRecord);
+        ~EditScope();
+        EditScope(const EditScope&) = delete;
+        EditScope& operator=(const EditScope&) = delete;
+        // key: edits with the same key that follow closely merge into one step.
+        void Name(const wxString& name, const wxString& key);
+        // Names a change of the selected tag's record from the fields it touches.
+        void NameStyleChange(const FontProperties& before, const FontProperties& after);
+
+    private:
+        CGlypharaCore& m_core;
+    };
+    struct HistoryState;
+    std::shared_ptr<HistoryState> m_history;
+    HistoryState& History();
 
     bool m_initialised;
     wxString m_configFilePath;

@@ -164,6 +164,16 @@ bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path
 }
 }
 
+void CGlypharaCore::RecordExportCopy(const wxString& source, const wxString& target)
+{
+    FileStamp sourceStamp, targetStamp;
+    if (!StampOf(source, sourceStamp) || !StampOf(target, targetStamp))
+        return;
+    if (!m_exportCopies)
+        m_exportCopies = std::make_shared<ExportCopies>();
+    m_exportCopies->records[target] = CopyRecord{source, sourceStamp, targetStamp};
+}
+
 namespace
 {
 // The sample page that storing the project file at projectFile wrote; empty for none.

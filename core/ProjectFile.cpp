@@ -3,6 +3,7 @@
 #include "core/GlypharaCore.h"
 
 #include "core/ProjectPaths.h"
+#include "core/XmlTree.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
@@ -124,15 +125,14 @@ int CGlypharaCore::LoadXMLProject(const wxString& path)
     TS_FUNCTION("CGlypharaCore::LoadXMLProject");
     CORE_REQUIRE_INITIALIZED();
 
+    // Project files come from anyone: read with limits, never with the toolkit's loader.
     wxXmlDocument document;
-    bool loaded = false;
-    if (wxFileExists(path))
+    wxString problem;
+    if (!XmlTree::Load(path, document, problem))
     {
-        wxLogNull quiet;
-        loaded = document.Load(path, wxS("UTF-8"));
-    }
-    if (!loaded)
+        TS_LOG(TS_WARNING, problem);
         TS_RETURN(RC_LOAD_FAILED, wxS("Unable to create the XML object"));
+    }
 
     const wxXmlNode* root = document.GetRoot();
     if (!root)
@@ -250,6 +250,7 @@ int CGlypharaCore::LoadProject(const wxString& path)
 {
     TS_FUNCTION("CGlypharaCore::LoadProject");
     CORE_REQUIRE_INITIALIZED();
+    const EditScope edit(*this, EditScope::kNewHistory);
     TS_LOG(TS_MESSAGE, wxS("Loading project from: ") + path);
 
     NewProject();

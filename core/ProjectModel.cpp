@@ -3,6 +3,7 @@
 #include "core/FontListModel.h"
 #include "trace/TraceSystem.h"
 
+#include <wx/intl.h>
 #include <wx/regex.h>
 
 namespace
@@ -20,6 +21,7 @@ int CGlypharaCore::NewProject()
 {
     TS_FUNCTION("CGlypharaCore::NewProject");
     CORE_REQUIRE_INITIALIZED();
+    const EditScope edit(*this, EditScope::kNewHistory);
 
     m_standardTagNames.clear();
     for (const wxChar* name : kStandardTagNames)
@@ -122,6 +124,8 @@ int CGlypharaCore::SetSelectedTag(const wxString& tag)
 {
     TS_FUNCTION("CGlypharaCore::SetSelectedTag");
     CORE_REQUIRE_INITIALIZED();
+    // Selecting is no step of its own, but a name not in the map adds a tag.
+    const EditScope edit(*this);
     m_selectedTag = CleanTag(tag);
     TS_LOG(TS_MESSAGE, wxS("Selected tag changed to ") + tag);
     // A copy: the record is replaced while it is being applied.
@@ -134,10 +138,12 @@ int CGlypharaCore::AddNewTag(wxString& name, bool select)
 {
     TS_FUNCTION("CGlypharaCore::AddNewTag");
     CORE_REQUIRE_INITIALIZED();
+    EditScope edit(*this);
 
     name = CleanTag(name);
     if (name.empty())
         TS_RETURN(RC_INVALID_TAG_NAME, wxS("Invalid tag name"));
+    edit.Name(wxString::Format(wxGetTranslation(wxS("add tag %s")), ShownTag(name)), wxEmptyString);
 
     // Names loaded from a project file may carry capitals.
     const wxString lower = name.Lower();
@@ -170,7 +176,9 @@ int CGlypharaCore::RemoveTag(const wxString& name)
     if (m_tags.size() < 2)
         TS_RETURN(RC_DELETE_FAILED, wxS("Unable to delete tag"));
 
+    EditScope edit(*this);
     const wxString cleaned = CleanTag(name);
+    edit.Name(wxString::Format(wxGetTranslation(wxS("remove tag %s")), ShownTag(cleaned)), wxEmptyString);
     m_projectSaved = false;
     m_tags.erase(cleaned);
     if (m_selectedTag == cleaned)
@@ -183,8 +191,12 @@ int CGlypharaCore::RenameTag(const wxString& oldName, const wxString& newName)
     TS_FUNCTION("CGlypharaCore::RenameTag");
     CORE_REQUIRE_INITIALIZED();
 
+    EditScope edit(*this);
     const wxString oldCleaned = CleanTag(oldName);
     wxString newCleaned = CleanTag(newName);
+    edit.Name(wxString::Format(wxGetTranslation(wxS("rename tag %s to %s")), ShownTag(oldCleaned),
+                               ShownTag(newCleaned)),
+              wxEmptyString);
     const int added = AddNewTag(newCleaned, false);
     if (added < 0)
         TS_RETURN(added, wxEmptyString);
@@ -209,11 +221,8 @@ int CGlypharaCore::GetSelectedFontProperties(FontProperties& record)
     TS_RETURN(RC_OK, wxEmptyString);
 }
 
-int CGlypharaCore::SetCurrentFontProperties(const FontProperties& record)
+void CGlypharaCore::FollowEffect(const FontProperties& record)
 {
-    TS_FUNCTION("CGlypharaCore::SetCurrentFontProperties");
-    CORE_REQUIRE_INITIALIZED();
-
     // The effect shown follows the filters: the current selection wins a tie, then the
     // first stored effect in key order, else the combination becomes "User defined".
     const wxString userDefined = kUserDefinedEffect;
@@ -240,6 +249,17 @@ int CGlypharaCore::SetCurrentFontProperties(const FontProperties& record)
         m_selectedEffect = userDefined;
         CopyFilters(record, m_effectFilters[userDefined]);
     }
+}
+
+int CGlypharaCore::SetCurrentFontProperties(const FontProperties& record)
+{
+    TS_FUNCTION("CGlypharaCore::SetCurrentFontProperties");
+    CORE_REQUIRE_INITIALIZED();
+    EditScope edit(*this);
+    const TagMap::const_iterator previous = m_tags.find(m_selectedTag);
+    edit.NameStyleChange(previous != m_tags.end() ? previous->second : FontProperties(), record);
+
+    FollowEffect(record);
 
     FontProperties& stored = TagRecord(m_selectedTag);
     stored = record;
@@ -290,6 +310,8 @@ int CGlypharaCore::SetUserText(const wxString& text)
 {
     TS_FUNCTION("CGlypharaCore::SetUserText");
     CORE_REQUIRE_INITIALIZED();
+    EditScope edit(*this);
+    edit.Name(wxGetTranslation(wxS("sample text change")), wxS("text"));
     m_userText = text;
     if (!m_embeddedPreviewPath.empty())
         SaveProject(wxEmptyString, true, true);

@@ -44,6 +44,9 @@ const std::vector<std::pair<const char*, std::vector<MenuEntry>>> kMenus = {
       {ID_MENUITEM_RECENTPROJECTS, "&Recent projects", "Open a project you opened or saved lately"},
       {0, nullptr, nullptr},
       {ID_MENUITEM_EXIT, "Exit", ""}}},
+    {"&Edit",
+     {{wxID_UNDO, "&Undo\tCtrl+Z", ""},
+      {wxID_REDO, "&Redo\tCtrl+Shift+Z", ""}}},
     {"&Tags",
      {{10001, "&Add tag\tAlt+Shift+A", "Add new tag"},
       {10018, "&Delete tag\tAlt+Shift+D", "Delete selected tag"},
@@ -115,9 +118,9 @@ TEST_F(MainFrameTest, MenusHoldEveryItemWithItsAcceleratorAndHelp)
             {
                 EXPECT_EQ(nullptr, std::unique_ptr<wxAcceleratorEntry>(item->GetAccel()).get()) << wanted.label;
             }
-            // The toolkit gives its standard About item a help text of its own, which no
-            // status bar shows.
-            if (wanted.id != wxID_ABOUT)
+            // The toolkit gives its standard items a help text of its own, which no status
+            // bar shows.
+            if (wanted.id != wxID_ABOUT && wanted.id != wxID_UNDO && wanted.id != wxID_REDO)
             {
                 EXPECT_EQ(wxString(wanted.help), item->GetHelp()) << wanted.label;
             }

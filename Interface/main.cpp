@@ -1,0 +1,28 @@
+// The program as started from the command line or the desktop. It links no window code,
+// so --help, a wrong command line and --export (which never opens a display) start in a
+// fraction of the window program's time; the window program, glyphara-window beside this
+// executable, takes over the process when a window is wanted.
+#include "Interface/CommandRunner.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    CommandLine command;
+    int status = kExitOk;
+    if (!RunWithoutWindow(argc, argv, command, status))
+        return status;
+
+    char self[4096] = {0};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string window = length > 0 ? std::string(self, static_cast<size_t>(length)) : std::string();
+    window = window.substr(0, window.rfind('/') + 1) + "glyphara-window";
+    // Same process, same arguments: the window program reads them again.
+    execv(window.c_str(), argv);
+    std::fprintf(stderr, "glyphara: cannot start %s: %s\n", window.c_str(), std::strerror(errno));
+    return kExitFailure;
+}

@@ -1,0 +1,237 @@
+// Exporting a project's folder without a window: the same files as storing, nothing of
+// the user's own touched, and a folder left as it was whenever the export fails.
+#include "ExportTestSupport.h"
+#include "TestSupport.h"
+
+#include <wx/config.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+// A project written the way the program writes one, naming two installed fonts.
+const char* const kProjectText =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<GlypharaProject appname=\"Glyphara\" version=\"4.1\" build=\"20081220\">\n"
+    " <project projectname=\"mysite\">\n"
+    "  <tags>\n"
+    "   <h2 font=\"Slim\" foundry=\"Type Co\" size=\"30\"/>\n"
+    "   <h1 font=\"Big Sans\" foundry=\"My Foundry\" size=\"40\"/>\n"
+    "  </tags>\n"
+    "  <files/>\n"
+    " </project>\n"
+    "</GlypharaProject>\n";
+
+class HeadlessExportTest : public CoreTest
+{
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), "FWS-big-sans");
+        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.png"), "PNG-big-sans");
+        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
+        WriteSupportFiles(ProgramDir());
+        sites = ProgramDir() + wxS("/Sites");
+        project = sites + wxS("/mysite.xml");
+        data = sites + wxS("/mysite files");
+    }
+
+    // Stores a project of three tags with the window program's core, then starts the
+    // core again for exporting.
+    void SaveWithTheWindowCoreThenRestartForExport()
+    {
+        ASSERT_EQ(RC_OK, InitCore());
+        SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
+        for (const char* name : {"h2", "p"})
+        {
+            wxString tag = wxString::FromAscii(name);
+            Core()->AddNewTag(tag, false);
+        }
+        SetFont(wxS("p"), wxS("Type Co"), wxS("Slim"));
+        ASSERT_EQ(RC_OK, Core()->SaveProject(project, false, false));
+        Core()->Release();
+        ASSERT_EQ(RC_OK, Core()->InitForExport());
+    }
+
+    wxString sites, project, data;
+};
+
+std::string PageText(const std::map<std::string, EntryState>& snapshot, const std::string& page)
+{
+    const auto found = snapshot.find(page);
+    return found == snapshot.end() ? std::string() : WithoutLinesContaining(found->second.content, "Brewed on");
+}
+}
+
+TEST_F(HeadlessExportTest, WithoutAWindowNothingOfTheUsersOwnIsReadOrWritten)
+{
+    const wxString settings = UserDataDir() + wxS("glyphara.cfg");
+    WriteTextFile(settings, "[x]\nwindowsizew=800\n");
+    WriteTextFile(project, kProjectText);
+    const auto homeBefore = Snapshot(Home());
+    const wxString temporary = wxFileName::GetTempDir();
+
+    ASSERT_EQ(RC_OK, Core()->InitForExport());
+    EXPECT_TRUE(Core()->GetConfigFilePath().empty());
+    EXPECT_EQ(nullptr, wxConfigBase::Get(false));
+    EXPECT_EQ(0u, Core()->GetWebServerCount());
+    EXPECT_TRUE(Core()->GetEmbeddedPreviewPath().empty());
+    // The user folders that exist are still read; missing ones are not made.
+    EXPECT_TRUE(Core()->GetUserFontDir().empty());
+
+    wxString message;
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, wxEmptyString, message)) << message;
+    Core()->Release();
+
+    EXPECT_EQ(homeBefore, Snapshot(Home()));
+    EXPECT_TRUE(Snapshot(temporary).empty()) << PathsOf(Snapshot(temporary)).front();
+    EXPECT_EQ("FWS-slim", ReadTextFile(data + wxS("/glypharadata/fonts/Type_Co___Slim.swf")));
+}
+
+TEST_F(HeadlessExportTest, AnExportWritesWhatStoringWritesAndLeavesTheProjectFileAlone)
+{
+    SaveWithTheWindowCoreThenRestartForExport();
+    const auto stored = Snapshot(data);
+    const auto projectBefore = Snapshot(sites);
+    wxFileName::Rmdir(data, wxPATH_RMDIR_RECURSIVE);
+
+    wxString message;
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, wxEmptyString, message)) << message;
+    const auto exported = Snapshot(data);
+    ASSERT_EQ(PathsOf(stored), PathsOf(exported));
+    for (const auto& entry : stored)
+    {
+        if (entry.first == "mysite.html")
+            EXPECT_EQ(PageText(stored, entry.first), PageText(exported, entry.first));
+        else
+            EXPECT_EQ(entry.second.content, exported.at(entry.first).content) << entry.first;
+    }
+    EXPECT_EQ(projectBefore.at("mysite.xml"), Snapshot(sites).at("mysite.xml"));
+    // The open project is the one loaded, not the place it was staged in.
+    EXPECT_EQ(project, Core()->GetProjectFilePath());
+    EXPECT_TRUE(Core()->IsProjectSaved());
+
+    // A font installed nowhere is taken from the project's own folder.
+    wxRemoveFile(SystemFontDir() + wxS("Type_Co/Slim.swf"));
+    Core()->Release();
+    ASSERT_EQ(RC_OK, Core()->InitForExport());
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, sites + wxS("/copy"), message)) << message;
+    EXPECT_EQ("FWS-slim", ReadTextFile(sites + wxS("/copy/glypharadata/fonts/Type_Co___Slim.swf")));
+}
+
+TEST_F(HeadlessExportTest, TheFolderGivenReceivesThePageAndTheDataAndKeepsItsOtherFiles)
+{
+    WriteTextFile(project, kProjectText);
+    WriteTextFile(sites + wxS("/public/index.html"), "<p>home</p>");
+    ASSERT_EQ(RC_OK, Core()->InitForExport());
+
+    wxString message;
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, sites + wxS("/public/"), message)) << message;
+    const auto site = Snapshot(sites + wxS("/public"));
+    EXPECT_EQ("<p>home</p>", site.at("index.html").content);
+    EXPECT_EQ(1u, site.count("mysite.html"));
+    EXPECT_EQ("FWS-big-sans", site.at("glypharadata/fonts/My_Foundry___Big_Sans.swf").content);
+    EXPECT_EQ("PNG-big-sans", site.at("glypharadata/fonts/My_Foundry___Big_Sans.png").content);
+    EXPECT_EQ("// sifr.js\n", site.at("glypharadata/sifr.js").content);
+    for (const std::string& path : PathsOf(site))
+        EXPECT_NE(0u, path.find(".glyphara-export")) << "staging left behind: " << path;
+    EXPECT_FALSE(wxDirExists(data));
+
+    // Missing levels are made.
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, sites + wxS("/build/out/fonts"), message)) << message;
+    EXPECT_EQ(1u, Snapshot(sites + wxS("/build/out/fonts")).count("glypharadata/all.css"));
+}
+
+TEST_F(HeadlessExportTest, FilesThatAreUpToDateAreLeftUntouchedAndChangedOnesAreRewritten)
+{
+    WriteTextFile(project, kProjectText);
+    ASSERT_EQ(RC_OK, Core()->InitForExport());
+    wxString message;
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, wxEmptyString, message));
+    const auto first = Snapshot(data);
+    WriteTextFile(data + wxS("/glypharadata/sifr.js"), "edited by hand");
+
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, wxEmptyString, message));
+    const auto second = Snapshot(data);
+    ASSERT_EQ(PathsOf(first), PathsOf(second));
+    for (const auto& entry : first)
+    {
+        if (entry.first == "mysite.html" || entry.first == "glypharadata/sifr.js")
+            continue;
+        EXPECT_EQ(entry.second, second.at(entry.first)) << entry.first << " was rewritten";
+    }
+    EXPECT_EQ("// sifr.js\n", second.at("glypharadata/sifr.js").content);
+}
+
+TEST_F(HeadlessExportTest, AProjectThatCannotBeUsedWritesNothing)
+{
+    WriteTextFile(project, kProjectText);
+    ASSERT_EQ(RC_OK, Core()->InitForExport());
+    wxString message;
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, wxEmptyString, message));
+    const auto before = Snapshot(sites);
+
+    struct Case
+    {
+        std::string text;
+        int result;
+        const wxChar* fragment;
+    };
+    const Case cases[] = {
+        {"<GlypharaProject><project", RC_LOAD_FAILED, wxS("at line 1")},
+        {"<?xml version=\"1.0\"?><site/>", RC_BAD_FORMAT, wxS("not a Glyphara project")},
+        {"<tallowbyglyphara/>", RC_INCOMPATIBLE_VERSION, wxS("old and incompatible")},
+        {"<GlypharaProject><project projectname=\"x\"><tags/><files/></project></GlypharaProject>", RC_LOAD_FAILED,
+         wxS("no tags")},
+        // A tag whose font is neither installed nor in the folder would be missing from the site.
+        {"<GlypharaProject><project projectname=\"x\"><tags><h3 font=\"Gone\" foundry=\"Nobody\"/>"
+         "<h1 font=\"Slim\" foundry=\"Type Co\"/></tags><files/></project></GlypharaProject>",
+         RC_LOAD_FAILED, wxS("the tag h3 cannot be used; its font Nobody / Gone")},
+    };
+    for (const Case& c : cases)
+    {
+        WriteTextFile(sites + wxS("/broken.xml"), c.text);
+        EXPECT_EQ(c.result, Core()->ExportProject(sites + wxS("/broken.xml"), data, message)) << c.text;
+        EXPECT_TRUE(message.Contains(c.fragment)) << message;
+        EXPECT_TRUE(message.StartsWith(sites + wxS("/broken.xml: "))) << message;
+        wxRemoveFile(sites + wxS("/broken.xml"));
+        EXPECT_EQ(before, Snapshot(sites)) << c.text;
+    }
+    EXPECT_EQ(RC_LOAD_FAILED, Core()->ExportProject(sites + wxS("/none.xml"), wxEmptyString, message));
+    EXPECT_TRUE(message.Contains(wxS("Unable to open"))) << message;
+    EXPECT_FALSE(wxDirExists(sites + wxS("/none files")));
+}
+
+TEST_F(HeadlessExportTest, AnExportThatFailsHalfWayPutsBackEverythingItHadReplaced)
+{
+    WriteTextFile(project, kProjectText);
+    ASSERT_EQ(RC_OK, Core()->InitForExport());
+    wxString message;
+    ASSERT_EQ(RC_OK, Core()->ExportProject(project, wxEmptyString, message));
+    // Stale copies that an export replaces, and a file where it needs a folder.
+    WriteTextFile(data + wxS("/glypharadata/all.css"), "old css");
+    WriteTextFile(data + wxS("/mysite.html"), "old page");
+    WriteTextFile(data + wxS("/glypharadata/sifr.js"), "old script");
+    wxFileName::Rmdir(data + wxS("/glypharadata/fonts"), wxPATH_RMDIR_RECURSIVE);
+    WriteTextFile(data + wxS("/glypharadata/fonts"), "not a folder");
+    const auto before = Snapshot(sites);
+
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->ExportProject(project, wxEmptyString, message));
+    EXPECT_TRUE(message.Contains(data + wxS("/glypharadata/fonts is in the way"))) << message;
+    EXPECT_EQ(before, Snapshot(sites));
+
+    // A folder given that is a file cannot be made.
+    WriteTextFile(sites + wxS("/plain"), "x");
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->ExportProject(project, sites + wxS("/plain/out"), message));
+    EXPECT_TRUE(message.Contains(sites + wxS("/plain/out cannot be created"))) << message;
+
+    // A runtime file that cannot be read is found before anything is written.
+    wxRemoveFile(ProgramDir() + wxS("/sIFR/sifr.js"));
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->ExportProject(project, sites + wxS("/fresh"), message));
+    EXPECT_TRUE(message.Contains(wxS("/sIFR/sifr.js cannot be read"))) << message;
+    EXPECT_FALSE(wxDirExists(sites + wxS("/fresh")));
+}

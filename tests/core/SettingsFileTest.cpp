@@ -1,0 +1,120 @@
+// Two copies of the program share one settings file: whatever they write at the same
+// time, a reader finds one whole file, never a mixture or a torn one.
+#include "TestSupport.h"
+
+#include "core/SettingsFile.h"
+
+#include <wx/config.h>
+#include <wx/fileconf.h>
+#include <wx/sstream.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+const int kKeys = 40;
+const int kWrites = 150;
+
+// The settings store the core sets up, written over and over with values that tell the
+// writer and the round apart.
+void WriteSettingsRepeatedly(const wxString& path, int writer)
+{
+    for (int round = 0; round < kWrites; ++round)
+    {
+        CSettingsFile config(path);
+        const long stamp = writer * 100000L + round;
+        for (int key = 0; key < kKeys; ++key)
+            config.Write(wxString::Format(wxS("key%02d"), key), stamp);
+        config.Flush();
+    }
+}
+
+// Whole: every key present, all with the value of one and the same write.
+bool IsWhole(const std::string& text, wxString& why)
+{
+    wxStringInputStream stream(wxString::FromUTF8(text.c_str()));
+    wxFileConfig config(stream);
+    long first = -1;
+    for (int key = 0; key < kKeys; ++key)
+    {
+        long value = -1;
+        if (!config.Read(wxString::Format(wxS("key%02d"), key), &value))
+        {
+            why = wxString::Format(wxS("key%02d missing"), key);
+            return false;
+        }
+        if (key == 0)
+            first = value;
+        else if (value != first)
+        {
+            why = wxS("values of two writes mixed");
+            return false;
+        }
+    }
+    return true;
+}
+}
+
+TEST_F(CoreTest, TwoCopiesWritingTheSettingsAtOnceLeaveAWholeFile)
+{
+    const wxString path = Home() + wxS("/glyphara.cfg");
+    WriteSettingsRepeatedly(path, 9);
+
+    std::vector<pid_t> writers;
+    for (int writer = 1; writer <= 2; ++writer)
+    {
+        const pid_t child = fork();
+        if (child == 0)
+        {
+            WriteSettingsRepeatedly(path, writer);
+            _exit(0);
+        }
+        writers.push_back(child);
+    }
+
+    int reads = 0;
+    int torn = 0;
+    wxString why;
+    for (;;)
+    {
+        bool running = false;
+        for (pid_t writer : writers)
+            running = running || waitpid(writer, nullptr, WNOHANG) == 0;
+        const std::string text = ReadTextFile(path);
+        ++reads;
+        if (!IsWhole(text, why))
+            ++torn;
+        if (!running)
+            break;
+    }
+    for (pid_t writer : writers)
+        waitpid(writer, nullptr, 0);
+
+    EXPECT_EQ(0, torn) << torn << " of " << reads << " reads found a broken file: " << why;
+    EXPECT_TRUE(IsWhole(ReadTextFile(path), why)) << why;
+}
+
+TEST_F(CoreTest, ACopyThatChangedNothingKeepsWhatAnotherCopySaved)
+{
+    const wxString path = Home() + wxS("/glyphara.cfg");
+    WriteTextFile(path, "windowsizew=800\nshowdailytips=1\n");
+    {
+        CSettingsFile idle(path);
+        {
+            CSettingsFile other(path);
+            other.Write(wxS("windowsizew"), 640L);
+            other.Write(wxS("showdailytips"), false);
+        }
+        EXPECT_EQ("windowsizew=640\nshowdailytips=0\n", ReadTextFile(path));
+        // Writing back the value it read is no change: the other copy's file stays.
+        idle.Write(wxS("windowsizew"), 800L);
+        EXPECT_TRUE(idle.Flush());
+    }
+    EXPECT_EQ("windowsizew=640\nshowdailytips=0\n", ReadTextFile(path));
+
+    CSettingsFile changing(path);
+    changing.Write(wxS("windowsizeh"), 480L);
+    EXPECT_TRUE(changing.Flush());
+    EXPECT_NE(std::string::npos, ReadTextFile(path).find("windowsizeh=480\n"));
+}

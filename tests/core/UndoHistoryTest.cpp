@@ -1,0 +1,176 @@
+// The bounded history on its own: merging, groups, the bound, and the names of changes.
+#include "core/UndoHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+// A step that sets the size of tag h1 from before to after.
+UndoStep SizeStep(int before, int after, long long time, const wxString& key = wxS("style:h1:size"))
+{
+    UndoStep step;
+    step.name = wxS("size change");
+    step.key = key;
+    step.time = time;
+    UndoTagChange change;
+    change.name = wxS("h1");
+    change.hadBefore = change.hasAfter = true;
+    change.before.size = before;
+    change.after.size = after;
+    step.tags.push_back(change);
+    return step;
+}
+
+int SizeAfter(const UndoStep* step)
+{
+    return step ? step->tags.at(0).after.size : -1;
+}
+
+int SizeBefore(const UndoStep* step)
+{
+    return step ? step->tags.at(0).before.size : -1;
+}
+
+wxString Name(const FontProperties& before, const FontProperties& after, wxString* field = nullptr)
+{
+    wxString name, touched;
+    DescribeStyleChange(before, after, name, touched);
+    if (field)
+        *field = touched;
+    return name;
+}
+}
+
+TEST(UndoHistoryTest, EditsOfOneFieldMergeUntilAPauseOrAnotherField)
+{
+    UndoHistory history;
+    history.Record(SizeStep(40, 41, 0));
+    history.Record(SizeStep(41, 42, 900));
+    history.Record(SizeStep(42, 43, 1800));
+    ASSERT_EQ(1u, history.UndoCount());
+    EXPECT_EQ(40, SizeBefore(history.NextUndo()));
+    EXPECT_EQ(43, SizeAfter(history.NextUndo()));
+
+    // A pause of a full second starts a new step; so does another field.
+    history.Record(SizeStep(43, 44, 2800));
+    history.Record(SizeStep(44, 45, 2900, wxS("style:h1:color")));
+    history.Record(SizeStep(45, 46, 3000));
+    EXPECT_EQ(4u, history.UndoCount());
+
+    // Steps without a key never merge.
+    history.Record(SizeStep(46, 47, 3001, wxEmptyString));
+    history.Record(SizeStep(47, 48, 3002, wxEmptyString));
+    EXPECT_EQ(6u, history.UndoCount());
+
+    // A sealed step takes nothing more; ending a group that was never begun seals nothing.
+    history.Record(SizeStep(48, 49, 3003));
+    history.Seal();
+    history.Record(SizeStep(49, 50, 3004));
+    history.EndGroup();
+    history.Record(SizeStep(50, 51, 3005));
+    EXPECT_EQ(8u, history.UndoCount());
+    EXPECT_EQ(49, SizeBefore(history.NextUndo()));
+
+    // Merging back to where the step began leaves no step.
+    history.Record(SizeStep(51, 49, 3006));
+    EXPECT_EQ(7u, history.UndoCount());
+}
+
+TEST(UndoHistoryTest, TenThousandEditsKeepTheNewestStepsInFlatMemory)
+{
+    UndoHistory history(kUndoCapacity);
+    size_t bytesAfterFirstThousand = 0;
+    for (int i = 0; i < 10000; ++i)
+    {
+        history.Record(SizeStep(i, i + 1, i * 2000LL));
+        if (i == 999)
+            bytesAfterFirstThousand = history.ApproximateBytes();
+    }
+    EXPECT_EQ(kUndoCapacity, history.UndoCount());
+    EXPECT_EQ(bytesAfterFirstThousand, history.ApproximateBytes());
+    EXPECT_EQ(10000, SizeAfter(history.NextUndo()));
+    size_t undone = 0;
+    const UndoStep* oldest = nullptr;
+    while (const UndoStep* step = history.Undo())
+    {
+        oldest = step;
+        ++undone;
+    }
+    EXPECT_EQ(kUndoCapacity, undone);
+    EXPECT_EQ(10000 - static_cast<int>(kUndoCapacity), SizeBefore(oldest));
+}
+
+TEST(UndoHistoryTest, ChangesAreNamedForWhatTheyTouch)
+{
+    const FontProperties plain;
+    FontProperties changed = plain;
+    wxString field;
+
+    EXPECT_EQ(wxString(), Name(plain, plain, &field));
+    EXPECT_EQ(wxString(), field);
+
+    changed.color = wxColour(255, 0, 0);
+    EXPECT_EQ(wxS("colour change"), Name(plain, changed, &field));
+    EXPECT_EQ(wxS("color"), field);
+    changed = plain;
+    changed.hovercolor = wxColour(1, 2, 3);
+    EXPECT_EQ(wxS("hover colour change"), Name(plain, changed));
+    changed = plain;
+    changed.understroked = true;
+    EXPECT_EQ(wxS("underline change"), Name(plain, changed));
+    changed = plain;
+    changed.align = 2;
+    EXPECT_EQ(wxS("alignment change"), Name(plain, changed));
+
+    // One filter field names the field; several name the filter.
+    changed = plain;
+    changed.glow.blurx = 9.5f;
+    EXPECT_EQ(wxS("glow change"), Name(plain, changed, &field));
+    EXPECT_EQ(wxS("glow.blurx"), field);
+    changed.glow.enabled = true;
+    EXPECT_EQ(wxS("glow change"), Name(plain, changed, &field));
+    EXPECT_EQ(wxS("glow"), field);
+    changed.bevel.enabled = true;
+    EXPECT_EQ(wxS("effect change"), Name(plain, changed, &field));
+    EXPECT_EQ(wxS("filters"), field);
+
+    // A font brings its bold and italic along; other mixtures are a style change.
+    changed = plain;
+    changed.font = wxS("Big Sans");
+    changed.bold = true;
+    EXPECT_EQ(wxS("font change"), Name(plain, changed, &field));
+    EXPECT_EQ(wxS("font"), field);
+    changed = plain;
+    changed.foundry = wxS("Type Co");
+    EXPECT_EQ(wxS("font change"), Name(plain, changed));
+    changed = plain;
+    changed.size = 12;
+    changed.color = wxColour(0, 0, 1);
+    EXPECT_EQ(wxS("style change"), Name(plain, changed, &field));
+    EXPECT_EQ(wxString(), field);
+}
+
+TEST(UndoHistoryTest, SameStyleSeesEveryFieldAndTakesNaNAsItself)
+{
+    const FontProperties plain;
+    FontProperties other = plain;
+    EXPECT_TRUE(SameStyle(plain, other));
+    // Values of a disabled filter still count: undo must give them back.
+    other.dropshadow.color = wxColour(9, 9, 9);
+    EXPECT_FALSE(SameStyle(plain, other));
+    other = plain;
+    other.stroked = true;
+    EXPECT_FALSE(SameStyle(plain, other));
+    other = plain;
+    other.bevel.type = 2;
+    EXPECT_FALSE(SameStyle(plain, other));
+
+    FontProperties odd = plain;
+    odd.glow.alpha = std::numeric_limits<float>::quiet_NaN();
+    FontProperties oddToo = odd;
+    EXPECT_TRUE(SameStyle(odd, oddToo));
+    EXPECT_FALSE(SameStyle(odd, plain));
+}
