@@ -22,6 +22,7 @@
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
@@ -499,6 +500,8 @@ void GlypharaMainFrame::OnUserText(wxCommandEvent& event)
     const wxString text = m_userText->GetValue();
     TraceAction("GlypharaMainFrame::OnUserText", wxString::Format(wxS("User input text control changed to: %s"), text));
     CGlypharaCore::GetInstance()->SetUserText(text);
+    // The core asks only for a new preview when the text changes, not for a refresh.
+    UpdateMissingCharacters();
     event.Skip();
 }
 
@@ -667,6 +670,7 @@ void GlypharaMainFrame::UpdateControls()
 
     UpdateFontList(haveRecord ? &record : nullptr);
     UpdateUserText();
+    UpdateMissingCharacters();
 
     m_effectsListSizer->Layout();
     m_effectsScrolled->FitInside();
@@ -812,6 +816,27 @@ void GlypharaMainFrame::UpdateUserText()
         BeforeChange();
         m_userText->SetValue(text);
     }
+}
+
+void GlypharaMainFrame::UpdateMissingCharacters()
+{
+    if (!m_missingCharacters)
+        return;
+    wxString text;
+    if (CGlypharaCore::GetInstance()->GetMissingCharactersText(text) < 0)
+        text.clear();
+    wxSizer* previewBox = m_previewPanel->GetSizer();
+    const bool show = !text.empty();
+    if (previewBox->IsShown(m_missingCharactersRow) == show && m_missingCharacters->GetLabelText() == text)
+        return;
+    m_missingCharacters->SetLabelText(text);
+    if (show)
+        m_missingCharacters->SetToolTip(text);
+    else
+        m_missingCharacters->UnsetToolTip();
+    previewBox->Show(m_missingCharactersRow, show);
+    // The browser gives up the line's height, or takes it back.
+    m_previewPanel->Layout();
 }
 
 // Preview

@@ -29,6 +29,7 @@
 #include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
+#include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/statline.h>
 #include <wx/stattext.h>
@@ -244,6 +245,19 @@ void GlypharaMainFrame::CreateClientArea()
     m_previewPanel->SetSizer(previewBox);
     m_browser = new CEmbeddedBrowser(m_previewPanel, ID_BROWSER, wxSize(100, 100));
     previewBox->Add(m_browser, 1, wxEXPAND);
+
+    // Under the preview: the characters of the sample that the tag's font lacks. Cut off
+    // at the end rather than widen the window; the tooltip holds the whole line.
+    m_missingCharactersRow = new wxBoxSizer(wxHORIZONTAL);
+    m_missingCharactersRow->Add(
+        new wxStaticBitmap(m_previewPanel, wxID_STATIC, wxArtProvider::GetBitmap(wxART_WARNING, wxART_MENU)), 0,
+        wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+    m_missingCharacters = new wxStaticText(m_previewPanel, ID_MISSING_CHARACTERS, wxEmptyString, wxDefaultPosition,
+                                           wxDefaultSize, wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+    m_missingCharacters->SetMinSize(wxSize(1, wxDefaultCoord));
+    m_missingCharactersRow->Add(m_missingCharacters, 1, wxALIGN_CENTER_VERTICAL);
+    previewBox->Add(m_missingCharactersRow, 0, wxEXPAND | wxTOP, 3);
+    previewBox->Hide(m_missingCharactersRow);
 
     m_textPanel = new wxPanel(m_mainPanel, ID_TEXT_PANEL, wxDefaultPosition, wxDefaultSize,
                               wxTAB_TRAVERSAL | wxBORDER_NONE);

@@ -151,6 +151,9 @@ private:
     void UpdateStyleAvailability(const FontProperties& record);
     void UpdateFontList(const FontProperties* record);
     void UpdateUserText();
+    // The line under the preview that names the characters of the sample which the
+    // selected tag's font lacks; hidden, taking no room, while it lacks none.
+    void UpdateMissingCharacters();
 
     // Undo and redo (MainFrameHistory.cpp)
     void CreateEditMenu(wxMenuBar* menuBar);
@@ -263,6 +266,9 @@ private:
     wxCheckBox* m_blurCheck;
     wxSlider* m_blurHBlur;
     wxSlider* m_blurVBlur;
+
+    wxSizer* m_missingCharactersRow = nullptr;
+    wxStaticText* m_missingCharacters = nullptr;
 
     wxTimer* m_previewTimer;
     // Whether the running refresh has frozen the window's painting.

@@ -212,6 +212,10 @@ private:
     // leaves it alone.
     void RecordExportCopy(const wxString& source, const wxString& target);
     // -- export without a window --
+    // The tags the last project load left out, with the font each wanted.
+    std::map<wxString, wxString, Utf16Less> m_droppedTags;
+    // Storing writes the project's folder but not its project file.
+    bool m_exportFolderOnly = false;
     void LinkCopiesInPlace(const std::string& target, const std::string& staged);
     // -- preview --
     // -- characters the font lacks --

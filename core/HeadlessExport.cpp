@@ -263,28 +263,6 @@ private:
     std::vector<std::string> m_createdFolders;
 };
 
-// The element names of the tags that the project file holds.
-std::set<wxString> TagsInFile(const wxString& path, std::map<wxString, wxString>& fonts)
-{
-    std::set<wxString> names;
-    wxXmlDocument document;
-    wxString problem;
-    if (!XmlTree::Load(path, document, problem) || !document.GetRoot() || !document.GetRoot()->GetChildren())
-        return names;
-    for (const wxXmlNode* group = document.GetRoot()->GetChildren()->GetChildren(); group; group = group->GetNext())
-    {
-        if (group->GetName() != wxS("tags"))
-            continue;
-        names.clear();
-        for (const wxXmlNode* tag = group->GetChildren(); tag; tag = tag->GetNext())
-        {
-            names.insert(tag->GetName());
-            const wxString foundry = tag->GetAttribute(wxS("foundry"));
-            fonts[tag->GetName()] = (foundry.empty() ? wxString() : foundry + wxS(" / ")) + tag->GetAttribute(wxS("font"));
-        }
-    }
-    return names;
-}
 }
 
 void CGlypharaCore::LinkCopiesInPlace(const std::string& target, const std::string& staged)
@@ -360,15 +338,12 @@ int CGlypharaCore::ExportProject(const wxString& projectFile, const wxString& fo
     }
     // A site without one of its tags is no build result: every tag of the file must be
     // there, with its font.
-    std::map<wxString, wxString> fonts;
-    for (const wxString& tag : TagsInFile(projectFile, fonts))
+    if (!m_droppedTags.empty())
     {
-        if (m_tags.count(tag) == 0)
-        {
-            message = projectFile + wxS(": the tag ") + tag + wxS(" cannot be used; its font ") + fonts[tag] +
-                      wxS(" is neither installed nor in the project's folder");
-            TS_RETURN(RC_LOAD_FAILED, message);
-        }
+        const auto& dropped = *m_droppedTags.begin();
+        message = projectFile + wxS(": the tag ") + dropped.first + wxS(" cannot be used; its font ") + dropped.second +
+                  wxS(" is neither installed nor in the project's folder");
+        TS_RETURN(RC_LOAD_FAILED, message);
     }
 
     // What storing copies must be readable; a missing picture is normal.
@@ -429,7 +404,10 @@ int CGlypharaCore::ExportProject(const wxString& projectFile, const wxString& fo
     const wxString keptName = m_projectName;
     const wxString keptPage = m_browserPreviewPath;
     const bool keptSaved = m_projectSaved;
+    // Only the folder is made: the project file stays the one that was read.
+    m_exportFolderOnly = true;
     const int stored = SaveProject(FromBytes(staging) + wxS("/") + name + wxS(".xml"), true, false);
+    m_exportFolderOnly = false;
     m_projectFilePath = keptPath;
     m_projectName = keptName;
     m_browserPreviewPath = keptPage;

@@ -371,7 +371,8 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         // it was and the project stays unsaved.
         if (!failure.empty())
             TS_RETURN(RC_WRITE_FAILED, failure);
-        if (SaveXMLProject(projectPath, name, relativeData, relativeHtmlData, cssFileName, samplePage.AfterLast('/')) < 0)
+        if (!m_exportFolderOnly &&
+            SaveXMLProject(projectPath, name, relativeData, relativeHtmlData, cssFileName, samplePage.AfterLast('/')) < 0)
             TS_RETURN(RC_WRITE_FAILED, wxS("Error while saving XML project file"));
         m_projectSaved = true;
         m_projectFilePath = projectPath;

@@ -124,6 +124,7 @@ int CGlypharaCore::LoadXMLProject(const wxString& path)
 {
     TS_FUNCTION("CGlypharaCore::LoadXMLProject");
     CORE_REQUIRE_INITIALIZED();
+    m_droppedTags.clear();
 
     // Project files come from anyone: read with limits, never with the toolkit's loader.
     wxXmlDocument document;
@@ -235,6 +236,8 @@ int CGlypharaCore::LoadXMLProject(const wxString& path)
         if (!read || !TableHolds(m_fontTable, record.foundry, record.font))
         {
             TS_LOG(TS_ERROR, wxS("This tag won't be available: ") + name + wxS(" (XML error or font unavailable?)"));
+            const wxString foundry = child->GetAttribute(wxS("foundry"));
+            m_droppedTags[name] = (foundry.empty() ? wxString() : foundry + wxS(" / ")) + child->GetAttribute(wxS("font"));
             m_tags.erase(name);
         }
     }

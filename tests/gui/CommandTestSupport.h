@@ -1,180 +1,220 @@
-// Driving the main window's commands as a user does: menu and tool commands by id, and
-// the boxes and choosers they open answered by what the user would read and press. Any
-// dialog that a test did not expect fails the test and is cancelled, so none blocks.
+// Answers to the dialogs that the main window's commands open, given as a user would
+// give them, and records of what each dialog showed.
 #ifndef GLYPHARA_TESTS_GUI_COMMANDTESTSUPPORT_H
 #define GLYPHARA_TESTS_GUI_COMMANDTESTSUPPORT_H
 
 #include "DialogTestSupport.h"
 #include "MainFrameTestSupport.h"
 
-#include "Interface/addsifrtohtmldialog.h"
-#include "Interface/getnewtagdialog.h"
-
-#include <wx/combobox.h>
+#include <wx/dir.h>
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
-#include <wx/ffile.h>
-#include <wx/listbox.h>
-#include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/textdlg.h>
 
-// A menu item, tool or button as the toolkit reports its use.
-inline void Command(wxWindow* frame, int id, wxEventType type = wxEVT_MENU)
+#include <gtk/gtk.h>
+
+#include <vector>
+
+// What a message box showed.
+struct ShownBox
 {
-    wxCommandEvent event(type, id);
-    event.SetEventObject(frame);
-    frame->HandleWindowEvent(event);
-}
-
-inline void PressButton(wxWindow* window, int id)
-{
-    wxWindow* button = window->FindWindow(id);
-    ASSERT_NE(nullptr, button) << id;
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
-}
-
-// Answers a message box after checking its caption, text, buttons and icon.
-inline ExpectDialog<wxMessageDialog> Box(const wxString& caption, const wxString& text, long buttonsAndIcon,
-                                         int answer)
-{
-    return ExpectDialog<wxMessageDialog>(
-        [=](wxMessageDialog* box) {
-            EXPECT_EQ(caption, box->GetCaption()) << box->GetMessage();
-            EXPECT_EQ(text, box->GetMessage());
-            const long shown = box->GetMessageDialogStyle() & (wxOK | wxYES_NO | wxCANCEL | wxICON_MASK);
-            EXPECT_EQ(buttonsAndIcon, shown) << box->GetMessage();
-        },
-        answer);
-}
-
-// Answers a file chooser with a path (or Cancel) after checking its title, filter and mode.
-inline ExpectDialog<wxFileDialog> Chooser(const wxString& title, long mode, const wxString& path, int answer,
-                                          const wxString& startFolder)
-{
-    return ExpectDialog<wxFileDialog>(
-        [=](wxFileDialog* dialog) {
-            EXPECT_EQ(title, dialog->GetMessage());
-            if (!startFolder.empty())
-            {
-                EXPECT_EQ(startFolder, dialog->GetDirectory()) << title;
-            }
-            EXPECT_EQ(wxS("*.xml"), dialog->GetWildcard());
-            EXPECT_TRUE(dialog->HasFdFlag(mode)) << title;
-            // The program asks about replacing a file itself, once.
-            EXPECT_FALSE(dialog->HasFdFlag(wxFD_OVERWRITE_PROMPT)) << title;
-            if (answer == wxID_OK)
-                dialog->SetPath(path);
-        },
-        answer);
-}
-
-// startFolder, when given, is where the chooser must open.
-inline ExpectDialog<wxFileDialog> SaveChooser(const wxString& path, int answer = wxID_OK,
-                                              const wxString& startFolder = wxString())
-{
-    return Chooser(wxS("Save project"), wxFD_SAVE, path, answer, startFolder);
-}
-
-inline ExpectDialog<wxFileDialog> OpenChooser(const wxString& path, int answer = wxID_OK,
-                                              const wxString& startFolder = wxString())
-{
-    return Chooser(wxS("Open..."), wxFD_OPEN | wxFD_FILE_MUST_EXIST, path, answer, startFolder);
-}
-
-// The Get Code dialog for a project of this name, closed with its button.
-inline ExpectDialog<CAddSIFRToHTMLDialog> GetCode(const wxString& projectName)
-{
-    return ExpectDialog<CAddSIFRToHTMLDialog>(
-        [=](CAddSIFRToHTMLDialog* dialog) {
-            EXPECT_EQ(wxS("How to add your cool fonts to an existing Website"), dialog->GetTitle());
-            EXPECT_EQ(wxString::Format(wxS("1. Save your Glyphara project as desired (e.g. as \"%s\")."), projectName),
-                      dialog->FindWindow(CAddSIFRToHTMLDialog::ID_STEP1)->GetLabel());
-            wxTextCtrl* snippet = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(CAddSIFRToHTMLDialog::ID_SNIPPET));
-            EXPECT_TRUE(snippet && snippet->GetValue().Contains(wxS("GLYPHARA CODE BEGIN")));
-        },
-        wxID_OK);
-}
-
-// The tag-name dialog with this title and prompt; the user types name (or leaves the
-// suggestion when name is null) and presses OK, or presses Cancel.
-inline ExpectDialog<CGetNewTagDialog> TagDialog(const wxString& title, const wxString& prompt, const char* name,
-                                                int button = wxID_OK)
-{
-    return ExpectDialog<CGetNewTagDialog>(
-        [=](CGetNewTagDialog* dialog) {
-            EXPECT_EQ(title, dialog->GetTitle());
-            EXPECT_EQ(prompt, dialog->FindWindow(CGetNewTagDialog::ID_PROMPT)->GetLabel());
-            if (name)
-                dynamic_cast<wxComboBox*>(dialog->FindWindow(CGetNewTagDialog::ID_NAME_BOX))->SetValue(wxString(name));
-            PressButton(dialog, button);
-        },
-        button);
-}
-
-// Fails the test on any modal dialog that no expectation answered, and cancels it.
-class UnexpectedDialogs : public wxModalDialogHook
-{
-public:
-    UnexpectedDialogs() { Register(); }
-    ~UnexpectedDialogs() override { Unregister(); }
-
-protected:
-    int Enter(wxDialog* dialog) override
-    {
-        wxMessageDialog* box = dynamic_cast<wxMessageDialog*>(dialog);
-        ADD_FAILURE() << "unexpected dialog \"" << dialog->GetTitle() << "\" "
-                      << (box ? box->GetMessage() : wxString());
-        return wxID_CANCEL;
-    }
-    void Exit(wxDialog*) override {}
+    wxString caption;
+    wxString message;
+    long icon = 0;
+    bool yesNo = false;
 };
 
-class CommandTest : public MainFrameTest
+// Presses a button of the next message box: wxID_OK, wxID_YES or wxID_NO.
+class AnswerBox : public wxExpectModalBase<wxMessageDialog, AnswerBox>
 {
+public:
+    AnswerBox(int button, std::vector<ShownBox>* shown) : m_button(button), m_shown(shown) {}
+
 protected:
-    void SetUp() override
+    int OnInvoked(wxMessageDialog* box) const override
     {
-        MainFrameTest::SetUp();
-        m_guard.reset(new UnexpectedDialogs);
-    }
-    void TearDown() override
-    {
-        MainFrameTest::TearDown();
-        m_guard.reset();
-    }
-
-    // Two fonts, so that the new project's tag has one and is written, and the runtime
-    // files that every saved site gets (empty: nothing here draws them).
-    void InstallLibrary()
-    {
-        MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
-        MakeFontFile(SystemFontDir() + wxS("/Type_Co/Beta.swf"));
-        for (const char* name : {"sifr.js", "sifr-config.js", "sIFR-screen.css", "sIFR-print.css"})
-            MakeFontFile(ProgramDir() + wxS("/sIFR/") + name);
-    }
-
-    std::vector<wxString> TagNames() const
-    {
-        std::vector<wxString> names;
-        for (const auto& tag : Core()->GetTags())
-            names.push_back(tag.first);
-        return names;
-    }
-
-    wxListBox* TagList() const { return Find<wxListBox>(ID_TAG_LISTBOX); }
-
-    static wxString ReadAll(const wxString& path)
-    {
-        wxString text;
-        wxFFile file(path, wxS("rb"));
-        if (file.IsOpened())
-            file.ReadAll(&text, wxConvUTF8);
-        return text;
+        ShownBox seen;
+        seen.caption = box->GetCaption();
+        seen.message = box->GetMessage();
+        seen.icon = box->GetMessageDialogStyle() & wxICON_MASK;
+        seen.yesNo = (box->GetMessageDialogStyle() & wxYES_NO) == wxYES_NO;
+        m_shown->push_back(seen);
+        return m_button;
     }
 
 private:
-    std::unique_ptr<UnexpectedDialogs> m_guard;
+    int m_button;
+    std::vector<ShownBox>* m_shown;
 };
+
+// What a file or folder chooser asked.
+struct ShownChooser
+{
+    wxString message;
+    wxString wildcard;
+    wxString folder;
+    long style = 0;
+};
+
+inline void RecordChooser(wxFileDialog* dialog, ShownChooser* shown)
+{
+    if (!shown)
+        return;
+    shown->message = dialog->GetMessage();
+    shown->wildcard = dialog->GetWildcard();
+    shown->folder = dialog->GetDirectory();
+    shown->style = dialog->GetWindowStyle();
+}
+
+// Chooses every file that the file dialog lists in folder (its filter applies), the way a
+// user selects them all; or cancels when folder is empty. The toolkit's chooser reads
+// folders in the background, so this waits until it reports the files.
+class ChooseAllFilesIn : public wxExpectModalBase<wxFileDialog, ChooseAllFilesIn>
+{
+public:
+    ChooseAllFilesIn(const wxString& folder, size_t expected, ShownChooser* shown = nullptr)
+        : m_folder(folder), m_expected(expected), m_shown(shown)
+    {
+    }
+
+protected:
+    int OnInvoked(wxFileDialog* dialog) const override
+    {
+        RecordChooser(dialog, m_shown);
+        if (m_folder.empty())
+            return wxID_CANCEL;
+        GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog->GetHandle());
+        wxDir dir(m_folder);
+        wxString first;
+        dir.GetFirst(&first, wxEmptyString, wxDIR_FILES);
+        gtk_file_chooser_select_filename(chooser, (m_folder + wxS("/") + first).utf8_str());
+        wxArrayString paths;
+        WaitFor(
+            [&] {
+                dialog->GetPaths(paths);
+                return !paths.empty();
+            },
+            5000);
+        gtk_file_chooser_select_all(chooser);
+        WaitFor(
+            [&] {
+                dialog->GetPaths(paths);
+                return paths.size() >= m_expected;
+            },
+            5000);
+        return wxID_OK;
+    }
+
+private:
+    wxString m_folder;
+    size_t m_expected;
+    ShownChooser* m_shown;
+};
+
+// Chooses one file in a single-file dialog, or cancels when path is empty.
+class ChooseFile : public wxExpectModalBase<wxFileDialog, ChooseFile>
+{
+public:
+    explicit ChooseFile(const wxString& path, ShownChooser* shown = nullptr) : m_path(path), m_shown(shown) {}
+
+protected:
+    int OnInvoked(wxFileDialog* dialog) const override
+    {
+        RecordChooser(dialog, m_shown);
+        if (m_path.empty())
+            return wxID_CANCEL;
+        dialog->SetPath(m_path);
+        WaitFor([&] { return !dialog->GetPath().empty(); }, 5000);
+        return wxID_OK;
+    }
+
+private:
+    wxString m_path;
+    ShownChooser* m_shown;
+};
+
+// Chooses a folder, or cancels when folder is empty.
+class ChooseFolder : public wxExpectModalBase<wxDirDialog, ChooseFolder>
+{
+public:
+    explicit ChooseFolder(const wxString& folder, ShownChooser* shown = nullptr) : m_folder(folder), m_shown(shown) {}
+
+protected:
+    int OnInvoked(wxDirDialog* dialog) const override
+    {
+        if (m_shown)
+        {
+            m_shown->message = dialog->GetMessage();
+            m_shown->folder = dialog->GetPath();
+            m_shown->style = dialog->GetWindowStyle();
+        }
+        if (m_folder.empty())
+            return wxID_CANCEL;
+        // What the toolkit's chooser reports once the user accepts a folder.
+        dialog->wxDirDialogBase::SetPath(m_folder);
+        return wxID_OK;
+    }
+
+private:
+    wxString m_folder;
+    ShownChooser* m_shown;
+};
+
+// What a text-entry dialog asked.
+struct ShownEntry
+{
+    wxString caption;
+    wxString prompt;
+    wxString initial;
+};
+
+// Types an answer into a text-entry dialog (replacing what it offered) and presses a
+// button.
+class TypeAnswer : public wxExpectModalBase<wxTextEntryDialog, TypeAnswer>
+{
+public:
+    TypeAnswer(const wxString& typed, int button, ShownEntry* shown = nullptr)
+        : m_typed(typed), m_button(button), m_shown(shown)
+    {
+    }
+
+protected:
+    int OnInvoked(wxTextEntryDialog* dialog) const override
+    {
+        if (m_shown)
+        {
+            m_shown->caption = dialog->GetTitle();
+            m_shown->initial = dialog->GetValue();
+            for (wxWindow* child : dialog->GetChildren())
+                if (wxStaticText* label = dynamic_cast<wxStaticText*>(child))
+                    m_shown->prompt << label->GetLabel();
+        }
+        dialog->SetValue(m_typed);
+        return m_button;
+    }
+
+private:
+    wxString m_typed;
+    int m_button;
+    ShownEntry* m_shown;
+};
+
+// Sends a menu command to the window, as choosing the item does.
+inline void SendCommand(wxWindow* frame, int id)
+{
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(frame);
+    frame->GetEventHandler()->ProcessEvent(event);
+}
+
+// Clicks a button of the window.
+inline void ClickButton(wxWindow* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(event);
+}
 
 #endif

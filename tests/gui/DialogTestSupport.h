@@ -36,6 +36,13 @@ public:
         m_opened->push_back(executable);
         return true;
     }
+    // No program is registered for anything.
+    wxString GetOpenCommand(const wxString&, const wxString&) override { return wxString(); }
+    bool RunCommand(const wxString& command) override
+    {
+        m_opened->push_back(command);
+        return true;
+    }
 
 private:
     std::vector<wxString>* m_opened;

@@ -40,8 +40,8 @@ std::set<int> ControlsWithFocus(wxWindow* frame)
     return ids;
 }
 
-// Records the menu commands that reach the window and stops them there: most of them
-// open dialogs, which no one would answer.
+// Records the menu commands that reach the window and stops them there: what the
+// commands themselves do, dialogs and all, is tested elsewhere.
 class CommandRecorder
 {
 public:

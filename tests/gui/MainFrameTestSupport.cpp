@@ -14,6 +14,7 @@
 #include <wx/webview.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 
 namespace
@@ -23,7 +24,11 @@ const wxString kBuilt = wxS(GLYPHARA_PROGRAM_DIR);
 class RecordingLauncher : public CPlatformLauncher
 {
 public:
-    explicit RecordingLauncher(std::vector<wxString>* urls) : m_urls(urls) {}
+    RecordingLauncher(std::vector<wxString>* urls, const std::map<wxString, wxString>* openCommands,
+                      std::vector<wxString>* commands)
+        : m_urls(urls), m_openCommands(openCommands), m_commands(commands)
+    {
+    }
     bool OpenUrl(const wxString& url) override
     {
         m_urls->push_back(url);
@@ -34,9 +39,25 @@ public:
         m_urls->push_back(executable);
         return true;
     }
+    wxString GetOpenCommand(const wxString& extension, const wxString& path) override
+    {
+        const auto found = m_openCommands->find(extension);
+        if (found == m_openCommands->end())
+            return wxString();
+        wxString command = found->second;
+        command.Replace(wxS("%s"), path);
+        return command;
+    }
+    bool RunCommand(const wxString& command) override
+    {
+        m_commands->push_back(command);
+        return true;
+    }
 
 private:
     std::vector<wxString>* m_urls;
+    const std::map<wxString, wxString>* m_openCommands;
+    std::vector<wxString>* m_commands;
 };
 }
 
@@ -148,7 +169,7 @@ bool MainFrameTest::UseBuiltEffects()
 GlypharaMainFrame* MainFrameTest::OpenFrame()
 {
     CGlypharaCore* core = Core();
-    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new RecordingLauncher(&openedUrls)));
+    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new RecordingLauncher(&openedUrls, &openCommands, &ranCommands)));
     EXPECT_EQ(RC_OK, core->Init());
     m_frame = new GlypharaMainFrame(nullptr, wxS("Glyphara"), wxSize(1024, 768));
     m_frame->Show();

@@ -13,6 +13,7 @@
 #include <wx/window.h>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 class GlypharaMainFrame;
@@ -72,7 +73,13 @@ protected:
     // Changes the selected tag's record the way another part of the program would.
     void ChangeRecord(const std::function<void(FontProperties&)>& change);
 
+    // What went to the default browser or was started as a program.
     std::vector<wxString> openedUrls;
+    // The programs the desktop registers, by file extension: a command line with "%s"
+    // where the file goes. Nothing is registered unless a test says so.
+    std::map<wxString, wxString> openCommands;
+    // The command lines run.
+    std::vector<wxString> ranCommands;
 
 private:
     GlypharaMainFrame* m_frame = nullptr;

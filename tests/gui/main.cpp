@@ -2,7 +2,9 @@
 #include "GuiTestSupport.h"
 
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/image.h>
+#include <wx/modalhook.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,20 @@ void FailTheTest(const wxString& file, int line, const wxString& func, const wxS
     ADD_FAILURE_AT(file.utf8_str(), line) << func << ": " << cond << " " << msg;
 }
 
+// The last hook asked about a modal dialog: one that no test expects fails the running
+// test and is dismissed, so that the run goes on instead of waiting for a user.
+class UnexpectedDialogHook : public wxModalDialogHook
+{
+protected:
+    int Enter(wxDialog* dialog) override
+    {
+        ADD_FAILURE() << "unexpected modal dialog: " << dialog->GetTitle() << " "
+                      << dialog->GetClassInfo()->GetClassName();
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
+};
+
 class GuiTestApp : public wxApp
 {
 public:
@@ -27,8 +43,17 @@ public:
     {
         wxInitAllImageHandlers();
         wxSetAssertHandler(FailTheTest);
+        m_unexpectedDialogs.Register();
         return true;
     }
+    int OnExit() override
+    {
+        m_unexpectedDialogs.Unregister();
+        return wxApp::OnExit();
+    }
+
+private:
+    UnexpectedDialogHook m_unexpectedDialogs;
 };
 }
 
