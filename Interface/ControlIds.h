@@ -14,6 +14,9 @@ enum GlypharaMainFrameId
     ID_MENUITEM_SAVE = 10026,
     ID_MENUITEM_SAVEAS = 10075,
     ID_MENUITEM_EXIT = 10027,
+    // The submenu of recent projects; its items take the file history's ids from
+    // wxID_FILE1 on.
+    ID_MENUITEM_RECENTPROJECTS = 10120,
     // "&Tags"
     ID_MENUITEM_ADDTAG = 10001,
     ID_MENUITEM_DELETETAG = 10018,

@@ -101,6 +101,9 @@ bool GlypharaApp::OnInit()
 
     CDailytipDialog::OpenAtStartup(mainFrame, m_splash.get());
 
+    if (!GetStartupProject().empty())
+        mainFrame->OpenProjectAtStartup(GetStartupProject());
+
     return true;
 }
 

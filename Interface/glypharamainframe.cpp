@@ -12,6 +12,7 @@
 #include <wx/clrpicker.h>
 #include <wx/combobox.h>
 #include <wx/config.h>
+#include <wx/filehistory.h>
 #include <wx/gdicmn.h>
 #include <wx/html/htmlwin.h>
 #include <wx/listbox.h>
@@ -31,6 +32,7 @@ wxBEGIN_EVENT_TABLE(GlypharaMainFrame, wxFrame)
     EVT_MENU(ID_MENUITEM_SAVE, GlypharaMainFrame::OnMenuitemSave)
     EVT_MENU(ID_MENUITEM_SAVEAS, GlypharaMainFrame::OnMenuitemSaveAs)
     EVT_MENU(ID_MENUITEM_EXIT, GlypharaMainFrame::OnMenuitemExit)
+    EVT_MENU_RANGE(wxID_FILE1, wxID_FILE9, GlypharaMainFrame::OnRecentProject)
     EVT_MENU(ID_MENUITEM_ADDTAG, GlypharaMainFrame::OnMenuitemAddtagClick)
     EVT_MENU(ID_MENUITEM_DELETETAG, GlypharaMainFrame::OnMenuitemDeletetagClick)
     EVT_MENU(ID_MENUITEM_RENAMETAG, GlypharaMainFrame::OnMenuitemRenametagClick)
@@ -162,6 +164,7 @@ GlypharaMainFrame::GlypharaMainFrame(wxWindow* parent, const wxString& title, co
            wxCAPTION | wxRESIZE_BORDER | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX |
                wxCLIP_CHILDREN);
     CreateControls();
+    CreateRecentProjects();
     Centre(wxBOTH);
 }
 

@@ -22,6 +22,7 @@ class wxCheckBox;
 class wxChoice;
 class wxColourPickerEvent;
 class wxComboBox;
+class wxFileHistory;
 class wxHtmlLinkEvent;
 class wxListBox;
 class wxMenuBar;
@@ -60,6 +61,11 @@ public:
     // Asks what needs asking, saves through the core; 0 when the caller may go on,
     // RC_CANCELLED or RC_WRITE_FAILED otherwise.
     int SaveProject(bool saveAs, bool askFirst, bool overwrite);
+    // Loads a project file as the Open command does once a file is chosen, telling the
+    // user what went wrong; returns the core's result.
+    int OpenProjectFile(const wxString& path);
+    // Opens a project given when the program was started, once the window is up.
+    void OpenProjectAtStartup(const wxString& path);
 
 private:
     // Construction (glypharamainframe.cpp, MainFrameLayout.cpp)
@@ -167,6 +173,13 @@ private:
     void OnMenuitemSaveAs(wxCommandEvent& event);
     void OnMenuitemExit(wxCommandEvent& event);
     void OnCloseWindow(wxCloseEvent& event);
+    void OnRecentProject(wxCommandEvent& event);
+    // The Get Code dialog for the open project, as after a first save; the Get Code
+    // command shows the same.
+    void ShowGetCodeDialog();
+    void CreateRecentProjects();
+    void RememberRecentProject(const wxString& path);
+    void StoreRecentProjects();
 
     // Tag commands (MainFrameTagCommands.cpp)
     void OnMenuitemAddtagClick(wxCommandEvent& event);
@@ -270,6 +283,8 @@ private:
     int m_fontListKey;
     bool m_fontListPressed;
     std::unique_ptr<FontListCache> m_fontListCache;
+    // Projects opened or saved lately, listed in the File menu and kept in the settings.
+    std::unique_ptr<wxFileHistory> m_recentProjects;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -41,6 +41,7 @@ const std::vector<std::pair<const char*, std::vector<MenuEntry>>> kMenus = {
       {ID_MENUITEM_OPEN, "&Open\tCtrl+O", "Open existing project"},
       {ID_MENUITEM_SAVE, "&Save\tCtrl+S", "Save project"},
       {ID_MENUITEM_SAVEAS, "Save as...", "Save project as..."},
+      {ID_MENUITEM_RECENTPROJECTS, "&Recent projects", "Open a project you opened or saved lately"},
       {0, nullptr, nullptr},
       {ID_MENUITEM_EXIT, "Exit", ""}}},
     {"&Edit",

@@ -9,6 +9,7 @@
 #include <wx/filename.h>
 #include <wx/process.h>
 #include <wx/stopwatch.h>
+#include <wx/toplevel.h>
 #include <wx/utils.h>
 #include <wx/webview.h>
 
@@ -180,7 +181,9 @@ void MainFrameTest::CloseFrame()
 {
     if (!m_frame)
         return;
-    m_frame->Destroy();
+    // A test may have closed the window already.
+    if (wxTopLevelWindows.Find(m_frame))
+        m_frame->Destroy();
     m_frame = nullptr;
     RunPendingEvents(100);
 }

@@ -1,0 +1,158 @@
+// A whole working session as a designer has it: a new project, a second tag, a font and a
+// colour for each tag, an effect, Save as, reopening, and finally the saved folder served
+// as a web site, where the runtime draws every tag in its font, colour and effect.
+#include "ProjectTagTestSupport.h"
+
+#include "Interface/glypharamainframe.h"
+#include "Library/BasicWebServer/BasicWebServer.h"
+#include "Library/CustomControls/TextColorPickerCtrl.h"
+#include "core/FontListModel.h"
+
+#include <wx/choice.h>
+#include <wx/frame.h>
+#include <wx/htmllbox.h>
+#include <wx/webview.h>
+
+namespace
+{
+void Select(wxListBox* list, const wxString& item)
+{
+    const int index = list->FindString(item);
+    ASSERT_NE(wxNOT_FOUND, index) << item;
+    list->SetSelection(index);
+    wxCommandEvent event(wxEVT_LISTBOX, list->GetId());
+    event.SetEventObject(list);
+    event.SetInt(index);
+    event.SetString(item);
+    list->HandleWindowEvent(event);
+}
+
+void Choose(wxChoice* choice, const wxString& item)
+{
+    const int index = choice->FindString(item);
+    ASSERT_NE(wxNOT_FOUND, index) << item;
+    choice->SetSelection(index);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetEventObject(choice);
+    event.SetInt(index);
+    event.SetString(item);
+    choice->HandleWindowEvent(event);
+}
+
+struct Look
+{
+    const char* tag;
+    const char* font;   // the font's display name
+    const char* colour; // as typed into the colour field
+};
+}
+
+class DesignerSessionTest : public CommandTest
+{
+protected:
+    // Clicks the font's row in the font list.
+    void PickFont(const wxString& font)
+    {
+        wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+        const std::vector<FontListRow>& rows = Core()->GetInstalledFontModel().Rows();
+        ASSERT_EQ(rows.size(), fonts->GetCount());
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].kind == FontRowKind::Font && rows[i].font == font)
+            {
+                fonts->SetSelection(static_cast<int>(i));
+                wxCommandEvent event(wxEVT_LISTBOX, fonts->GetId());
+                event.SetEventObject(fonts);
+                event.SetInt(static_cast<int>(i));
+                fonts->HandleWindowEvent(event);
+                return;
+            }
+        FAIL() << "no row for " << font;
+    }
+};
+
+TEST_F(DesignerSessionTest, ANewProjectStyledSavedAndReopenedServesAPageWithEveryTagDrawn)
+{
+    if (!UseBuiltRuntime() || !UseBuiltEffects())
+        GTEST_SKIP() << "needs the built runtime scripts, fonts and effects";
+    OpenFrame();
+    const Look looks[] = {{"h1", "DejaVu Serif [regular][italic][bold][bolditalic]", "#8b1a1a"},
+                          {"h2", "DejaVu Sans Mono [regular][italic][bold][bolditalic]", "#1e6b52"}};
+    const wxString site = Home() + wxS("/sites/");
+    wxMkdir(site);
+
+    // A new project; the one from start-up is thrown away.
+    auto notSaved = [](int answer) {
+        return Box(wxS("Project is not saved"), wxS("Current project is not saved. Do you want to save it?"),
+                   wxYES_NO | wxCANCEL | wxICON_WARNING, answer);
+    };
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_NEW), notSaved(wxID_NO));
+    wxTEST_DIALOG(Command(Frame(), ID_ADDTAG_BUTTON, wxEVT_BUTTON),
+                  TagDialog(wxS("Add a new tag"), wxS("Choose a name for the new tag:"), nullptr));
+    ASSERT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
+
+    for (const Look& look : looks)
+    {
+        Select(TagList(), wxString::Format(wxS("<%s>"), look.tag));
+        PickFont(wxString(look.font));
+        Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxString(look.colour));
+        EXPECT_EQ(wxString(look.font), Record().font) << look.tag;
+    }
+    // The last tag, still selected, gets an effect.
+    wxChoice* effects = Find<wxChoice>(ID_EFFECT_CHOICE);
+    Choose(effects, wxS("Soft Shadow"));
+    const FontProperties softShadow = Core()->GetEffectFilters().at(wxS("Soft Shadow"));
+    ASSERT_TRUE(softShadow.dropshadow.enabled);
+    EXPECT_TRUE(FiltersEqual(softShadow, Record()));
+
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_SAVEAS), SaveChooser(site + wxS("session")), GetCode(wxS("session")));
+    ASSERT_TRUE(Core()->IsProjectSaved());
+
+    // Reopened from a fresh project: the saved one is left without a question, the
+    // untouched new one is thrown away.
+    Command(Frame(), ID_MENUITEM_NEW);
+    ASSERT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), notSaved(wxID_NO), OpenChooser(site + wxS("session.xml")));
+    ASSERT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
+    for (const Look& look : looks)
+    {
+        const FontProperties& record = Core()->GetTags().at(wxString(look.tag));
+        EXPECT_EQ(wxString(look.font), record.font) << look.tag;
+        EXPECT_EQ(wxColour(wxString(look.colour)), record.color) << look.tag;
+    }
+    EXPECT_TRUE(FiltersEqual(softShadow, Core()->GetTags().at(wxS("h2"))));
+    EXPECT_FALSE(Core()->GetTags().at(wxS("h1")).dropshadow.enabled);
+    Select(TagList(), wxS("<h2>"));
+    EXPECT_EQ(wxS("Soft Shadow"), effects->GetStringSelection());
+
+    // The saved folder as a web site.
+    CBasicWebServer* server = new CBasicWebServer();
+    ASSERT_TRUE(server->IsListening());
+    server->SetRoot(site + wxS("session files"));
+    ASSERT_EQ(wxTHREAD_NO_ERROR, server->Run());
+    int port = 0;
+    server->GetPort(port);
+    wxFrame* window = new wxFrame(nullptr, wxID_ANY, wxS("Site"), wxPoint(0, 0), wxSize(1000, 700));
+    wxWebView* view = wxWebView::New(window, wxID_ANY, wxS("about:blank"));
+    if (view)
+    {
+        window->Show();
+        view->LoadURL(wxString::Format(wxS("http://127.0.0.1:%d/session.html"), port));
+        const wxString drawn = wxS("document.documentElement.getAttribute('data-sifr-done') === 'true' && "
+                                   "!!document.querySelector('h1 svg path') && !!document.querySelector('h2 svg path')");
+        EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, drawn) == wxS("true"); }, 20000))
+            << "the served page did not draw every tag";
+        for (const Look& look : looks)
+            EXPECT_EQ(wxString(look.colour),
+                      Evaluate(view, wxString::Format(wxS("document.querySelector('%s svg g.sIFR-ink')"
+                                                          ".getAttribute('fill').toLowerCase()"),
+                                                      look.tag)))
+                << look.tag;
+        EXPECT_EQ(wxS("true"), Evaluate(view, wxS("!!document.querySelector('h2 svg filter')")));
+        EXPECT_EQ(wxS("false"), Evaluate(view, wxS("!!document.querySelector('h1 svg filter')")));
+    }
+    window->Destroy();
+    RunPendingEvents(100);
+    CBasicWebServer::StopAndDelete(server);
+    if (!view)
+        GTEST_SKIP() << "no web view to load the served page";
+}

@@ -1,0 +1,438 @@
+// The project commands as a user meets them: what each one asks, what it writes, and
+// that a cancelled question or chooser leaves the project and the disk as they were.
+#include "ProjectTagTestSupport.h"
+
+#include "Interface/glypharamainframe.h"
+
+#include <wx/config.h>
+#include <wx/dir.h>
+#include <wx/filename.h>
+#include <wx/menu.h>
+#include <wx/stdpaths.h>
+#include <wx/toplevel.h>
+
+namespace
+{
+const long kQuestion = wxYES_NO | wxCANCEL | wxICON_WARNING;
+const long kError = wxOK | wxICON_ERROR;
+const char* const kNotSavedCaption = "Project is not saved";
+const char* const kNotSavedText = "Current project is not saved. Do you want to save it?";
+
+// Everything below a folder, as relative paths, sorted.
+wxArrayString Listing(const wxString& folder)
+{
+    wxArrayString files;
+    if (wxDirExists(folder))
+        wxDir::GetAllFiles(folder, &files, wxEmptyString, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
+    for (wxString& file : files)
+        file = file.Mid(folder.length());
+    files.Sort();
+    return files;
+}
+
+void WriteText(const wxString& path, const char* text)
+{
+    wxFileName::Mkdir(wxFileName(path).GetPath(), 0777, wxPATH_MKDIR_FULL);
+    wxFFile file(path, wxS("wb"));
+    ASSERT_TRUE(file.IsOpened()) << path;
+    file.Write(wxString::FromUTF8(text), wxConvUTF8);
+}
+}
+
+class ProjectCommandsTest : public CommandTest
+{
+protected:
+    void SetUp() override
+    {
+        CommandTest::SetUp();
+        InstallLibrary();
+        OpenFrame();
+        m_site = Home() + wxS("/site/");
+        wxMkdir(m_site);
+    }
+
+    void SetShowGetCode(bool show)
+    {
+        wxConfigBase::Get()->Write(wxString::FromAscii(kShowGetCodeSetting), show);
+    }
+
+    // Saves the open project under a new name without the Get Code dialog.
+    void SaveAs(const wxString& path)
+    {
+        SetShowGetCode(false);
+        int rc = 0;
+        wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(path));
+        ASSERT_EQ(RC_OK, rc);
+        SetShowGetCode(true);
+    }
+
+    // The program ends and starts again: settings to disk, a new core and window.
+    void Restart()
+    {
+        CloseFrame();
+        Core()->Release();
+        CGlypharaCore::DestroyInstance();
+        delete wxConfigBase::Set(nullptr);
+        OpenFrame();
+    }
+
+    void MakeUnsaved()
+    {
+        ChangeRecord([](FontProperties& record) { record.size += 2; });
+        ASSERT_FALSE(Core()->IsProjectSaved());
+    }
+
+    // The recent projects as the File menu lists them.
+    wxArrayString RecentMenu() const
+    {
+        wxArrayString labels;
+        wxMenuItem* item = Frame()->GetMenuBar()->FindItem(ID_MENUITEM_RECENTPROJECTS);
+        if (!item || !item->GetSubMenu())
+            return labels;
+        int id = wxID_FILE1;
+        for (const wxMenuItem* entry : item->GetSubMenu()->GetMenuItems())
+        {
+            EXPECT_EQ(id++, entry->GetId());
+            labels.Add(entry->GetItemLabelText());
+        }
+        return labels;
+    }
+
+    wxString m_site;
+};
+
+TEST_F(ProjectCommandsTest, SavingANewProjectAsksForAFileShowsGetCodeAndASecondSaveAsksNothing)
+{
+    ASSERT_TRUE(Frame()->GetTitle().Contains(wxS("(not saved)")));
+    // A name without extension: the file gets ".xml". The chooser starts in the
+    // documents folder, not in the program's.
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_SAVE),
+                  SaveChooser(m_site + wxS("mysite"), wxID_OK, wxStandardPaths::Get().GetDocumentsDir()),
+                  GetCode(wxS("mysite")));
+    EXPECT_TRUE(wxFileExists(m_site + wxS("mysite.xml")));
+    EXPECT_TRUE(wxFileExists(m_site + wxS("mysite files/glypharadata/all.css")));
+    EXPECT_TRUE(wxFileExists(m_site + wxS("mysite files/mysite.html")));
+    EXPECT_TRUE(Core()->IsProjectSaved());
+    EXPECT_EQ(m_site + wxS("mysite.xml"), Core()->GetProjectFilePath());
+    EXPECT_FALSE(Frame()->GetTitle().Contains(wxS("(not saved)"))) << Frame()->GetTitle();
+    EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("mysite"))) << Frame()->GetTitle();
+
+    // A change, then the tool: written over its own folder without any question.
+    ChangeRecord([](FontProperties& record) { record.color = wxColour(0x12, 0x34, 0x56); });
+    EXPECT_FALSE(Core()->IsProjectSaved());
+    Command(Frame(), ID_TOOL_SAVE);
+    EXPECT_TRUE(Core()->IsProjectSaved());
+    EXPECT_TRUE(ReadAll(m_site + wxS("mysite.xml")).Contains(wxS("#123456")));
+    EXPECT_TRUE(ReadAll(m_site + wxS("mysite files/glypharadata/all.css")).Upper().Contains(wxS("#123456")));
+
+    // Nothing to save: the menu item does nothing at all.
+    EXPECT_EQ(RC_OK, Frame()->SaveProject(false, false, true));
+    EXPECT_TRUE(LogContains(wxS("Project is already saved")));
+
+    // With the dialog switched off, Save as only asks for the file; it starts in the
+    // project's folder.
+    SetShowGetCode(false);
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_SAVEAS),
+                  SaveChooser(m_site + wxS("copy.xml"), wxID_OK, StripTrailingSeparators(m_site)));
+    EXPECT_TRUE(wxFileExists(m_site + wxS("copy.xml")));
+    EXPECT_EQ(m_site + wxS("copy.xml"), Core()->GetProjectFilePath());
+
+    // Cancelling the chooser saves nothing and says so.
+    MakeUnsaved();
+    int rc = 0;
+    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(wxEmptyString, wxID_CANCEL));
+    EXPECT_EQ(RC_CANCELLED, rc);
+    EXPECT_FALSE(Core()->IsProjectSaved());
+}
+
+TEST_F(ProjectCommandsTest, SaveAsOntoAnExistingFilesFolderAsksAndNoLeavesTheDiskUntouched)
+{
+    WriteText(m_site + wxS("mysite files/index.html"), "<p>the designer's own page</p>");
+    const wxArrayString before = Listing(m_site);
+
+    int rc = 0;
+    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("mysite.xml")),
+                  Box(wxS("Files exist"), wxS("Some files already exist. Overwrite them?"), kQuestion, wxID_NO));
+    EXPECT_EQ(RC_CANCELLED, rc);
+    EXPECT_EQ(before, Listing(m_site));
+    EXPECT_FALSE(Core()->IsProjectSaved());
+    EXPECT_TRUE(Core()->GetProjectFilePath().empty());
+
+    // Cancel counts as No.
+    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("mysite.xml")),
+                  Box(wxS("Files exist"), wxS("Some files already exist. Overwrite them?"), kQuestion, wxID_CANCEL));
+    EXPECT_EQ(RC_CANCELLED, rc);
+    EXPECT_EQ(before, Listing(m_site));
+
+    // Yes writes into the folder and keeps what else is there.
+    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("mysite.xml")),
+                  Box(wxS("Files exist"), wxS("Some files already exist. Overwrite them?"), kQuestion, wxID_YES),
+                  GetCode(wxS("mysite")));
+    EXPECT_EQ(RC_OK, rc);
+    EXPECT_TRUE(wxFileExists(m_site + wxS("mysite.xml")));
+    EXPECT_TRUE(wxFileExists(m_site + wxS("mysite files/index.html")));
+    EXPECT_TRUE(Core()->IsProjectSaved());
+}
+
+TEST_F(ProjectCommandsTest, SaveAsOntoAnExistingProjectFileAsksOnceAndNoWritesNothing)
+{
+    SaveAs(m_site + wxS("first.xml"));
+    const wxString first = ReadAll(m_site + wxS("first.xml"));
+    ASSERT_FALSE(first.empty());
+    Core()->NewProject();
+    ChangeRecord([](FontProperties& record) { record.color = wxColour(0xAB, 0xCD, 0xEF); });
+    const wxArrayString before = Listing(m_site);
+
+    // The name as typed, without extension: the question names the file that would go.
+    const wxString replaceText = wxS("first.xml already exists. Do you want to replace it?");
+    int rc = 0;
+    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("first")),
+                  Box(wxS("Confirm"), replaceText, wxYES_NO | wxICON_WARNING, wxID_NO));
+    EXPECT_EQ(RC_CANCELLED, rc);
+    EXPECT_EQ(first, ReadAll(m_site + wxS("first.xml")));
+    EXPECT_EQ(before, Listing(m_site));
+    EXPECT_FALSE(Core()->IsProjectSaved());
+
+    // Yes is the only question: the project's folder is replaced along with its file.
+    SetShowGetCode(false);
+    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("first.xml")),
+                  Box(wxS("Confirm"), replaceText, wxYES_NO | wxICON_WARNING, wxID_YES));
+    EXPECT_EQ(RC_OK, rc);
+    EXPECT_TRUE(ReadAll(m_site + wxS("first.xml")).Contains(wxS("#ABCDEF")));
+    EXPECT_EQ(m_site + wxS("first.xml"), Core()->GetProjectFilePath());
+
+    // A name with "%" in it is shown as it stands.
+    SaveAs(m_site + wxS("100%s done.xml"));
+    MakeUnsaved();
+    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("100%s done.xml")),
+                  Box(wxS("Confirm"), wxS("100%s done.xml already exists. Do you want to replace it?"),
+                      wxYES_NO | wxICON_WARNING, wxID_YES),
+                  GetCode(wxS("100%s done")));
+    EXPECT_EQ(RC_OK, rc);
+    EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("100%s done"))) << Frame()->GetTitle();
+}
+
+TEST_F(ProjectCommandsTest, NewOffersToSaveFirst)
+{
+    wxString h2 = wxS("h2");
+    Core()->AddNewTag(h2, true);
+
+    // Cancel keeps the project.
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_CANCEL));
+    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
+
+    // Yes, then Cancel in the chooser: still kept.
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_NEW), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_YES),
+                  SaveChooser(wxEmptyString, wxID_CANCEL));
+    EXPECT_EQ(2u, TagNames().size());
+
+    // No discards it.
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_NO));
+    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
+    EXPECT_EQ(1u, TagList()->GetCount());
+    EXPECT_FALSE(Core()->IsProjectSaved());
+    EXPECT_TRUE(LogContains(wxS("User requests new project")));
+
+    // Yes saves, then starts afresh.
+    SetShowGetCode(false);
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_YES),
+                  SaveChooser(m_site + wxS("kept.xml")));
+    EXPECT_TRUE(wxFileExists(m_site + wxS("kept.xml")));
+    EXPECT_TRUE(Core()->GetProjectFilePath().empty());
+    EXPECT_FALSE(Core()->IsProjectSaved());
+}
+
+TEST_F(ProjectCommandsTest, OpenThenCancelKeepsTheProjectOnScreen)
+{
+    wxString h2 = wxS("h2");
+    Core()->AddNewTag(h2, true);
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_NO),
+                  OpenChooser(wxEmptyString, wxID_CANCEL));
+    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
+    EXPECT_EQ(2u, TagList()->GetCount());
+    EXPECT_EQ(wxS("<h2>"), TagList()->GetStringSelection());
+
+    // Cancel in the question: no chooser at all.
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_OPEN), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_CANCEL));
+    EXPECT_EQ(2u, TagNames().size());
+}
+
+TEST_F(ProjectCommandsTest, OpenLoadsAProjectAndTellsWhatWentWrongWithOthers)
+{
+    wxString h2 = wxS("h2");
+    Core()->AddNewTag(h2, true);
+    ChangeRecord([](FontProperties& record) { record.color = wxColour(0x11, 0x22, 0x33); });
+    SaveAs(m_site + wxS("good.xml"));
+    Core()->NewProject();
+    const wxString good = m_site + wxS("good.xml");
+
+    // A saved project on screen: Open asks nothing before the chooser, and a clean load
+    // shows no box.
+    Core()->NewProject();
+    SaveAs(m_site + wxS("other.xml"));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), OpenChooser(good));
+    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
+    EXPECT_EQ(good, Core()->GetProjectFilePath());
+    EXPECT_TRUE(Core()->IsProjectSaved());
+    EXPECT_EQ(2u, TagList()->GetCount());
+
+    // The old format names the previous version; the project is then a new one.
+    WriteText(m_site + wxS("old.xml"), "<?xml version=\"1.0\"?><tallowbyglyphara><project/></tallowbyglyphara>");
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), OpenChooser(m_site + wxS("old.xml")),
+                  Box(wxS("Unable to open"),
+                      wxS("The project you are trying to open was saved with a previous version of Glyphara.\n\n"
+                          "Please contact Tallowby Software for support."),
+                      kError, wxID_OK));
+    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
+    EXPECT_TRUE(Core()->GetProjectFilePath().empty());
+
+    struct Case
+    {
+        const char* name;
+        const char* content;
+        const char* caption;
+        const char* text;
+        long style;
+    };
+    const Case cases[] = {
+        {"other-program.xml", "<?xml version=\"1.0\"?><svg/>", "Unable to open", "Invalid file format", kError},
+        {"broken.xml", "<?xml version=\"1.0\"?><GlypharaProject><project", "Unable to open",
+         "Unable to load the project.", kError},
+    };
+    for (const Case& c : cases)
+    {
+        WriteText(m_site + c.name, c.content);
+        int rc = 0;
+        wxTEST_DIALOG(rc = Frame()->OpenProjectFile(m_site + c.name), Box(c.caption, c.text, c.style, wxID_OK));
+        EXPECT_LT(rc, 0) << c.name;
+        EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames()) << c.name;
+    }
+
+    // A listed file gone: loaded, with a warning.
+    ASSERT_TRUE(wxRemoveFile(m_site + wxS("good files/glypharadata/all.css")));
+    int rc = 0;
+    wxTEST_DIALOG(rc = Frame()->OpenProjectFile(good),
+                  Box(wxS("Some warnings happened"),
+                      wxS("The project has been loaded with some warnings (is any file missing?)"),
+                      wxOK | wxICON_WARNING, wxID_OK));
+    EXPECT_EQ(RC_LOADED_WITH_WARNINGS, rc);
+    EXPECT_EQ(2u, TagNames().size());
+
+    // A font neither installed nor in the folder: loaded, with an error notice.
+    wxString text = ReadAll(good);
+    ASSERT_TRUE(text.Contains(wxS("Alpha")));
+    text.Replace(wxS("Alpha"), wxS("Gone"));
+    WriteText(m_site + wxS("gone.xml"), text.utf8_str());
+    wxTEST_DIALOG(rc = Frame()->OpenProjectFile(m_site + wxS("gone.xml")),
+                  Box(wxS("Some errors happened"),
+                      wxS("The project has been loaded with some problems (is any font missing?)"),
+                      wxOK | wxICON_WARNING, wxID_OK));
+    EXPECT_EQ(RC_LOADED_WITH_ERRORS, rc);
+}
+
+TEST_F(ProjectCommandsTest, AProjectGivenAtStartIsOpenOnceTheWindowIsUp)
+{
+    wxString h2 = wxS("h2");
+    Core()->AddNewTag(h2, true);
+    SaveAs(m_site + wxS("start.xml"));
+
+    Restart();
+    ASSERT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
+    Frame()->OpenProjectAtStartup(m_site + wxS("start.xml"));
+    EXPECT_TRUE(WaitFor([this] { return Core()->GetTags().size() == 2; }, 3000));
+    EXPECT_EQ(m_site + wxS("start.xml"), Core()->GetProjectFilePath());
+    EXPECT_EQ(2u, TagList()->GetCount());
+    EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("start"))) << Frame()->GetTitle();
+
+    // A missing file gets the Open command's message and leaves a new project.
+    wxTEST_DIALOG(
+        {
+            Frame()->OpenProjectAtStartup(m_site + wxS("missing.xml"));
+            RunPendingEvents(300);
+        },
+        Box(wxS("Unable to open"), wxS("Unable to load the project."), kError, wxID_OK));
+    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
+    EXPECT_TRUE(Core()->GetProjectFilePath().empty());
+}
+
+TEST_F(ProjectCommandsTest, ClosingASavedProjectAsksNothingAndStoresTheGeometry)
+{
+    SaveAs(m_site + wxS("closing.xml"));
+    const wxString settings = Core()->GetConfigFilePath();
+    ASSERT_FALSE(settings.empty());
+    GlypharaMainFrame* frame = Frame();
+    frame->SetSize(40, 60, 900, 740);
+    RunPendingEvents(200);
+    wxRemoveFile(settings);
+
+    Command(frame, ID_MENUITEM_EXIT);
+    EXPECT_TRUE(WaitFor([frame] { return !wxTopLevelWindows.Find(frame); }, 3000)) << "the window stayed open";
+    const wxString stored = ReadAll(settings);
+    EXPECT_TRUE(stored.Contains(wxS("windowsizew=900\nwindowsizeh=740\n"))) << stored;
+    EXPECT_TRUE(stored.Contains(wxS("windowposx="))) << stored;
+    EXPECT_TRUE(LogContains(wxS("User requests to exit on Windows")));
+    EXPECT_TRUE(LogContains(wxS("Main window is being closed")));
+}
+
+TEST_F(ProjectCommandsTest, ClosingAnUnsavedProjectAsksAndCancelKeepsTheWindow)
+{
+    GlypharaMainFrame* frame = Frame();
+    const wxString settings = Core()->GetConfigFilePath();
+    wxRemoveFile(settings);
+
+    wxTEST_DIALOG(frame->Close(), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_CANCEL));
+    RunPendingEvents(200);
+    ASSERT_TRUE(wxTopLevelWindows.Find(frame));
+    EXPECT_TRUE(frame->IsShown());
+    // The geometry is stored even when the close is refused.
+    EXPECT_TRUE(ReadAll(settings).Contains(wxS("windowsizew="))) << ReadAll(settings);
+
+    wxTEST_DIALOG(frame->Close(), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_NO));
+    EXPECT_TRUE(WaitFor([frame] { return !wxTopLevelWindows.Find(frame); }, 3000)) << "the window stayed open";
+}
+
+TEST_F(ProjectCommandsTest, RecentProjectsSurviveARestartAndAMissingOneIsDropped)
+{
+    EXPECT_TRUE(RecentMenu().empty());
+    EXPECT_FALSE(Frame()->GetMenuBar()->IsEnabled(ID_MENUITEM_RECENTPROJECTS));
+    SaveAs(m_site + wxS("alpha.xml"));
+    wxString h2 = wxS("h2");
+    Core()->AddNewTag(h2, true);
+    SaveAs(m_site + wxS("beta.xml"));
+    wxArrayString listed = RecentMenu();
+    ASSERT_EQ(2u, listed.size());
+    EXPECT_EQ(wxS("1 ") + m_site + wxS("beta.xml"), listed[0]);
+    EXPECT_EQ(wxS("2 ") + m_site + wxS("alpha.xml"), listed[1]);
+    EXPECT_TRUE(Frame()->GetMenuBar()->IsEnabled(ID_MENUITEM_RECENTPROJECTS));
+
+    // The settings go to disk and come back through a new core and window.
+    Restart();
+    EXPECT_EQ(listed, RecentMenu());
+
+    // Choosing one opens it, after the usual question about the unsaved new project.
+    wxTEST_DIALOG(Command(Frame(), wxID_FILE1), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_NO));
+    EXPECT_EQ(m_site + wxS("beta.xml"), Core()->GetProjectFilePath());
+    EXPECT_EQ(2u, TagNames().size());
+
+    // A project that has gone: said so, dropped from the list and the settings, and the
+    // open project is not touched.
+    ASSERT_TRUE(wxRemoveFile(m_site + wxS("alpha.xml")));
+    MakeUnsaved();
+    wxTEST_DIALOG(Command(Frame(), wxID_FILE2),
+                  Box(wxS("Unable to open"),
+                      m_site + wxS("alpha.xml no longer exists. It has been removed from the recent projects."), kError,
+                      wxID_OK));
+    EXPECT_EQ(1u, RecentMenu().size());
+    EXPECT_EQ(m_site + wxS("beta.xml"), Core()->GetProjectFilePath());
+    EXPECT_FALSE(Core()->IsProjectSaved());
+    const wxString stored = ReadAll(Core()->GetConfigFilePath());
+    EXPECT_TRUE(stored.Contains(wxS("beta.xml"))) << stored;
+    EXPECT_FALSE(stored.Contains(wxS("alpha.xml"))) << stored;
+
+    // A folder name with "&" is shown as it is, not taken for a mnemonic.
+    wxMkdir(m_site + wxS("R&D"));
+    SaveAs(m_site + wxS("R&D/gamma.xml"));
+    listed = RecentMenu();
+    ASSERT_EQ(2u, listed.size());
+    EXPECT_EQ(wxS("1 ") + m_site + wxS("R&D/gamma.xml"), listed[0]);
+}
