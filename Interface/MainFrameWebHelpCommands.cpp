@@ -3,7 +3,6 @@
 #include "Interface/glypharamainframe.h"
 
 #include "Interface/CommandTexts.h"
-#include "Interface/addsifrtohtmldialog.h"
 #include "Interface/dailytipdialog.h"
 #include "Interface/glypharasplash.h"
 #include "core/GlypharaCore.h"
@@ -13,26 +12,6 @@
 #include <wx/filedlg.h>
 #include <wx/filefn.h>
 #include <wx/msgdlg.h>
-
-namespace
-{
-// The Get Code dialog for the whole project, shown modally.
-void ShowProjectCode(wxWindow* parent)
-{
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    wxString snippet;
-    core->GetHTMLSnippet(snippet, false);
-    // Both are empty for a project that was never saved.
-    const wxString name = core->GetProjectName();
-    const wxString path = core->GetProjectFilePath();
-
-    CAddSIFRToHTMLDialog dialog(parent, _("How to add your cool fonts to an existing Website"), wxSize(400, 300));
-    dialog.SetCodeSnippet(snippet);
-    dialog.SetProjectName(name);
-    dialog.SetProjectPath(path);
-    dialog.ShowModal();
-}
-}
 
 void GlypharaMainFrame::OnMenuPreviewcurrentprojectClick(wxCommandEvent&)
 {
@@ -61,7 +40,7 @@ void GlypharaMainFrame::OnMenuPreviewmywebClick(wxCommandEvent&)
 void GlypharaMainFrame::OnMenuAddtomywebClick(wxCommandEvent&)
 {
     TS_LOG_AS("GlypharaMainFrame::OnMenuAddtomywebClick", TS_MESSAGE, wxS("User requests to add to an existing web"));
-    ShowProjectCode(this);
+    ShowGetCodeDialog();
 }
 
 void GlypharaMainFrame::OnMenuitemHelpClick(wxCommandEvent&)
