@@ -519,6 +519,20 @@ void GlypharaMainFrame::OnTagListboxSelected(wxCommandEvent& event)
     event.Skip();
 }
 
+void GlypharaMainFrame::OnTagListboxKeyDown(wxKeyEvent& event)
+{
+    // The toolkit's list takes Ctrl+N as "next row" before the menu sees it; here it is
+    // New, as everywhere else in the window.
+    if (event.GetModifiers() == wxMOD_CONTROL && event.GetKeyCode() == 'N')
+    {
+        wxCommandEvent command(wxEVT_MENU, ID_MENUITEM_NEW);
+        command.SetEventObject(this);
+        ProcessWindowEvent(command);
+        return;
+    }
+    event.Skip();
+}
+
 void GlypharaMainFrame::OnTagListboxLeftUp(wxMouseEvent& event)
 {
     event.Skip();

@@ -494,6 +494,7 @@ void GlypharaMainFrame::BindRunTimeEvents()
     m_browser->Bind(wxEVT_SIZE, &GlypharaMainFrame::OnFlashPlayerSize, this);
     m_browser->Bind(wxEVT_ERASE_BACKGROUND, &GlypharaMainFrame::OnFlashPlayerEraseBackground, this);
     m_tagList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnTagListboxLeftUp, this);
+    m_tagList->Bind(wxEVT_KEY_DOWN, &GlypharaMainFrame::OnTagListboxKeyDown, this);
     m_tagList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnTagListboxRightUp, this);
     m_fontList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
     m_fontList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);

@@ -133,6 +133,7 @@ private:
     void OnUserText(wxCommandEvent& event);
     void OnTagListboxSelected(wxCommandEvent& event);
     void OnTagListboxLeftUp(wxMouseEvent& event);
+    void OnTagListboxKeyDown(wxKeyEvent& event);
     void OnFontListboxSelected(wxCommandEvent& event);
     void OnFontListboxLeftUp(wxMouseEvent& event);
     void OnFontListboxLinkClicked(wxHtmlLinkEvent& event);

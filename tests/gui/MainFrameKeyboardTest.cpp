@@ -9,6 +9,7 @@
 #include <wx/app.h>
 #include <wx/combobox.h>
 #include <wx/htmllbox.h>
+#include <wx/listbox.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -321,4 +322,21 @@ TEST_F(MainFrameKeyboardTest, UndoAndRedoKeysWorkWhileTheFocusIsInTheSampleText)
         EXPECT_EQ(press.undone ? 40 : 33, size()) << "key " << char(press.key);
     }
     EXPECT_EQ(wxS("Sample Text"), text->GetValue());
+}
+
+TEST_F(MainFrameKeyboardTest, FileAcceleratorsWorkWhileTheFocusIsInTheTagList)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxListBox* tags = Find<wxListBox>(ID_TAG_LISTBOX);
+    Focus(tags);
+    CommandRecorder recorder(Frame());
+    for (const auto& key : {std::make_pair('N', ID_MENUITEM_NEW), std::make_pair('O', ID_MENUITEM_OPEN),
+                            std::make_pair('S', ID_MENUITEM_SAVE)})
+    {
+        recorder.ids.clear();
+        sim.Char(key.first, wxMOD_CONTROL);
+        RunPendingEvents(150);
+        ASSERT_EQ(1u, recorder.ids.size()) << key.first;
+        EXPECT_EQ(key.second, recorder.ids[0]) << key.first;
+    }
 }
