@@ -1,7 +1,7 @@
 // A whole working session as a designer has it: a new project, a second tag, a font and a
 // colour for each tag, an effect, Save as, reopening, and finally the saved folder served
 // as a web site, where the runtime draws every tag in its font, colour and effect.
-#include "ProjectTagTestSupport.h"
+#include "CommandTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
 #include "Library/BasicWebServer/BasicWebServer.h"

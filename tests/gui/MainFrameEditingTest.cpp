@@ -345,9 +345,9 @@ TEST_F(MainFrameTest, NumberBoxesStaySilentOutOfRangeAndUpAtTheMaximumNotifiesOn
 
 TEST_F(MainFrameTest, BoldAndItalicFollowTheStylesTheFontOffers)
 {
-    MakeFontFile(SystemFontDir() + wxS("/Styles/Heavy_[bold].swf"));
-    MakeFontFile(SystemFontDir() + wxS("/Styles/Trio_[regular][italic][bold].swf"));
-    MakeFontFile(SystemFontDir() + wxS("/Styles/Full_[regular][italic][bold][bolditalic].swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Styles/Heavy_[bold].swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Styles/Trio_[regular][italic][bold].swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Styles/Full_[regular][italic][bold][bolditalic].swf"));
     OpenFrame();
     wxCheckBox* bold = Find<wxCheckBox>(ID_FONT_BOLD_CHECKBOX);
     wxCheckBox* italic = Find<wxCheckBox>(ID_FONT_ITALIC_CHECKBOX);
@@ -452,8 +452,8 @@ TEST_F(MainFrameTest, TagListIsSortedFollowsTheCoreAndSelectsTags)
 
 TEST_F(MainFrameTest, FontListAppliesAFontAndAClickKeepsTheHighlightOnTheFontInUse)
 {
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Beta.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Beta.swf"));
     OpenFrame();
     wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
     wxArrayString rows;
@@ -480,7 +480,7 @@ TEST_F(MainFrameTest, FontListAppliesAFontAndAClickKeepsTheHighlightOnTheFontInU
     EXPECT_TRUE(LogContains(wxS("Font list click. Selecting previous selection")));
 
     // The library grew: the refresh command lists the new font.
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Gamma.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Gamma.swf"));
     wxCommandEvent refresh(wxEVT_MENU, ID_MENUITEM_REFRESHFONTLIST);
     Frame()->HandleWindowEvent(refresh);
     EXPECT_EQ(5u, fonts->GetCount());
@@ -489,7 +489,7 @@ TEST_F(MainFrameTest, FontListAppliesAFontAndAClickKeepsTheHighlightOnTheFontInU
 
 TEST_F(MainFrameTest, APreviewPictureAddedToAFontFolderShowsAtTheNextRefresh)
 {
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
     OpenFrame();
     wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
     ASSERT_EQ(3u, fonts->GetCount());

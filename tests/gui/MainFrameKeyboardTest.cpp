@@ -242,7 +242,7 @@ TEST_F(MainFrameKeyboardTest, TypedSizesApplyLettersWaitAndLeavingTheBoxRestores
 
 TEST_F(MainFrameKeyboardTest, ClickingTheAddMoreLinkOpensTheShopAndKeepsTheFont)
 {
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
     wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
     ASSERT_EQ(3u, fonts->GetCount());
@@ -262,8 +262,8 @@ TEST_F(MainFrameKeyboardTest, ClickingTheAddMoreLinkOpensTheShopAndKeepsTheFont)
 
 TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndLinks)
 {
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
-    MakeFontFile(SystemFontDir() + wxS("/Zeta_Co/Beta.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Zeta_Co/Beta.swf"));
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
     wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
     ASSERT_EQ(6u, fonts->GetCount());

@@ -206,7 +206,7 @@ TEST_F(MainFrameTest, WithoutTheArchiveEveryToolKeepsAPlaceholderAndNothingIsRep
 
 TEST_F(MainFrameTest, ControlsHaveTheirKindsNamesRangesItemsAndFonts)
 {
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
     GlypharaMainFrame* frame = OpenFrame();
     EXPECT_EQ(ID_GLYPHARAMAINFRAME, frame->GetId());
     EXPECT_TRUE(frame->HasFlag(wxCLOSE_BOX));

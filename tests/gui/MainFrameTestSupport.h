@@ -19,14 +19,9 @@
 class GlypharaMainFrame;
 class wxWebView;
 
-// Copies a folder with everything below it.
-void CopyTree(const wxString& from, const wxString& to);
-// An empty font movie file (enough for the library scan and the font list).
-void MakeFontFile(const wxString& path);
-// Pumps events until the condition holds or the time is up; true when it held.
-bool WaitFor(const std::function<bool()>& condition, int milliseconds);
-// Runs a script in the page and returns what it evaluated to.
-wxString Evaluate(wxWebView* view, const wxString& script);
+// An empty file, with the folders above it: a font movie enough for the library scan
+// and the font list, or any file a command only looks for.
+void MakeEmptyFile(const wxString& path);
 
 // Starts a window manager on the test's display for as long as the object lives, so that
 // windows get the keyboard focus; does nothing when one is already running.

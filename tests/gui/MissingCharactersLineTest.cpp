@@ -29,7 +29,7 @@ protected:
         if (!UseBuiltRuntime() || !wxDirExists(kBuilt + wxS("/Fonts/Impallari_Type")))
             return false;
         CopyTree(kBuilt + wxS("/Fonts/Impallari_Type"), SystemFontDir() + wxS("/Impallari_Type"));
-        MakeFontFile(SystemFontDir() + wxS("/Fake/Empty.swf"));
+        MakeEmptyFile(SystemFontDir() + wxS("/Fake/Empty.swf"));
         return true;
     }
     void UseFont(const wxString& foundry, const wxString& font)
