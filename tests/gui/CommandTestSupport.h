@@ -166,8 +166,9 @@ inline ExpectDialog<wxTextEntryDialog> TypeAnswer(const wxString& typed, int but
         button);
 }
 
-// The Get Code dialog for a project of this name, closed with its button.
-inline ExpectDialog<CAddSIFRToHTMLDialog> GetCode(const wxString& projectName)
+// The Get Code dialog for a project of this name, closed with its button; the user
+// clicks its folder link first when asked to.
+inline ExpectDialog<CAddSIFRToHTMLDialog> GetCode(const wxString& projectName, bool clickLink = false)
 {
     return ExpectDialog<CAddSIFRToHTMLDialog>(
         [=](CAddSIFRToHTMLDialog* dialog) {
@@ -175,7 +176,16 @@ inline ExpectDialog<CAddSIFRToHTMLDialog> GetCode(const wxString& projectName)
             EXPECT_EQ(wxString::Format(wxS("1. Save your Glyphara project as desired (e.g. as \"%s\")."), projectName),
                       dialog->FindWindow(CAddSIFRToHTMLDialog::ID_STEP1)->GetLabel());
             wxTextCtrl* snippet = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(CAddSIFRToHTMLDialog::ID_SNIPPET));
-            EXPECT_TRUE(snippet && snippet->GetValue().Contains(wxS("GLYPHARA CODE BEGIN")));
+            wxString expected;
+            CGlypharaCore::GetInstance()->GetHTMLSnippet(expected, false);
+            EXPECT_TRUE(snippet && snippet->GetValue() == expected && expected.Contains(wxS("GLYPHARA CODE BEGIN")));
+            if (clickLink)
+            {
+                wxWindow* link = dialog->FindWindow(CAddSIFRToHTMLDialog::ID_FOLDER_LINK);
+                wxMouseEvent release(wxEVT_LEFT_UP);
+                release.SetEventObject(link);
+                link->GetEventHandler()->ProcessEvent(release);
+            }
         },
         wxID_OK);
 }

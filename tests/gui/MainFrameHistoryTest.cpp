@@ -10,18 +10,6 @@
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 
-namespace
-{
-void Move(wxSlider* slider, int value)
-{
-    slider->SetValue(value);
-    wxCommandEvent event(wxEVT_SLIDER, slider->GetId());
-    event.SetEventObject(slider);
-    event.SetInt(value);
-    slider->HandleWindowEvent(event);
-}
-}
-
 TEST_F(MainFrameTest, WindowEditsAreStepsAndItsRefreshesAreNot)
 {
     OpenFrame();

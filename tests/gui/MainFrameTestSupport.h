@@ -9,6 +9,7 @@
 #include "Interface/ControlIds.h"
 #include "core/GlypharaCore.h"
 
+#include <wx/slider.h>
 #include <wx/string.h>
 #include <wx/window.h>
 
@@ -22,6 +23,20 @@ class wxWebView;
 // An empty file, with the folders above it: a font movie enough for the library scan
 // and the font list, or any file a command only looks for.
 void MakeEmptyFile(const wxString& path);
+
+// A page script: true once the runtime has drawn the h1 tag.
+const char* const kPreviewDrawn = "document.documentElement.getAttribute('data-sifr-done') === 'true' && "
+                                  "!!document.querySelector('h1 svg path')";
+
+// The user moves a slider.
+inline void Move(wxSlider* slider, int value)
+{
+    slider->SetValue(value);
+    wxCommandEvent event(wxEVT_SLIDER, slider->GetId());
+    event.SetEventObject(slider);
+    event.SetInt(value);
+    slider->HandleWindowEvent(event);
+}
 
 // Starts a window manager on the test's display for as long as the object lives, so that
 // windows get the keyboard focus; does nothing when one is already running.
