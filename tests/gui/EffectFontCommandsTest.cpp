@@ -57,12 +57,7 @@ protected:
     {
         wxChoice* choice = Find<wxChoice>(ID_EFFECT_CHOICE);
         ASSERT_NE(wxNOT_FOUND, choice->FindString(name)) << name;
-        choice->SetStringSelection(name);
-        wxCommandEvent event(wxEVT_CHOICE, ID_EFFECT_CHOICE);
-        event.SetEventObject(choice);
-        event.SetString(name);
-        event.SetInt(choice->GetSelection());
-        choice->HandleWindowEvent(event);
+        Choose(choice, choice->FindString(name));
         ASSERT_EQ(name, Selected());
     }
 

@@ -22,26 +22,6 @@
 
 namespace
 {
-// What the toolkit sends when the user clicks a check box.
-void Click(wxCheckBox* box)
-{
-    box->SetValue(!box->GetValue());
-    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
-    event.SetEventObject(box);
-    event.SetInt(box->GetValue() ? 1 : 0);
-    box->HandleWindowEvent(event);
-}
-
-void Choose(wxChoice* choice, int index)
-{
-    choice->SetSelection(index);
-    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-    event.SetEventObject(choice);
-    event.SetInt(index);
-    event.SetString(choice->GetString(index));
-    choice->HandleWindowEvent(event);
-}
-
 // The user drags the slider inside a text slider.
 void Move(CTextSlider* slider, int value)
 {
@@ -52,25 +32,6 @@ void Move(CTextSlider* slider, int value)
 void Type(CTextColorPickerCtrl* picker, const wxString& text)
 {
     picker->GetTextCtrl()->SetValue(text);
-}
-
-void Select(wxListBox* list, int index)
-{
-    list->SetSelection(index);
-    wxCommandEvent event(wxEVT_LISTBOX, list->GetId());
-    event.SetEventObject(list);
-    event.SetInt(index);
-    event.SetString(list->GetString(index));
-    list->HandleWindowEvent(event);
-}
-
-void Select(wxSimpleHtmlListBox* list, int index)
-{
-    list->SetSelection(index);
-    wxCommandEvent event(wxEVT_LISTBOX, list->GetId());
-    event.SetEventObject(list);
-    event.SetInt(index);
-    list->HandleWindowEvent(event);
 }
 
 // Counts the change events that reach the window.
@@ -376,11 +337,7 @@ TEST_F(MainFrameTest, TagListIsSortedFollowsTheCoreAndSelectsTags)
     EXPECT_TRUE(LogContains(wxS("Tag selected: <h2>")));
 
     // A list left without a highlight names no tag; the highlight comes back.
-    tags->SetSelection(wxNOT_FOUND);
-    wxCommandEvent none(wxEVT_LISTBOX, tags->GetId());
-    none.SetEventObject(tags);
-    none.SetInt(wxNOT_FOUND);
-    tags->HandleWindowEvent(none);
+    Select(tags, wxNOT_FOUND);
     EXPECT_EQ(wxS("<h2>"), tags->GetStringSelection());
     Core()->GetTagList(names, selected);
     EXPECT_EQ(4u, names.size());

@@ -9,6 +9,8 @@
 #include "Interface/ControlIds.h"
 #include "core/GlypharaCore.h"
 
+#include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/slider.h>
 #include <wx/string.h>
 #include <wx/window.h>
@@ -28,7 +30,8 @@ void MakeEmptyFile(const wxString& path);
 const char* const kPreviewDrawn = "document.documentElement.getAttribute('data-sifr-done') === 'true' && "
                                   "!!document.querySelector('h1 svg path')";
 
-// The user moves a slider.
+// What the toolkit sends when the user moves a slider, clicks a check box, or picks an
+// entry of a choice or a row of a list (wxNOT_FOUND: the highlight taken away).
 inline void Move(wxSlider* slider, int value)
 {
     slider->SetValue(value);
@@ -36,6 +39,39 @@ inline void Move(wxSlider* slider, int value)
     event.SetEventObject(slider);
     event.SetInt(value);
     slider->HandleWindowEvent(event);
+}
+
+inline void Click(wxCheckBox* box)
+{
+    box->SetValue(!box->GetValue());
+    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
+    event.SetEventObject(box);
+    event.SetInt(box->GetValue() ? 1 : 0);
+    box->HandleWindowEvent(event);
+}
+
+template <class List>
+void Pick(List* list, wxEventType type, int index)
+{
+    ASSERT_LT(index, static_cast<int>(list->GetCount()));
+    list->SetSelection(index);
+    wxCommandEvent event(type, list->GetId());
+    event.SetEventObject(list);
+    event.SetInt(index);
+    if (index != wxNOT_FOUND)
+        event.SetString(list->GetString(index));
+    list->HandleWindowEvent(event);
+}
+
+inline void Choose(wxChoice* choice, int index)
+{
+    Pick(choice, wxEVT_CHOICE, index);
+}
+
+template <class List>
+void Select(List* list, int index)
+{
+    Pick(list, wxEVT_LISTBOX, index);
 }
 
 // Starts a window manager on the test's display for as long as the object lives, so that
