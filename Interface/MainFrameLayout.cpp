@@ -81,14 +81,20 @@ wxBitmap Placeholder(const char* name, const wxSize& size)
     return wxBitmap(image);
 }
 
-// A 24 x 24 button, or as much more as the theme's button frame needs around its picture:
-// a button squeezed to 24 x 24 would cut the picture off.
-wxBitmapButton* SmallButton(wxWindow* parent, int id, const wxBitmap& placeholder, long style = 0)
+// A 24 x 24 button, or as much more as the theme's button frame needs around its picture
+// (a button squeezed to 24 x 24 would cut the picture off), added to a row of them.
+wxBitmapButton* AddSmallButton(wxBoxSizer* row, wxWindow* parent, int id, const char* picture,
+                               const wxSize& pictureSize, const wxString& tooltip, long style = 0)
 {
-    wxBitmapButton* button = new wxBitmapButton(parent, id, placeholder, wxDefaultPosition, wxDefaultSize, style);
+    wxBitmapButton* button = new wxBitmapButton(parent, id, Placeholder(picture, pictureSize), wxDefaultPosition,
+                                                wxDefaultSize, style);
     wxSize size = button->GetBestSize();
     size.IncTo(kSmallButtonSize);
     button->SetMinSize(size);
+    button->SetToolTip(tooltip);
+    if (!row->IsEmpty())
+        row->Add(2, 5);
+    row->Add(button, 0, wxALIGN_CENTER_VERTICAL);
     return button;
 }
 
@@ -107,6 +113,14 @@ wxStaticText* GridLabel(wxWindow* parent, const wxString& text, int width = wxDe
 const int kLabelFlags = wxALIGN_RIGHT | wxALIGN_CENTER_VERTICAL;
 const int kFieldFlags = wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL | wxLEFT;
 const int kFilterLabelWidth = 90;
+
+// A right-aligned label and its field on one row of a grid.
+void AddGridRow(wxGridBagSizer* grid, int row, wxWindow* label, wxWindow* field, int fieldFlags = kFieldFlags,
+                int border = 5)
+{
+    grid->Add(label, wxGBPosition(row, 0), wxDefaultSpan, kLabelFlags);
+    grid->Add(field, wxGBPosition(row, 1), wxDefaultSpan, fieldFlags, border);
+}
 }
 
 void GlypharaMainFrame::CreateControls()
@@ -296,18 +310,12 @@ wxSizer* GlypharaMainFrame::CreateTagBox(wxWindow* parent)
 
     wxBoxSizer* buttons = new wxBoxSizer(wxHORIZONTAL);
     box->Add(buttons, 0, wxTOP, 1);
-    m_addTagButton = SmallButton(parent, ID_ADDTAG_BUTTON, Placeholder("AddTagDown", kTagButtonBitmapSize),
-                                 wxBU_AUTODRAW);
-    m_addTagButton->SetToolTip(_("Add new tag"));
-    buttons->Add(m_addTagButton, 0, wxALIGN_CENTER_VERTICAL);
-    buttons->Add(2, 5);
-    m_deleteTagButton = SmallButton(parent, ID_DELETETAG_BUTTON, Placeholder("DeleteTagDown", kTagButtonBitmapSize));
-    m_deleteTagButton->SetToolTip(_("Delete selected tag"));
-    buttons->Add(m_deleteTagButton, 0, wxALIGN_CENTER_VERTICAL);
-    buttons->Add(2, 5);
-    m_renameTagButton = SmallButton(parent, ID_RENAMETAG_BUTTON, Placeholder("RenameTagDown", kTagButtonBitmapSize));
-    m_renameTagButton->SetToolTip(_("Rename selected tag"));
-    buttons->Add(m_renameTagButton, 0, wxALIGN_CENTER_VERTICAL);
+    m_addTagButton = AddSmallButton(buttons, parent, ID_ADDTAG_BUTTON, "AddTagDown", kTagButtonBitmapSize,
+                                    _("Add new tag"), wxBU_AUTODRAW);
+    m_deleteTagButton = AddSmallButton(buttons, parent, ID_DELETETAG_BUTTON, "DeleteTagDown", kTagButtonBitmapSize,
+                                       _("Delete selected tag"));
+    m_renameTagButton = AddSmallButton(buttons, parent, ID_RENAMETAG_BUTTON, "RenameTagDown", kTagButtonBitmapSize,
+                                       _("Rename selected tag"));
     return box;
 }
 
@@ -323,13 +331,10 @@ wxSizer* GlypharaMainFrame::CreateFontBox(wxWindow* parent)
     left->Add(m_fontList, 1, wxEXPAND);
     wxBoxSizer* buttons = new wxBoxSizer(wxHORIZONTAL);
     left->Add(buttons, 0, wxTOP, 1);
-    m_importFontsButton = SmallButton(parent, ID_IMPORTFONTS_BUTTON, Placeholder("ImportFont", kFontButtonBitmapSize));
-    m_importFontsButton->SetToolTip(_("Import fonts"));
-    buttons->Add(m_importFontsButton, 0, wxALIGN_CENTER_VERTICAL);
-    buttons->Add(2, 5);
-    m_moldwrightButton = SmallButton(parent, ID_MOLDWRIGHT_BUTTON, Placeholder("Moldwright", kFontButtonBitmapSize));
-    m_moldwrightButton->SetToolTip(_("Moldwright"));
-    buttons->Add(m_moldwrightButton, 0, wxALIGN_CENTER_VERTICAL);
+    m_importFontsButton = AddSmallButton(buttons, parent, ID_IMPORTFONTS_BUTTON, "ImportFont", kFontButtonBitmapSize,
+                                         _("Import fonts"));
+    m_moldwrightButton = AddSmallButton(buttons, parent, ID_MOLDWRIGHT_BUTTON, "Moldwright", kFontButtonBitmapSize,
+                                        _("Moldwright"));
 
     wxBoxSizer* right = new wxBoxSizer(wxVERTICAL);
     box->Add(right, 0, wxEXPAND);
@@ -340,9 +345,8 @@ wxSizer* GlypharaMainFrame::CreateFontBox(wxWindow* parent)
     wxGridBagSizer* background = new wxGridBagSizer(0, 5);
     background->SetEmptyCellSize(wxSize(5, 25));
     m_backgroundLabel = GridLabel(parent, _("Background:"));
-    background->Add(m_backgroundLabel, wxGBPosition(0, 0), wxDefaultSpan, kLabelFlags);
     m_backgroundColor = new CTextColorPickerCtrl(parent, ID_BACKGROUND_COLOR, kPickerSize);
-    background->Add(m_backgroundColor, wxGBPosition(0, 1), wxDefaultSpan, kFieldFlags, 5);
+    AddGridRow(background, 0, m_backgroundLabel, m_backgroundColor);
     right->Add(background, 0, wxALIGN_CENTER_HORIZONTAL | wxLEFT, 5);
     return box;
 }
@@ -352,47 +356,46 @@ wxSizer* GlypharaMainFrame::CreatePropertiesGrid(wxWindow* parent)
     wxGridBagSizer* grid = new wxGridBagSizer(0, 5);
     grid->SetEmptyCellSize(wxSize(5, 25));
 
-    grid->Add(GridLabel(parent, _("Size:")), wxGBPosition(0, 0), wxDefaultSpan, kLabelFlags);
+    wxStaticText* label = GridLabel(parent, _("Size:"));
     m_fontSizeBox = new wxComboBox(parent, ID_FONTSIZE_COMBOBOX, wxS("20"), wxDefaultPosition,
                                    wxSize(87, wxDefaultCoord), 0, nullptr, wxCB_DROPDOWN, wxDefaultValidator,
                                    wxS("comboBox"));
     for (int size = 10; size <= 40; ++size)
         m_fontSizeBox->Append(wxString::Format(wxS("%d"), size));
-    grid->Add(m_fontSizeBox, wxGBPosition(0, 1), wxDefaultSpan, wxALIGN_CENTER_VERTICAL | wxALL, 5);
+    AddGridRow(grid, 0, label, m_fontSizeBox, wxALIGN_CENTER_VERTICAL | wxALL);
 
-    grid->Add(GridLabel(parent, _("Color:")), wxGBPosition(1, 0), wxDefaultSpan, kLabelFlags);
-    m_fontColor = new CTextColorPickerCtrl(parent, ID_FONT_COLOR, kPickerSize);
-    grid->Add(m_fontColor, wxGBPosition(1, 1), wxDefaultSpan, kFieldFlags, 5);
-    grid->Add(GridLabel(parent, _("Link:")), wxGBPosition(2, 0), wxDefaultSpan, kLabelFlags);
-    m_linkColor = new CTextColorPickerCtrl(parent, ID_LINK_COLOR, kPickerSize);
-    grid->Add(m_linkColor, wxGBPosition(2, 1), wxDefaultSpan, kFieldFlags, 5);
-    grid->Add(GridLabel(parent, _("Hover:")), wxGBPosition(3, 0), wxDefaultSpan, kLabelFlags);
-    m_hoverColor = new CTextColorPickerCtrl(parent, ID_HOVER_COLOR, kPickerSize);
-    grid->Add(m_hoverColor, wxGBPosition(3, 1), wxDefaultSpan, kFieldFlags, 5);
+    auto colourRow = [&](int row, const wxString& text, int id) {
+        wxStaticText* rowLabel = GridLabel(parent, text);
+        CTextColorPickerCtrl* picker = new CTextColorPickerCtrl(parent, id, kPickerSize);
+        AddGridRow(grid, row, rowLabel, picker);
+        return picker;
+    };
+    m_fontColor = colourRow(1, _("Color:"), ID_FONT_COLOR);
+    m_linkColor = colourRow(2, _("Link:"), ID_LINK_COLOR);
+    m_hoverColor = colourRow(3, _("Hover:"), ID_HOVER_COLOR);
 
-    grid->Add(GridLabel(parent, _("Alignment:")), wxGBPosition(4, 0), wxDefaultSpan, kLabelFlags);
+    label = GridLabel(parent, _("Alignment:"));
     const wxString alignments[] = {_("Left"), _("Center"), _("Right"), _("Justify")};
     m_alignmentChoice = new wxChoice(parent, ID_FONT_ALIGNMENT_CHOICE, wxDefaultPosition, wxSize(87, wxDefaultCoord),
                                      WXSIZEOF(alignments), alignments);
     m_alignmentChoice->SetSelection(0);
-    grid->Add(m_alignmentChoice, wxGBPosition(4, 1), wxDefaultSpan, kFieldFlags, 5);
+    AddGridRow(grid, 4, label, m_alignmentChoice);
 
-    m_boldCheck = new wxCheckBox(parent, ID_FONT_BOLD_CHECKBOX, _("Bold"));
-    grid->Add(m_boldCheck, wxGBPosition(5, 1), wxDefaultSpan, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL | wxTOP | wxBOTTOM,
-              5);
-    m_italicCheck = new wxCheckBox(parent, ID_FONT_ITALIC_CHECKBOX, _("Italic"));
-    grid->Add(m_italicCheck, wxGBPosition(6, 1), wxDefaultSpan,
-              wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL | wxTOP | wxBOTTOM | wxRIGHT, 5);
-    m_underlineCheck = new wxCheckBox(parent, ID_FONT_UNDERLINE_CHECKBOX, _("Underline"));
-    grid->Add(m_underlineCheck, wxGBPosition(7, 1), wxDefaultSpan,
-              wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL | wxTOP | wxBOTTOM, 5);
+    auto checkRow = [&](int row, const wxString& text, int id, int extraFlags) {
+        wxCheckBox* box = new wxCheckBox(parent, id, text);
+        grid->Add(box, wxGBPosition(row, 1), wxDefaultSpan,
+                  wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL | wxTOP | wxBOTTOM | extraFlags, 5);
+        return box;
+    };
+    m_boldCheck = checkRow(5, _("Bold"), ID_FONT_BOLD_CHECKBOX, 0);
+    m_italicCheck = checkRow(6, _("Italic"), ID_FONT_ITALIC_CHECKBOX, wxRIGHT);
+    m_underlineCheck = checkRow(7, _("Underline"), ID_FONT_UNDERLINE_CHECKBOX, 0);
 
     // Created for the record's opacity field, which the window does not offer.
     m_opacityLabel = GridLabel(parent, _("Opacity:"));
-    grid->Add(m_opacityLabel, wxGBPosition(8, 0), wxDefaultSpan, kLabelFlags);
     m_opacitySlider = new wxSlider(parent, ID_OPACITY_SLIDER, 100, 0, 100, wxDefaultPosition,
                                    wxSize(85, wxDefaultCoord), wxSL_HORIZONTAL);
-    grid->Add(m_opacitySlider, wxGBPosition(8, 1), wxDefaultSpan, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL);
+    AddGridRow(grid, 8, m_opacityLabel, m_opacitySlider, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL, 0);
     m_opacityLabel->Hide();
     m_opacitySlider->Hide();
     return grid;
@@ -439,9 +442,8 @@ wxSizer* GlypharaMainFrame::CreateEffectsColumn(wxWindow* parent)
     auto slider = [&](int id) { return new CTextSlider(list, id, kPickerSize); };
     auto picker = [&](int id) { return new CTextColorPickerCtrl(list, id, kPickerSize); };
     auto row = [&](wxGridBagSizer* grid, int r, const wxString& label, wxWindow* field, bool fixedWidth) {
-        grid->Add(GridLabel(list, label, fixedWidth ? kFilterLabelWidth : wxDefaultCoord), wxGBPosition(r, 0),
-                  wxDefaultSpan, kLabelFlags);
-        grid->Add(field, wxGBPosition(r, 1), wxDefaultSpan, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL);
+        AddGridRow(grid, r, GridLabel(list, label, fixedWidth ? kFilterLabelWidth : wxDefaultCoord), field,
+                   wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL, 0);
     };
     wxBoxSizer* switchRow = nullptr;
 

@@ -1,51 +1,24 @@
 // Effect file figures: how long the reader takes over hostile files (very deep nesting,
 // several MB in one attribute, a hundred thousand attributes) against an ordinary effect
 // file, and how long a library of a few hundred effects takes to build.
-#include "core/GlypharaCore.h"
-#include "core/PlatformLauncher.h"
-#include "trace/TraceSystem.h"
+#include "BenchSupport.h"
 
-#include <wx/filename.h>
 #include <wx/init.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <string>
-#include <sys/stat.h>
-#include <vector>
 
 namespace
 {
-typedef std::chrono::steady_clock Clock;
-
-class SilentLauncher : public CPlatformLauncher
-{
-public:
-    bool OpenUrl(const wxString&) override { return true; }
-    bool StartProcess(const wxString&) override { return true; }
-};
-
-void Write(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
 double MedianMilliseconds(int rounds, const std::function<void()>& work)
 {
     std::vector<double> times;
     for (int i = 0; i < rounds; ++i)
     {
-        const Clock::time_point start = Clock::now();
+        const bench::Clock::time_point start = bench::Clock::now();
         work();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        times.push_back(bench::MillisecondsSince(start));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return bench::Median(times);
 }
 
 const char* kFilters =
@@ -60,19 +33,9 @@ int main()
     wxInitializer initializer;
     if (!initializer.IsOk())
         return 1;
-    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
-
-    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made)
-        return 1;
-    const std::string base = made;
-    const std::string home = base + "/home", program = base + "/program";
-    mkdir(home.c_str(), 0777);
-    mkdir(program.c_str(), 0777);
-    mkdir((program + "/Effects").c_str(), 0777);
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    bench::StartTrace();
+    const bench::PrivateUser user;
+    const wxString program = user.program.Path();
 
     const std::string head = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<GlypharaEffect><effect effectname=\"";
     std::vector<std::pair<std::string, std::string>> files;
@@ -90,26 +53,23 @@ int main()
     files.push_back({"100,000 attributes", many + " enabled=\"1\"/></effect></GlypharaEffect>\n"});
 
     for (int i = 0; i < 300; ++i)
-        Write(program + "/Effects/Effect " + std::to_string(i) + ".xml",
-              head + "Effect " + std::to_string(i) + "\">" + kFilters + "</effect></GlypharaEffect>\n");
+        bench::WriteBytes(program + wxString::Format(wxS("/Effects/Effect %d.xml"), i),
+                          head + "Effect " + std::to_string(i) + "\">" + kFilters + "</effect></GlypharaEffect>\n");
 
-    wxSetWorkingDirectory(wxString::FromUTF8(program.c_str()));
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new SilentLauncher));
-    core->Init();
+    CGlypharaCore* core = bench::StartCore();
 
     const int rounds = 5;
     std::printf("Effect reader, medians of %d rounds (ms)\n", rounds);
     std::printf("%-24s %10s %10s %8s\n", "file", "bytes", "load", "result");
     for (const auto& file : files)
     {
-        const std::string path = base + "/probe.xml";
-        Write(path, file.second);
+        const wxString path = user.tmp.Path() + wxS("/probe.xml");
+        bench::WriteBytes(path, file.second);
         int result = 0;
         const double ms = MedianMilliseconds(rounds, [&] {
             FontProperties filters;
             wxString name;
-            result = core->LoadEffect(wxString::FromUTF8(path.c_str()), filters, name);
+            result = core->LoadEffect(path, filters, name);
         });
         std::printf("%-24s %10zu %10.2f %8d\n", file.first.c_str(), file.second.size(), ms, result);
     }
@@ -117,10 +77,7 @@ int main()
     std::printf("\nLibrary of 300 system effects: BuildEffectList %.2f ms (%zu entries)\n", library,
                 core->GetEffectFilters().size());
 
-    core->Release();
-    CGlypharaCore::DestroyInstance();
-    wxFileName::Rmdir(wxString::FromUTF8(base.c_str()), wxPATH_RMDIR_RECURSIVE);
-    TraceSystem::GetInstance()->Shutdown();
-    TraceSystem::DestroyInstance();
+    bench::StopCore();
+    bench::StopTrace();
     return 0;
 }

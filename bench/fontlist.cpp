@@ -1,44 +1,18 @@
 // Font library figures: scanning and listing a large user font folder against a bare
 // recursive listing of the same tree, for growing numbers of fonts; and what asking for
 // the list again costs when nothing changed.
+#include "BenchSupport.h"
 #include "core/FontListModel.h"
-#include "core/GlypharaCore.h"
-#include "core/PlatformLauncher.h"
-#include "trace/TraceSystem.h"
 
-#include <wx/filefn.h>
-#include <wx/filename.h>
 #include <wx/init.h>
-#include <wx/log.h>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace
 {
-typedef std::chrono::steady_clock Clock;
-
-double MillisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Nothing may leave the program while it is measured.
-class SilentLauncher : public CPlatformLauncher
-{
-public:
-    bool OpenUrl(const wxString&) override { return true; }
-    bool StartProcess(const wxString&) override { return true; }
-};
+using bench::Clock;
+using bench::MillisecondsSince;
+using bench::Timing;
 
 void BareListing(const std::string& folder, std::vector<std::string>& files)
 {
@@ -59,30 +33,6 @@ void BareListing(const std::string& folder, std::vector<std::string>& files)
     closedir(dir);
 }
 
-void MakeTree(const std::string& fonts, int count)
-{
-    const int foundries = count / 20;
-    for (int f = 0; f < foundries; ++f)
-    {
-        const std::string folder = fonts + "/Foundry_" + std::to_string(f);
-        mkdir(folder.c_str(), 0777);
-        for (int i = 0; f * 20 + i < count && i < 20; ++i)
-        {
-            const std::string file = folder + "/Font_Number_" + std::to_string(i) + ".swf";
-            const int fd = open(file.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0666);
-            if (fd >= 0)
-                close(fd);
-        }
-    }
-}
-
-// Medians, and minima: on a busy machine the fastest round shows the cost of the work
-// itself best.
-struct Timing
-{
-    double median = 0, minimum = 0;
-};
-
 struct Figures
 {
     int fonts = 0;
@@ -90,28 +40,12 @@ struct Figures
     Timing bare, library, update, list, model, copy;
 };
 
-Timing Summary(std::vector<double> values)
+Figures Measure(int count, int rounds)
 {
-    std::sort(values.begin(), values.end());
-    return Timing{values[values.size() / 2], values.front()};
-}
-
-Figures Measure(const std::string& base, int count, int rounds)
-{
-    const std::string home = base + "/home-" + std::to_string(count);
-    const std::string program = base + "/program-" + std::to_string(count);
-    mkdir(home.c_str(), 0777);
-    mkdir(program.c_str(), 0777);
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-    const std::string fonts = home + "/Tallowby Software/Glyphara/Fonts";
-    wxFileName::Mkdir(wxString::FromUTF8(fonts.c_str()), 0777, wxPATH_MKDIR_FULL);
-    MakeTree(fonts, count);
-    wxSetWorkingDirectory(wxString::FromUTF8(program.c_str()));
-
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new SilentLauncher));
-    core->Init();
+    const bench::PrivateUser user;
+    const std::string fonts = user.home.Utf8() + "/Tallowby Software/Glyphara/Fonts";
+    bench::MakeFontTree(fonts, count);
+    CGlypharaCore* core = bench::StartCore();
 
     Figures figures;
     figures.fonts = count;
@@ -153,16 +87,15 @@ Figures Measure(const std::string& base, int count, int rounds)
             texts.Add(row.html);
         copy.push_back(MillisecondsSince(start));
     }
-    figures.bare = Summary(bare);
-    figures.library = Summary(library);
-    figures.update = Summary(update);
-    figures.list = Summary(list);
-    figures.model = Summary(model);
-    figures.copy = Summary(copy);
+    figures.bare = bench::Summary(bare);
+    figures.library = bench::Summary(library);
+    figures.update = bench::Summary(update);
+    figures.list = bench::Summary(list);
+    figures.model = bench::Summary(model);
+    figures.copy = bench::Summary(copy);
 
-    core->Release();
-    CGlypharaCore::DestroyInstance();
-    wxSetWorkingDirectory(wxString::FromUTF8(base.c_str()));
+    bench::StopCore();
+    wxSetWorkingDirectory(wxS("/"));
     return figures;
 }
 }
@@ -172,13 +105,7 @@ int main()
     wxInitializer initializer;
     if (!initializer.IsOk())
         return 1;
-    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
-
-    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made)
-        return 1;
-    const std::string base = made;
+    bench::StartTrace();
 
     const int rounds = 15;
     std::vector<Figures> all;
@@ -186,7 +113,7 @@ int main()
     std::printf("%8s %8s %18s %18s %18s\n", "fonts", "rows", "bare listing", "scan + rows", "update unchanged");
     for (const int count : {5000, 10000, 20000})
     {
-        all.push_back(Measure(base, count, rounds));
+        all.push_back(Measure(count, rounds));
         const Figures& f = all.back();
         std::printf("%8d %8zu %8.2f / %7.2f %8.2f / %7.2f %8.2f / %7.2f\n", f.fonts, f.rows, f.bare.median,
                     f.bare.minimum, f.library.median, f.library.minimum, f.update.median, f.update.minimum);
@@ -211,8 +138,6 @@ int main()
                     all[i].fonts, all[i].library.median / all[i - 1].library.median,
                     all[i].library.minimum / all[i - 1].library.minimum);
 
-    wxFileName::Rmdir(wxString::FromUTF8(base.c_str()), wxPATH_RMDIR_RECURSIVE);
-    TraceSystem::GetInstance()->Shutdown();
-    TraceSystem::DestroyInstance();
+    bench::StopTrace();
     return 0;
 }

@@ -3,63 +3,33 @@
 // font list with the same rows, and a property change shown in the preview (minus the
 // core's 500 ms delay) against a fresh load of the same preview page in the same
 // browser. Needs a display; prints the ratios last.
+#include "BenchSupport.h"
 #include "Interface/ControlIds.h"
 #include "Interface/glypharamainframe.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "browser/EmbeddedBrowser.h"
-#include "core/GlypharaCore.h"
-#include "core/PlatformLauncher.h"
-#include "trace/TraceSystem.h"
 
 #include <wx/app.h>
 #include <wx/dir.h>
-#include <wx/filefn.h>
-#include <wx/filename.h>
 #include <wx/htmllbox.h>
 #include <wx/image.h>
-#include <wx/log.h>
 #include <wx/stopwatch.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 #include <wx/webview.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace
 {
-typedef std::chrono::steady_clock Clock;
+using bench::Clock;
+using bench::Median;
+using bench::MillisecondsSince;
+using bench::Minimum;
 const int kFonts = 5000;
 const int kRefreshRounds = 25;
 const int kPreviewRounds = 9;
 const int kCoreDelayMs = 500;
-
-double MillisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-class QuietLog : public wxLog
-{
-protected:
-    void DoLogRecord(wxLogLevel, const wxString&, const wxLogRecordInfo&) override {}
-};
-
-class SilentLauncher : public CPlatformLauncher
-{
-public:
-    bool OpenUrl(const wxString&) override { return true; }
-    bool StartProcess(const wxString&) override { return true; }
-};
 
 class BenchApp : public wxApp
 {
@@ -70,13 +40,6 @@ public:
         return true;
     }
 };
-
-wxString MakeTempFolder()
-{
-    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return wxString::FromUTF8(made ? made : "/tmp");
-}
 
 void CopyTree(const wxString& from, const wxString& to)
 {
@@ -90,22 +53,6 @@ void CopyTree(const wxString& from, const wxString& to)
             CopyTree(source, to + wxS("/") + name);
         else
             wxCopyFile(source, to + wxS("/") + name);
-    }
-}
-
-void MakeLibrary(const wxString& fonts, int count)
-{
-    for (int f = 0; f * 20 < count; ++f)
-    {
-        const wxString folder = fonts + wxString::Format(wxS("/Foundry_%d"), f);
-        wxFileName::Mkdir(folder, 0777, wxPATH_MKDIR_FULL);
-        for (int i = 0; i < 20 && f * 20 + i < count; ++i)
-        {
-            const wxString file = folder + wxString::Format(wxS("/Font_Number_%d.swf"), i);
-            const int fd = open(file.fn_str(), O_CREAT | O_WRONLY | O_TRUNC, 0666);
-            if (fd >= 0)
-                close(fd);
-        }
     }
 }
 
@@ -139,23 +86,10 @@ wxString Evaluate(wxWebView* view, const wxString& script)
     return result;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-double Minimum(const std::vector<double>& values)
-{
-    return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
-}
-
 // The current program folder and HOME must be set; the core is left released.
 GlypharaMainFrame* OpenWindow()
 {
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new SilentLauncher));
-    core->Init();
+    bench::StartCore();
     GlypharaMainFrame* frame = new GlypharaMainFrame(nullptr, wxS("Glyphara"), wxSize(1024, 768));
     frame->Show();
     Pump(500);
@@ -166,8 +100,7 @@ void CloseWindow(GlypharaMainFrame* frame)
 {
     frame->Destroy();
     Pump(100);
-    CGlypharaCore::GetInstance()->Release();
-    CGlypharaCore::DestroyInstance();
+    bench::StopCore();
 }
 
 struct RefreshFigures
@@ -182,7 +115,7 @@ RefreshFigures MeasureRefresh(const wxString& base)
     const wxString program = base + wxS("/refresh-program");
     wxFileName::Mkdir(program, 0777, wxPATH_MKDIR_FULL);
     setenv("HOME", home.fn_str(), 1);
-    MakeLibrary(home + wxS("/Tallowby Software/Glyphara/Fonts"), kFonts);
+    bench::MakeFontTree(std::string((home + wxS("/Tallowby Software/Glyphara/Fonts")).utf8_str()), kFonts);
     wxSetWorkingDirectory(program);
 
     RefreshFigures figures;
@@ -292,9 +225,10 @@ int main(int argc, char** argv)
     wxApp::SetInstance(new BenchApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
         return 1;
-    delete wxLog::SetActiveTarget(new QuietLog);
-    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
-    const wxString base = MakeTempFolder();
+    delete wxLog::SetActiveTarget(new bench::QuietLog);
+    bench::StartTrace();
+    const bench::TempFolder scratch;
+    const wxString base = scratch.Path();
     setenv("XDG_CONFIG_HOME", (base + wxS("/config")).fn_str(), 1);
     setenv("TMPDIR", base.fn_str(), 1);
 
@@ -318,9 +252,7 @@ int main(int argc, char** argv)
         std::printf("  change to preview against fresh load %.2f / %.2f (<= 1.5)\n",
                     Median(preview.change) / Median(preview.load), Minimum(preview.change) / Minimum(preview.load));
 
-    wxFileName::Rmdir(base, wxPATH_RMDIR_RECURSIVE);
-    TraceSystem::GetInstance()->Shutdown();
-    TraceSystem::DestroyInstance();
+    bench::StopTrace();
     wxTheApp->OnExit();
     wxEntryCleanup();
     return 0;

@@ -6,24 +6,11 @@
 #include <wx/frame.h>
 #include <wx/webview.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
+#include "BenchSupport.h"
+#include "BenchWindow.h"
 
 namespace
 {
-typedef std::chrono::steady_clock Clock;
 const int kRounds = 7;
 const char* const kBareTitle = "Bare web view";
 
@@ -38,97 +25,6 @@ public:
         return true;
     }
 };
-
-std::string MakeTempFolder()
-{
-    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return made ? made : "/tmp";
-}
-
-bool TitleStartsWith(Display* display, Window window, const char* prefix)
-{
-    char* name = nullptr;
-    bool match = false;
-    if (XFetchName(display, window, &name) && name)
-    {
-        match = std::strncmp(name, prefix, std::strlen(prefix)) == 0;
-        XFree(name);
-    }
-    return match;
-}
-
-// Starts the program and returns the milliseconds until a top-level window whose title
-// starts with the prefix is mapped; -1 when none appears in time.
-double TimeToWindow(const std::vector<std::string>& command, const std::string& home, const char* titlePrefix)
-{
-    // The server may still be busy closing the connections of the last run's processes.
-    Display* display = nullptr;
-    for (int attempt = 0; attempt < 50 && !display; ++attempt)
-    {
-        display = XOpenDisplay(nullptr);
-        if (!display)
-            usleep(100000);
-    }
-    if (!display)
-    {
-        std::printf("start-up: cannot open the display\n");
-        return -1;
-    }
-    const Window root = DefaultRootWindow(display);
-    XSelectInput(display, root, SubstructureNotifyMask);
-    XSync(display, False);
-
-    const Clock::time_point start = Clock::now();
-    const pid_t child = fork();
-    if (child == 0)
-    {
-        // A group of its own, so that its helper processes (the web view's) end with it.
-        setpgid(0, 0);
-        setenv("HOME", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-        setenv("TMPDIR", home.c_str(), 1);
-        std::vector<char*> arguments;
-        for (const std::string& part : command)
-            arguments.push_back(const_cast<char*>(part.c_str()));
-        arguments.push_back(nullptr);
-        execv(arguments[0], arguments.data());
-        _exit(127);
-    }
-
-    double elapsed = -1;
-    while (std::chrono::duration<double>(Clock::now() - start).count() < 60)
-    {
-        while (XPending(display))
-        {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == MapNotify && TitleStartsWith(display, event.xmap.window, titlePrefix))
-                elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        }
-        if (elapsed >= 0)
-            break;
-        usleep(1000);
-    }
-    kill(-child, SIGTERM);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (elapsed < 0)
-        std::printf("start-up: %s showed no window (exit status %d)\n", command[0].c_str(), status);
-    XCloseDisplay(display);
-    return elapsed;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
-}
-
-double Minimum(const std::vector<double>& values)
-{
-    return values.empty() ? -1 : *std::min_element(values.begin(), values.end());
-}
 }
 
 int main(int argc, char** argv)
@@ -153,10 +49,9 @@ int main(int argc, char** argv)
     for (int round = 0; round < kRounds; ++round)
     {
         // A new user every time: no settings, no font caches of our own.
-        const std::string home = MakeTempFolder();
-        const double ours = TimeToWindow({glyphara}, home, "Glyphara ");
-        const double plain = TimeToWindow({self, "--bare"}, home, kBareTitle);
-        std::system(("rm -rf '" + home + "'").c_str());
+        const bench::TempFolder home;
+        const double ours = bench::TimeToWindow({glyphara}, home.Utf8(), "Glyphara ");
+        const double plain = bench::TimeToWindow({self, "--bare"}, home.Utf8(), kBareTitle);
         if (ours < 0 || plain < 0)
         {
             std::printf("start-up: a window never appeared (round %d)\n", round);
@@ -166,10 +61,10 @@ int main(int argc, char** argv)
         bare.push_back(plain);
     }
     std::printf("Start-up to the main window shown, %d rounds, median / minimum (ms)\n", kRounds);
-    std::printf("  Glyphara                       %8.1f / %8.1f\n", Median(program), Minimum(program));
-    std::printf("  bare frame with a web view     %8.1f / %8.1f\n", Median(bare), Minimum(bare));
+    std::printf("  Glyphara                       %8.1f / %8.1f\n", bench::Median(program), bench::Minimum(program));
+    std::printf("  bare frame with a web view     %8.1f / %8.1f\n", bench::Median(bare), bench::Minimum(bare));
     std::printf("\nRatio, from medians / from minima (goal)\n");
-    std::printf("  Glyphara to bare web view %.2f / %.2f (<= 1.5)\n", Median(program) / Median(bare),
-                Minimum(program) / Minimum(bare));
+    std::printf("  Glyphara to bare web view %.2f / %.2f (<= 1.5)\n", bench::Median(program) / bench::Median(bare),
+                bench::Minimum(program) / bench::Minimum(bare));
     return 0;
 }

@@ -1,71 +1,24 @@
 // Export without a window: a project of 20 tags and 6 fonts exported into its existing
 // folder, against a plain copy of the same files into an existing folder, in the same
 // run. Also the export into a folder whose files are all stale. Prints the ratio last.
-#include "core/GlypharaCore.h"
-#include "core/PlatformLauncher.h"
-#include "trace/TraceSystem.h"
+#include "BenchSupport.h"
 
 #include <wx/dir.h>
-#include <wx/filefn.h>
-#include <wx/filename.h>
 #include <wx/gdicmn.h>
 #include <wx/init.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <functional>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
 namespace
 {
-typedef std::chrono::steady_clock Clock;
 const int kRounds = 41;
-
-class SilentLauncher : public CPlatformLauncher
-{
-public:
-    bool OpenUrl(const wxString&) override { return true; }
-    bool StartProcess(const wxString&) override { return true; }
-};
 
 double Milliseconds(const std::function<void()>& before, const std::function<void()>& work)
 {
     before();
-    const Clock::time_point start = Clock::now();
+    const bench::Clock::time_point start = bench::Clock::now();
     work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// What cp does: open the target truncated, write, close.
-bool PlainCopy(const std::string& from, const std::string& to)
-{
-    const int in = open(from.c_str(), O_RDONLY);
-    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    bool ok = in >= 0 && out >= 0;
-    char buffer[65536];
-    while (ok)
-    {
-        const ssize_t got = read(in, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        ok = write(out, buffer, static_cast<size_t>(got)) == got;
-    }
-    if (in >= 0)
-        close(in);
-    if (out >= 0)
-        close(out);
-    return ok;
+    return bench::MillisecondsSince(start);
 }
 
 wxArrayString FilesBelow(const wxString& folder)
@@ -83,15 +36,13 @@ int main()
 {
     wxInitializer initializer;
     wxInitializeStockLists();
-    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
-    const std::string root = mkdtemp(pattern);
+    const bench::TempFolder scratch;
+    const std::string root = scratch.Utf8();
     setenv("HOME", root.c_str(), 1);
     setenv("TMPDIR", root.c_str(), 1);
     wxSetWorkingDirectory(wxS(GLYPHARA_PROGRAM_DIR));
-    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new SilentLauncher));
-    core->Init();
+    bench::StartTrace();
+    CGlypharaCore* core = bench::StartCore();
 
     std::vector<std::pair<wxString, wxString>> fonts;
     for (const auto& foundry : core->GetFontTable())
@@ -130,7 +81,7 @@ int main()
         wxFileName::Mkdir(wxString::FromUTF8((base + "/glypharadata/fonts").c_str()), 0777, wxPATH_MKDIR_FULL);
         for (const wxString& file : files)
             if (!wxDirExists(folder + file))
-                PlainCopy(std::string((folder + file).fn_str()), base + std::string(file.fn_str()));
+                bench::PlainCopy(std::string((folder + file).fn_str()), base + std::string(file.fn_str()));
     }
     size_t bytes = 0, count = 0;
     for (const wxString& file : files)
@@ -145,12 +96,12 @@ int main()
     auto copyAll = [&] {
         for (const wxString& file : files)
             if (!wxDirExists(folder + file))
-                PlainCopy(pristine + std::string(file.fn_str()), copyTarget + std::string(file.fn_str()));
+                bench::PlainCopy(pristine + std::string(file.fn_str()), copyTarget + std::string(file.fn_str()));
     };
     auto makeStale = [&] {
         for (const wxString& file : files)
             if (!wxDirExists(folder + file))
-                PlainCopy("/dev/null", std::string((folder + file).fn_str()));
+                bench::PlainCopy("/dev/null", std::string((folder + file).fn_str()));
     };
     auto exportOnce = [&] { failures += core->ExportProject(project, wxEmptyString, message) != RC_OK; };
     // The three take turns, so that the file system's background work falls on all alike.
@@ -161,14 +112,12 @@ int main()
         upToDates.push_back(Milliseconds([] {}, exportOnce));
         stales.push_back(Milliseconds(makeStale, exportOnce));
     }
-    const double copy = Median(copies);
-    const double upToDate = Median(upToDates);
-    const double stale = Median(stales);
+    const double copy = bench::Median(copies);
+    const double upToDate = bench::Median(upToDates);
+    const double stale = bench::Median(stales);
 
-    core->Release();
-    CGlypharaCore::DestroyInstance();
+    bench::StopCore();
     TraceSystem::GetInstance()->Shutdown();
-    std::system(("rm -rf '" + root + "'").c_str());
     if (failures)
     {
         std::printf("headless export: %d exports failed: %s\n", failures, static_cast<const char*>(message.utf8_str()));

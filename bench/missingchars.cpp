@@ -2,28 +2,13 @@
 // 5,000-glyph font movie once its code table is cached, next to reading that code table
 // from the file. The movie is real: Tallowby Moldwright makes it from DejaVu Sans with the
 // first 5,000 characters the face maps. Prints the ratio last.
+#include "BenchSupport.h"
 #include "core/GlyphCoverage.h"
-#include "core/GlypharaCore.h"
-#include "core/PlatformLauncher.h"
-#include "trace/TraceSystem.h"
 
-#include <wx/filefn.h>
-#include <wx/filename.h>
 #include <wx/init.h>
-#include <wx/log.h>
 
-#include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 extern char** environ;
 
@@ -36,25 +21,12 @@ const int kReadRounds = 41;
 const int kCheckBatches = 41;
 const int kChecksPerBatch = 200;
 
-typedef std::chrono::steady_clock Clock;
+using bench::Clock;
 
 double MicrosecondsSince(Clock::time_point start)
 {
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+    return bench::MillisecondsSince(start) * 1000.0;
 }
-
-class QuietLog : public wxLog
-{
-protected:
-    void DoLogRecord(wxLogLevel, const wxString&, const wxLogRecordInfo&) override {}
-};
-
-class SilentLauncher : public CPlatformLauncher
-{
-public:
-    bool OpenUrl(const wxString&) override { return true; }
-    bool StartProcess(const wxString&) override { return true; }
-};
 
 bool RunMaker(const std::string& maker, std::vector<std::string> args)
 {
@@ -90,17 +62,6 @@ void AppendUtf8(std::string& out, uint32_t c)
         out += char(0x80 | (c & 0x3F));
     }
 }
-
-struct Timing
-{
-    double median = 0, minimum = 0;
-};
-
-Timing Summary(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return Timing{values[values.size() / 2], values.front()};
-}
 }
 
 int main()
@@ -108,9 +69,9 @@ int main()
     wxInitializer initializer;
     if (!initializer.IsOk())
         return 1;
-    QuietLog quiet;
+    bench::QuietLog quiet;
     wxLog::SetActiveTarget(&quiet);
-    TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
+    bench::StartTrace();
 
     const std::string maker = std::string(GLYPHARA_PROGRAM_DIR) + "/Tallowby Moldwright";
     struct stat st;
@@ -120,11 +81,8 @@ int main()
         return 0;
     }
 
-    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made)
-        return 1;
-    const std::string base = made;
+    const bench::TempFolder scratch;
+    const std::string base = scratch.Utf8();
 
     // Every character the face maps, then a movie of the first 5,000 of them (from U+0021 on,
     // as a command line holds no control characters).
@@ -182,9 +140,7 @@ int main()
     setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
     setenv("TMPDIR", base.c_str(), 1);
     wxSetWorkingDirectory(wxString::FromUTF8(program.c_str()));
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new SilentLauncher));
-    core->Init();
+    CGlypharaCore* core = bench::StartCore();
     FontProperties record;
     core->GetSelectedFontProperties(record);
     record.foundry = wxS("Bench");
@@ -217,9 +173,9 @@ int main()
     wxString line;
     core->GetMissingCharactersText(line);
 
-    const Timing read = Summary(reads);
-    const Timing first = Summary(firstChecks);
-    const Timing check = Summary(checks);
+    const bench::Timing read = bench::Summary(reads);
+    const bench::Timing first = bench::Summary(firstChecks);
+    const bench::Timing check = bench::Summary(checks);
     std::printf("Missing characters: DejaVu Sans made by Tallowby Moldwright with %zu glyphs (%lld bytes, CWS), "
                 "sample of %zu characters, %zu of them missing\n",
                 coverage.faces[0].GlyphCount(), static_cast<long long>(st.st_size), sample.length(), missing.size());
@@ -231,12 +187,9 @@ int main()
     std::printf("Ratio cached check / reading the code table, from medians / from minima: %.4f / %.4f (goal <= 0.05)\n",
                 check.median / read.median, check.minimum / read.minimum);
 
-    core->Release();
-    CGlypharaCore::DestroyInstance();
+    bench::StopCore();
     wxSetWorkingDirectory(wxS("/"));
-    wxFileName::Rmdir(wxString::FromUTF8(base.c_str()), wxPATH_RMDIR_RECURSIVE);
-    TraceSystem::GetInstance()->Shutdown();
-    TraceSystem::DestroyInstance();
+    bench::StopTrace();
     wxLog::SetActiveTarget(nullptr);
     return 0;
 }

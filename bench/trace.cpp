@@ -1,20 +1,9 @@
 // What tracing costs a call: a trivial core getter, and a traced call that reports one
 // message line, each with no log target (the normal run) and with a log file open, in
 // the same run. Prints the ratio last.
-#include "core/GlypharaCore.h"
-#include "core/PlatformLauncher.h"
-#include "trace/TraceSystem.h"
+#include "BenchSupport.h"
 
-#include <wx/filefn.h>
-#include <wx/filename.h>
 #include <wx/init.h>
-#include <wx/log.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
 
 namespace
 {
@@ -22,20 +11,6 @@ namespace
 const int kQuietCalls = 200000;
 const int kLoggedCalls = 20000;
 const int kRounds = 9;
-
-class SilentLauncher : public CPlatformLauncher
-{
-public:
-    bool OpenUrl(const wxString&) override { return true; }
-    bool StartProcess(const wxString&) override { return true; }
-};
-
-wxString MakeTempFolder()
-{
-    char pattern[] = "/tmp/glyphara-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return wxString::FromUTF8(made ? made : "/tmp");
-}
 
 // Shaped like a core operation that reports its progress once.
 int ReportingCall(int value)
@@ -52,11 +27,10 @@ double NanosecondsPerCall(int calls, Call&& call)
     double best = 1e30;
     for (int round = 0; round < kRounds; ++round)
     {
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = bench::Clock::now();
         for (int i = 0; i < calls; ++i)
             call();
-        const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
-        best = std::min(best, ns / calls);
+        best = std::min(best, bench::MillisecondsSince(start) * 1e6 / calls);
     }
     return best;
 }
@@ -64,14 +38,7 @@ double NanosecondsPerCall(int calls, Call&& call)
 
 int main()
 {
-    const wxString home = MakeTempFolder();
-    const wxString program = MakeTempFolder();
-    const wxString tmp = MakeTempFolder();
-    setenv("HOME", home.fn_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + wxS("/.config")).fn_str(), 1);
-    setenv("TMPDIR", tmp.fn_str(), 1);
-    wxSetWorkingDirectory(program);
-
+    bench::PrivateUser user;
     wxInitializer initializer;
     if (!initializer.IsOk())
         return 1;
@@ -80,9 +47,7 @@ int main()
     trace->Init(wxS("Glyphara"), wxEmptyString);
     // No target at all, as in a run started without Shift.
     delete wxLog::SetActiveTarget(nullptr);
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new SilentLauncher));
-    core->Init();
+    CGlypharaCore* core = bench::StartCore();
 
     wxString text;
     auto getter = [&] { core->GetUserText(text); };
@@ -93,7 +58,7 @@ int main()
     const double reportingQuiet = NanosecondsPerCall(kQuietCalls, reporting);
 
     // A start with Shift held alone writes the log file, here without the verbose lines.
-    const wxString logPath = home + wxS("/Glyphara log.txt");
+    const wxString logPath = user.home.Path() + wxS("/Glyphara log.txt");
     TraceUiHooks hooks;
     hooks.keyState = [](bool& shift, bool& control, bool& alt) {
         shift = true;
@@ -108,11 +73,8 @@ int main()
     const wxULongLong logSize = wxFileName::GetSize(logPath);
     const long long logBytes = logSize == wxInvalidSize ? 0 : static_cast<long long>(logSize.GetValue());
 
-    core->Release();
-    CGlypharaCore::DestroyInstance();
+    bench::StopCore();
     TraceSystem::DestroyInstance();
-    for (const wxString& scratch : {home, program, tmp})
-        wxFileName::Rmdir(scratch, wxPATH_RMDIR_RECURSIVE);
 
     std::printf("Tracing, best of %d rounds of %d calls, %d with the log file (ns per call)\n", kRounds,
                 kQuietCalls, kLoggedCalls);

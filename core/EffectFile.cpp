@@ -1,29 +1,22 @@
 // The effect file format (one effect per XML file) and the operations that move effects
 // in and out of the library: load, save under a new name, import and export.
 #include "core/GlypharaCore.h"
+#include "core/XmlTree.h"
 
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
-#include <wx/strconv.h>
 #include <wx/xml/xml.h>
 
-#include <expat.h>
-
-#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
-// An effect file is about a kilobyte; anything far beyond that is not worth reading.
-constexpr long kMaxEffectFileBytes = 16L * 1024 * 1024;
 // Room left in a file name (255 bytes on common file systems) for "(n)" and ".xml".
 constexpr size_t kMaxFileStemBytes = 200;
 
@@ -98,13 +91,11 @@ bool BuildEffectFile(const FontProperties& filters, const wxString& name, wxMemo
     return document.Save(out, 1);
 }
 
-// Reads an effect file with expat directly, in one pass over the whole text. The
-// toolkit's document loader is not used here: it frees its tree recursively (a deeply
-// nested file overflows the stack) and re-scans long tags once per 16 KiB chunk (a file
-// of several MB of attributes takes many seconds). Only what the reading rules look at
-// is kept: the root's name, the first child element's effect name and the filters below
-// that child, each read the moment its element starts.
-class EffectReader
+// Reads an effect file in one pass over the whole text, keeping only what the reading
+// rules look at: the root's name, the first child element's effect name and the filters
+// below that child, each read the moment its element starts. Nothing is nested on the
+// stack, so any depth is read.
+class EffectReader : public XmlTree::ElementReader
 {
 public:
     enum Outcome
@@ -117,22 +108,9 @@ public:
     Outcome Read(const wxString& path)
     {
         std::string text;
-        if (!ReadWholeFile(path, text))
+        if (!XmlTree::ReadFile(path, text, error))
             return Unreadable;
-
-        XML_Parser parser = XML_ParserCreate(nullptr);
-        if (!parser)
-            return Unreadable;
-        XML_SetUserData(parser, this);
-        XML_SetElementHandler(parser, &EffectReader::OnStart, &EffectReader::OnEnd);
-        XML_SetUnknownEncodingHandler(parser, &EffectReader::OnUnknownEncoding, nullptr);
-        const bool ok = XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
-        if (!ok)
-            error = wxString::Format(wxS("XML parsing error: '%s' at line %lu"),
-                                     wxString::FromUTF8(XML_ErrorString(XML_GetErrorCode(parser))),
-                                     static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)));
-        XML_ParserFree(parser);
-        return ok ? Parsed : NotXml;
+        return XmlTree::Parse(text, *this, error) ? Parsed : NotXml;
     }
 
     bool hasRoot = false;
@@ -143,91 +121,42 @@ public:
     FontProperties filters;
     wxString error;
 
-private:
-    // Opened without blocking and checked to be a plain file first: a pipe or a device
-    // named like an effect file must not hang the program.
-    static bool ReadWholeFile(const wxString& path, std::string& text)
+    bool StartElement(const char* name, const char** attributes) override
     {
-        const int fd = ::open(path.fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        struct stat info;
-        bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxEffectFileBytes;
-        if (ok)
+        ++m_depth;
+        if (m_depth == 1)
         {
-            text.resize(static_cast<size_t>(info.st_size));
-            size_t done = 0;
-            while (ok && done < text.size())
-            {
-                const ssize_t got = ::read(fd, &text[done], text.size() - done);
-                if (got > 0)
-                    done += static_cast<size_t>(got);
-                else if (got == 0)
-                    text.resize(done);
-                else
-                    ok = errno == EINTR;
-            }
+            hasRoot = true;
+            rootName = wxString::FromUTF8(name);
         }
-        ::close(fd);
-        return ok;
-    }
-
-    static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes)
-    {
-        EffectReader& self = *static_cast<EffectReader*>(data);
-        ++self.m_depth;
-        if (self.m_depth == 1)
+        else if (m_depth == 2 && !hasFirstChild)
         {
-            self.hasRoot = true;
-            self.rootName = wxString::FromUTF8(name);
-        }
-        else if (self.m_depth == 2 && !self.hasFirstChild)
-        {
-            self.hasFirstChild = true;
-            self.m_inFirstChild = true;
-            for (const XML_Char** a = attributes; *a; a += 2)
+            hasFirstChild = true;
+            m_inFirstChild = true;
+            for (const char** a = attributes; *a; a += 2)
             {
                 if (std::strcmp(a[0], "effectname") == 0)
                 {
-                    self.hasEffectName = true;
-                    self.effectName = wxString::FromUTF8(a[1]);
+                    hasEffectName = true;
+                    effectName = wxString::FromUTF8(a[1]);
                     break;
                 }
             }
         }
-        else if (self.m_depth == 3 && self.m_inFirstChild)
-            self.ReadFilterElement(name, attributes);
+        else if (m_depth == 3 && m_inFirstChild)
+            ReadFilterElement(name, attributes);
+        return true;
     }
 
-    static void XMLCALL OnEnd(void* data, const XML_Char*)
+    void EndElement() override
     {
-        EffectReader& self = *static_cast<EffectReader*>(data);
-        if (self.m_depth == 2)
-            self.m_inFirstChild = false;
-        --self.m_depth;
+        if (m_depth == 2)
+            m_inFirstChild = false;
+        --m_depth;
     }
 
-    // Encodings that expat does not know itself, as far as they are one byte per
-    // character, go through the toolkit's converters.
-    static int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info)
-    {
-        wxCSConv conv(wxString::FromUTF8(name));
-        if (!conv.IsOk())
-            return XML_STATUS_ERROR;
-        for (int byte = 0; byte < 256; ++byte)
-        {
-            const char in[1] = {static_cast<char>(byte)};
-            wchar_t out[2] = {0, 0};
-            const size_t count = conv.ToWChar(out, 2, in, 1);
-            info->map[byte] = count == 1 ? static_cast<int>(out[0]) : -1;
-        }
-        info->data = nullptr;
-        info->convert = nullptr;
-        info->release = nullptr;
-        return XML_STATUS_OK;
-    }
-
-    void ReadFilterElement(const XML_Char* name, const XML_Char** attributes)
+private:
+    void ReadFilterElement(const char* name, const char** attributes)
     {
         enum { None, Blur, Shadow, Glow, Bevel } kind = None;
         if (std::strcmp(name, "blur") == 0)
@@ -241,20 +170,8 @@ private:
         if (kind == None)
             return;
 
-        // The attribute list is linked by hand: adding one by one walks the list each time.
         wxXmlNode element(wxXML_ELEMENT_NODE, wxString::FromUTF8(name));
-        wxXmlAttribute* head = nullptr;
-        wxXmlAttribute* tail = nullptr;
-        for (const XML_Char** a = attributes; *a; a += 2)
-        {
-            wxXmlAttribute* attribute = new wxXmlAttribute(wxString::FromUTF8(a[0]), wxString::FromUTF8(a[1]));
-            if (tail)
-                tail->SetNext(attribute);
-            else
-                head = attribute;
-            tail = attribute;
-        }
-        element.SetAttributes(head);
+        element.SetAttributes(XmlTree::MakeAttributes(attributes));
 
         switch (kind)
         {

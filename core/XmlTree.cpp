@@ -8,16 +8,115 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace
 {
-// Opened without blocking and checked to be a plain file first: a pipe or a device named
-// like a project must not hang the program.
-bool ReadWholeFile(const wxString& path, std::string& text, wxString& error)
+struct Session
+{
+    XML_Parser parser;
+    XmlTree::ElementReader* reader;
+    // Expat may still report the end of the element it stopped in.
+    bool stopped;
+};
+
+void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes)
+{
+    Session& session = *static_cast<Session*>(data);
+    if (!session.stopped && !session.reader->StartElement(name, attributes))
+    {
+        session.stopped = true;
+        XML_StopParser(session.parser, XML_FALSE);
+    }
+}
+
+void XMLCALL OnEnd(void* data, const XML_Char*)
+{
+    Session& session = *static_cast<Session*>(data);
+    if (!session.stopped)
+        session.reader->EndElement();
+}
+
+// Encodings that expat does not know itself, as far as they are one byte per character,
+// go through the toolkit's converters, as the toolkit's loader does.
+int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info)
+{
+    wxCSConv conv(wxString::FromUTF8(name));
+    if (!conv.IsOk())
+        return XML_STATUS_ERROR;
+    for (int byte = 0; byte < 256; ++byte)
+    {
+        const char in[1] = {static_cast<char>(byte)};
+        wchar_t out[2] = {0, 0};
+        const size_t count = conv.ToWChar(out, 2, in, 1);
+        info->map[byte] = count == 1 ? static_cast<int>(out[0]) : -1;
+    }
+    info->data = nullptr;
+    info->convert = nullptr;
+    info->release = nullptr;
+    return XML_STATUS_OK;
+}
+
+class TreeBuilder : public XmlTree::ElementReader
+{
+public:
+    ~TreeBuilder() override { delete m_root; }
+
+    // Hands the finished tree over; the builder keeps nothing.
+    wxXmlNode* ReleaseRoot()
+    {
+        wxXmlNode* root = m_root;
+        m_root = nullptr;
+        return root;
+    }
+
+    bool tooDeep = false;
+
+    bool StartElement(const char* name, const char** attributes) override
+    {
+        if (m_open.size() >= static_cast<size_t>(XmlTree::kMaxDepth))
+        {
+            tooDeep = true;
+            return false;
+        }
+        wxXmlNode* node = new wxXmlNode(wxXML_ELEMENT_NODE, wxString::FromUTF8(name));
+        node->SetAttributes(XmlTree::MakeAttributes(attributes));
+        if (m_open.empty())
+            m_root = node;
+        else
+        {
+            // Linked by hand, as the attributes are.
+            Open& parent = m_open.back();
+            node->SetParent(parent.node);
+            if (parent.lastChild)
+                parent.lastChild->SetNext(node);
+            else
+                parent.node->SetChildren(node);
+            parent.lastChild = node;
+        }
+        m_open.push_back({node, nullptr});
+        return true;
+    }
+
+    void EndElement() override { m_open.pop_back(); }
+
+private:
+    struct Open
+    {
+        wxXmlNode* node;
+        wxXmlNode* lastChild;
+    };
+
+    wxXmlNode* m_root = nullptr;
+    std::vector<Open> m_open;
+};
+}
+
+namespace XmlTree
+{
+bool ReadFile(const wxString& path, std::string& text, wxString& error)
 {
     const int fd = ::open(path.fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -29,7 +128,7 @@ bool ReadWholeFile(const wxString& path, std::string& text, wxString& error)
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     if (!ok)
         error = wxS("Not a plain file");
-    else if (info.st_size > XmlTree::kMaxFileBytes)
+    else if (info.st_size > kMaxFileBytes)
     {
         ok = false;
         error = wxS("The file is too large");
@@ -56,128 +155,54 @@ bool ReadWholeFile(const wxString& path, std::string& text, wxString& error)
     return ok;
 }
 
-class TreeBuilder
+bool Parse(const std::string& text, ElementReader& reader, wxString& error)
 {
-public:
-    explicit TreeBuilder(XML_Parser parser) : m_parser(parser) {}
-    ~TreeBuilder() { delete m_root; }
-
-    // Hands the finished tree over; the builder keeps nothing.
-    wxXmlNode* ReleaseRoot()
-    {
-        wxXmlNode* root = m_root;
-        m_root = nullptr;
-        return root;
-    }
-
-    bool tooDeep = false;
-
-    static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes)
-    {
-        static_cast<TreeBuilder*>(data)->Start(name, attributes);
-    }
-
-    static void XMLCALL OnEnd(void* data, const XML_Char*)
-    {
-        TreeBuilder& self = *static_cast<TreeBuilder*>(data);
-        self.m_open.pop_back();
-    }
-
-    // Encodings that expat does not know itself, as far as they are one byte per
-    // character, go through the toolkit's converters, as the toolkit's loader does.
-    static int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info)
-    {
-        wxCSConv conv(wxString::FromUTF8(name));
-        if (!conv.IsOk())
-            return XML_STATUS_ERROR;
-        for (int byte = 0; byte < 256; ++byte)
-        {
-            const char in[1] = {static_cast<char>(byte)};
-            wchar_t out[2] = {0, 0};
-            const size_t count = conv.ToWChar(out, 2, in, 1);
-            info->map[byte] = count == 1 ? static_cast<int>(out[0]) : -1;
-        }
-        info->data = nullptr;
-        info->convert = nullptr;
-        info->release = nullptr;
-        return XML_STATUS_OK;
-    }
-
-private:
-    struct Open
-    {
-        wxXmlNode* node;
-        wxXmlNode* lastChild;
-    };
-
-    void Start(const XML_Char* name, const XML_Char** attributes)
-    {
-        if (m_open.size() >= static_cast<size_t>(XmlTree::kMaxDepth))
-        {
-            tooDeep = true;
-            XML_StopParser(m_parser, XML_FALSE);
-            return;
-        }
-        wxXmlNode* node = new wxXmlNode(wxXML_ELEMENT_NODE, wxString::FromUTF8(name));
-        // Linked by hand: adding attributes or children one by one walks the list each time.
-        wxXmlAttribute* tail = nullptr;
-        for (const XML_Char** a = attributes; *a; a += 2)
-        {
-            wxXmlAttribute* attribute = new wxXmlAttribute(wxString::FromUTF8(a[0]), wxString::FromUTF8(a[1]));
-            if (tail)
-                tail->SetNext(attribute);
-            else
-                node->SetAttributes(attribute);
-            tail = attribute;
-        }
-        if (m_open.empty())
-            m_root = node;
-        else
-        {
-            Open& parent = m_open.back();
-            node->SetParent(parent.node);
-            if (parent.lastChild)
-                parent.lastChild->SetNext(node);
-            else
-                parent.node->SetChildren(node);
-            parent.lastChild = node;
-        }
-        m_open.push_back({node, nullptr});
-    }
-
-    XML_Parser m_parser;
-    wxXmlNode* m_root = nullptr;
-    std::vector<Open> m_open;
-};
-}
-
-namespace XmlTree
-{
-bool Load(const wxString& path, wxXmlDocument& document, wxString& error)
-{
-    std::string text;
-    if (!ReadWholeFile(path, text, error))
-        return false;
-
     XML_Parser parser = XML_ParserCreate(nullptr);
     if (!parser)
     {
         error = wxS("Out of memory");
         return false;
     }
-    TreeBuilder builder(parser);
-    XML_SetUserData(parser, &builder);
-    XML_SetElementHandler(parser, &TreeBuilder::OnStart, &TreeBuilder::OnEnd);
-    XML_SetUnknownEncodingHandler(parser, &TreeBuilder::OnUnknownEncoding, nullptr);
+    Session session = {parser, &reader, false};
+    XML_SetUserData(parser, &session);
+    XML_SetElementHandler(parser, &OnStart, &OnEnd);
+    XML_SetUnknownEncodingHandler(parser, &OnUnknownEncoding, nullptr);
     const bool parsed = XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
-    if (builder.tooDeep)
-        error = wxString::Format(wxS("Elements nested deeper than %d levels"), kMaxDepth);
-    else if (!parsed)
+    if (!parsed)
         error = wxString::Format(wxS("XML parsing error: '%s' at line %lu"),
                                  wxString::FromUTF8(XML_ErrorString(XML_GetErrorCode(parser))),
                                  static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)));
     XML_ParserFree(parser);
-    if (!parsed || builder.tooDeep)
+    return parsed && !session.stopped;
+}
+
+wxXmlAttribute* MakeAttributes(const char** attributes)
+{
+    wxXmlAttribute* head = nullptr;
+    wxXmlAttribute* tail = nullptr;
+    for (const char** a = attributes; *a; a += 2)
+    {
+        wxXmlAttribute* attribute = new wxXmlAttribute(wxString::FromUTF8(a[0]), wxString::FromUTF8(a[1]));
+        if (tail)
+            tail->SetNext(attribute);
+        else
+            head = attribute;
+        tail = attribute;
+    }
+    return head;
+}
+
+bool Load(const wxString& path, wxXmlDocument& document, wxString& error)
+{
+    std::string text;
+    if (!ReadFile(path, text, error))
+        return false;
+
+    TreeBuilder builder;
+    const bool parsed = Parse(text, builder, error);
+    if (builder.tooDeep)
+        error = wxString::Format(wxS("Elements nested deeper than %d levels"), kMaxDepth);
+    if (!parsed)
         return false;
 
     wxXmlNode* root = builder.ReleaseRoot();

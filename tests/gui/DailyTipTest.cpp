@@ -94,8 +94,8 @@ TEST_F(DailyTipTest, TipsAreTheFilesNonEmptyLinesInOrderWithoutComments)
     dialog = Open();
     EXPECT_EQ(0u, dialog->GetTips().GetCount());
     dialog->Show();
-    Click(dialog, CDailytipDialog::ID_PREVIOUS);
-    Click(dialog, CDailytipDialog::ID_NEXT);
+    PressButton(dialog, CDailytipDialog::ID_PREVIOUS);
+    PressButton(dialog, CDailytipDialog::ID_NEXT);
     RunPendingEvents(50);
     dialog->Destroy();
 }
@@ -109,7 +109,7 @@ TEST_F(DailyTipTest, TheStoredIndexPicksTheFirstTipCloseMovesItOnAndTheButtonsGo
     EXPECT_EQ(2, dialog->GetCurrentTip());
     dialog->Show();
     RunPendingEvents(100);
-    Click(dialog, CDailytipDialog::ID_CLOSE);
+    PressButton(dialog, CDailytipDialog::ID_CLOSE);
     RunPendingEvents(50);
     EXPECT_FALSE(dialog->IsShown());
     // Written to disk at once.
@@ -131,9 +131,9 @@ TEST_F(DailyTipTest, TheStoredIndexPicksTheFirstTipCloseMovesItOnAndTheButtonsGo
 
     // Previous and Next go round.
     dialog = Open();
-    Click(dialog, CDailytipDialog::ID_PREVIOUS);
+    PressButton(dialog, CDailytipDialog::ID_PREVIOUS);
     EXPECT_EQ(2, dialog->GetCurrentTip());
-    Click(dialog, CDailytipDialog::ID_NEXT);
+    PressButton(dialog, CDailytipDialog::ID_NEXT);
     EXPECT_EQ(0, dialog->GetCurrentTip());
     dialog->Destroy();
 }
@@ -148,7 +148,7 @@ TEST_F(DailyTipTest, TheStartupBoxIsWrittenAtOnceAndTheCloseBoxWritesNothingElse
     EXPECT_TRUE(box->GetValue());
     dialog->Show();
     RunPendingEvents(100);
-    Click(dialog, CDailytipDialog::ID_NEXT);
+    PressButton(dialog, CDailytipDialog::ID_NEXT);
     Tick(dialog, CDailytipDialog::ID_SHOW_AT_STARTUP, false);
     EXPECT_FALSE(CDailytipDialog::ShowAtStartup());
     dialog->Close();
@@ -201,9 +201,9 @@ TEST_F(DailyTipTest, WithoutItsPictureTheDialogStillWorksButReadsNoTips)
     EXPECT_EQ(wxSize(600, 300), dialog->GetSize());
     // Stepping through no tips paints no tip.
     dialog->Show();
-    Click(dialog, CDailytipDialog::ID_PREVIOUS);
+    PressButton(dialog, CDailytipDialog::ID_PREVIOUS);
     RunPendingEvents(50);
-    Click(dialog, CDailytipDialog::ID_NEXT);
+    PressButton(dialog, CDailytipDialog::ID_NEXT);
     RunPendingEvents(50);
     dialog->Destroy();
 }
@@ -286,7 +286,7 @@ TEST_F(DailyTipTest, TipsAreDrawnInLinesOfAtMost300PixelsFrom210By100)
     EXPECT_LT(firstTop, 100 - 90 + charHeight);
     EXPECT_LE(ink.right, 210 + 300 - 160);
 
-    Click(dialog, CDailytipDialog::ID_NEXT);
+    PressButton(dialog, CDailytipDialog::ID_NEXT);
     RunPendingEvents(300);
     ink = InkIn(dialog, area);
     tops = LineTops(ink.rows);

@@ -1,7 +1,7 @@
 // A whole working session as a designer has it: a new project, a second tag, a font and a
 // colour for each tag, an effect, Save as, reopening, and finally the saved folder served
 // as a web site, where the runtime draws every tag in its font, colour and effect.
-#include "ProjectTagTestSupport.h"
+#include "CommandTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
 #include "Library/BasicWebServer/BasicWebServer.h"
@@ -15,30 +15,6 @@
 
 namespace
 {
-void Select(wxListBox* list, const wxString& item)
-{
-    const int index = list->FindString(item);
-    ASSERT_NE(wxNOT_FOUND, index) << item;
-    list->SetSelection(index);
-    wxCommandEvent event(wxEVT_LISTBOX, list->GetId());
-    event.SetEventObject(list);
-    event.SetInt(index);
-    event.SetString(item);
-    list->HandleWindowEvent(event);
-}
-
-void Choose(wxChoice* choice, const wxString& item)
-{
-    const int index = choice->FindString(item);
-    ASSERT_NE(wxNOT_FOUND, index) << item;
-    choice->SetSelection(index);
-    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-    event.SetEventObject(choice);
-    event.SetInt(index);
-    event.SetString(item);
-    choice->HandleWindowEvent(event);
-}
-
 struct Look
 {
     const char* tag;
@@ -58,14 +34,7 @@ protected:
         ASSERT_EQ(rows.size(), fonts->GetCount());
         for (size_t i = 0; i < rows.size(); ++i)
             if (rows[i].kind == FontRowKind::Font && rows[i].font == font)
-            {
-                fonts->SetSelection(static_cast<int>(i));
-                wxCommandEvent event(wxEVT_LISTBOX, fonts->GetId());
-                event.SetEventObject(fonts);
-                event.SetInt(static_cast<int>(i));
-                fonts->HandleWindowEvent(event);
-                return;
-            }
+                return Select(fonts, static_cast<int>(i));
         FAIL() << "no row for " << font;
     }
 };
@@ -92,14 +61,14 @@ TEST_F(DesignerSessionTest, ANewProjectStyledSavedAndReopenedServesAPageWithEver
 
     for (const Look& look : looks)
     {
-        Select(TagList(), wxString::Format(wxS("<%s>"), look.tag));
+        Select(TagList(), TagList()->FindString(wxString::Format(wxS("<%s>"), look.tag)));
         PickFont(wxString(look.font));
         Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxString(look.colour));
         EXPECT_EQ(wxString(look.font), Record().font) << look.tag;
     }
     // The last tag, still selected, gets an effect.
     wxChoice* effects = Find<wxChoice>(ID_EFFECT_CHOICE);
-    Choose(effects, wxS("Soft Shadow"));
+    Choose(effects, effects->FindString(wxS("Soft Shadow")));
     const FontProperties softShadow = Core()->GetEffectFilters().at(wxS("Soft Shadow"));
     ASSERT_TRUE(softShadow.dropshadow.enabled);
     EXPECT_TRUE(FiltersEqual(softShadow, Record()));
@@ -121,7 +90,7 @@ TEST_F(DesignerSessionTest, ANewProjectStyledSavedAndReopenedServesAPageWithEver
     }
     EXPECT_TRUE(FiltersEqual(softShadow, Core()->GetTags().at(wxS("h2"))));
     EXPECT_FALSE(Core()->GetTags().at(wxS("h1")).dropshadow.enabled);
-    Select(TagList(), wxS("<h2>"));
+    Select(TagList(), TagList()->FindString(wxS("<h2>")));
     EXPECT_EQ(wxS("Soft Shadow"), effects->GetStringSelection());
 
     // The saved folder as a web site.

@@ -48,6 +48,27 @@ private:
     std::vector<wxString>* m_opened;
 };
 
+// A button of a window pressed.
+inline void PressButton(wxWindow* window, int id)
+{
+    wxWindow* button = window->FindWindow(id);
+    ASSERT_NE(nullptr, button) << id;
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(event);
+}
+
+inline void Tick(wxWindow* window, int id, bool ticked)
+{
+    wxCheckBox* box = dynamic_cast<wxCheckBox*>(window->FindWindow(id));
+    ASSERT_NE(nullptr, box) << id;
+    box->SetValue(ticked);
+    wxCommandEvent event(wxEVT_CHECKBOX, id);
+    event.SetEventObject(box);
+    event.SetInt(ticked ? 1 : 0);
+    box->GetEventHandler()->ProcessEvent(event);
+}
+
 // Answers the next modal dialog of type T by running what the user does in it.
 template <class T>
 class ExpectDialog : public wxExpectModalBase<T, ExpectDialog<T>>
@@ -95,26 +116,6 @@ protected:
             for (size_t i = 0; i < file.GetLineCount(); ++i)
                 text << file[i] << wxS("\n");
         return text;
-    }
-
-    static void Click(wxWindow* window, int id)
-    {
-        wxWindow* control = window->FindWindow(id);
-        ASSERT_NE(nullptr, control) << id;
-        wxCommandEvent event(wxEVT_BUTTON, id);
-        event.SetEventObject(control);
-        control->GetEventHandler()->ProcessEvent(event);
-    }
-
-    static void Tick(wxWindow* window, int id, bool ticked)
-    {
-        wxCheckBox* box = dynamic_cast<wxCheckBox*>(window->FindWindow(id));
-        ASSERT_NE(nullptr, box) << id;
-        box->SetValue(ticked);
-        wxCommandEvent event(wxEVT_CHECKBOX, id);
-        event.SetEventObject(box);
-        event.SetInt(ticked ? 1 : 0);
-        box->GetEventHandler()->ProcessEvent(event);
     }
 
     std::vector<wxString> m_opened;

@@ -7,11 +7,13 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/ffile.h>
 #include <wx/filename.h>
 
 namespace
 {
+const long kInfo = wxOK | wxICON_INFORMATION;
+const long kError = wxOK | wxICON_ERROR;
+
 // An effect file whose glow strength tells it from the others.
 void WriteEffect(const wxString& path, const wxString& name, int glowStrength)
 {
@@ -28,49 +30,43 @@ void WriteEffect(const wxString& path, const wxString& name, int glowStrength)
                wxConvUTF8);
 }
 
-wxString ReadFile(const wxString& path)
-{
-    wxFFile file(path, wxS("r"));
-    wxString text;
-    if (file.IsOpened())
-        file.ReadAll(&text, wxConvUTF8);
-    return text;
-}
-
-wxString Selected(CGlypharaCore* core)
-{
-    wxString name;
-    core->GetSelectedEffect(name);
-    return name;
-}
-
-wxString MakeFolder(const wxString& path)
+// A folder holding the given files, each with its text.
+wxString Folder(const wxString& path, const std::vector<std::pair<const char*, const char*>>& files = {})
 {
     wxFileName::Mkdir(path, 0777, wxPATH_MKDIR_FULL);
+    for (const auto& file : files)
+        wxFFile(path + wxS("/") + file.first, wxS("w")).Write(wxString(file.second));
     return path;
 }
 }
 
-class EffectFontCommandsTest : public MainFrameTest
+class EffectFontCommandsTest : public CommandTest
 {
 protected:
     wxString SystemEffects() const { return ProgramDir() + wxS("/Effects"); }
     wxString UserEffects() const { return StripTrailingSeparators(Core()->GetUserEffectDir()); }
 
+    wxString Selected() const
+    {
+        wxString name;
+        Core()->GetSelectedEffect(name);
+        return name;
+    }
+
     void ChooseEffect(const wxString& name)
     {
         wxChoice* choice = Find<wxChoice>(ID_EFFECT_CHOICE);
         ASSERT_NE(wxNOT_FOUND, choice->FindString(name)) << name;
-        choice->SetStringSelection(name);
-        wxCommandEvent event(wxEVT_CHOICE, ID_EFFECT_CHOICE);
-        event.SetEventObject(choice);
-        event.SetString(name);
-        event.SetInt(choice->GetSelection());
-        choice->HandleWindowEvent(event);
-        ASSERT_EQ(name, Selected(Core()));
+        Choose(choice, choice->FindString(name));
+        ASSERT_EQ(name, Selected());
     }
 
-    std::vector<ShownBox> boxes;
+    size_t UserEffectFiles() const
+    {
+        wxArrayString files;
+        wxDir::GetAllFiles(UserEffects(), &files);
+        return files.size();
+    }
 };
 
 TEST_F(EffectFontCommandsTest, SavingAsksForANameAndAClearedNameSavesNothing)
@@ -81,60 +77,49 @@ TEST_F(EffectFontCommandsTest, SavingAsksForANameAndAClearedNameSavesNothing)
         record.dropshadow.enabled = true;
         record.dropshadow.angle = 123;
     });
-    ASSERT_EQ(wxS("User defined"), Selected(Core()));
-    wxButton* save = Find<wxButton>(ID_SAVE_EFFECT_BUTTON);
-    ASSERT_TRUE(save->IsEnabled());
+    ASSERT_EQ(wxS("User defined"), Selected());
+    ASSERT_TRUE(Find<wxButton>(ID_SAVE_EFFECT_BUTTON)->IsEnabled());
 
-    ShownEntry asked;
-    wxTEST_DIALOG(ClickButton(save), TypeAnswer(wxEmptyString, wxID_OK, &asked));
-    EXPECT_EQ(wxS("Effect name"), asked.caption);
-    EXPECT_EQ(wxS("Name for the effect:"), asked.prompt);
-    EXPECT_EQ(wxS("User defined"), asked.initial);
+    std::vector<wxString> asked;
+    wxTEST_DIALOG(PressButton(Frame(), ID_SAVE_EFFECT_BUTTON), TypeAnswer(wxEmptyString, wxID_OK, &asked));
+    EXPECT_EQ((std::vector<wxString>{wxS("Effect name"), wxS("Name for the effect:"), wxS("User defined")}), asked);
     EXPECT_TRUE(LogContains(wxS("User requests to save current effect as: ")));
-    wxArrayString files;
-    wxDir::GetAllFiles(UserEffects(), &files);
-    EXPECT_TRUE(files.empty());
-    EXPECT_EQ(wxS("User defined"), Selected(Core()));
+    EXPECT_EQ(0u, UserEffectFiles());
+    EXPECT_EQ(wxS("User defined"), Selected());
 
-    // Cancelled: the same.
-    wxTEST_DIALOG(ClickButton(save), TypeAnswer(wxS("Dusk"), wxID_CANCEL));
-    wxDir::GetAllFiles(UserEffects(), &files);
-    EXPECT_TRUE(files.empty());
+    wxTEST_DIALOG(PressButton(Frame(), ID_SAVE_EFFECT_BUTTON), TypeAnswer(wxS("Dusk"), wxID_CANCEL));
+    EXPECT_EQ(0u, UserEffectFiles());
 
     // A name that looks like a format is a name like any other.
-    wxTEST_DIALOG(ClickButton(save), TypeAnswer(wxS("Dusk 100% %s"), wxID_OK));
-    EXPECT_EQ(wxS("Dusk 100% %s"), Selected(Core()));
-    EXPECT_TRUE(ReadFile(UserEffects() + wxS("/Dusk 100% %s.xml")).Contains(wxS("effectname=\"Dusk 100% %s\"")));
+    wxTEST_DIALOG(PressButton(Frame(), ID_SAVE_EFFECT_BUTTON), TypeAnswer(wxS("Dusk 100% %s"), wxID_OK));
+    EXPECT_EQ(wxS("Dusk 100% %s"), Selected());
+    EXPECT_TRUE(ReadAll(UserEffects() + wxS("/Dusk 100% %s.xml")).Contains(wxS("effectname=\"Dusk 100% %s\"")));
     EXPECT_EQ(wxS("Dusk 100% %s"), Find<wxChoice>(ID_EFFECT_CHOICE)->GetStringSelection());
     EXPECT_EQ(123, Record().dropshadow.angle);
-    EXPECT_FALSE(save->IsEnabled());
+    EXPECT_FALSE(Find<wxButton>(ID_SAVE_EFFECT_BUTTON)->IsEnabled());
 }
 
 TEST_F(EffectFontCommandsTest, SavingWithAStoredEffectSelectedKeepsTheTagsFiltersAndAFailureIsShown)
 {
     WriteEffect(SystemEffects() + wxS("/Glow.xml"), wxS("Glow"), 7);
     OpenFrame();
-    // A combination of the user's own is remembered as "User defined"...
+    // A combination of the user's own is remembered as "User defined", then a stored
+    // effect is chosen: the menu command saves what the tag shows.
     ChangeRecord([](FontProperties& record) { record.bevel.enabled = true; });
-    // ...then a stored effect is chosen; the menu command saves what the tag shows.
     ChooseEffect(wxS("Glow"));
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_SAVEEFFECT), TypeAnswer(wxS("Warm"), wxID_OK));
-    EXPECT_EQ(wxS("Warm"), Selected(Core()));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_SAVEEFFECT), TypeAnswer(wxS("Warm"), wxID_OK));
+    EXPECT_EQ(wxS("Warm"), Selected());
     EXPECT_TRUE(Record().glow.enabled);
     EXPECT_EQ(7, Record().glow.strength);
     EXPECT_FALSE(Record().bevel.enabled);
-    EXPECT_TRUE(ReadFile(UserEffects() + wxS("/Warm.xml")).Contains(wxS("strength=\"7\"")));
+    EXPECT_TRUE(ReadAll(UserEffects() + wxS("/Warm.xml")).Contains(wxS("strength=\"7\"")));
 
     // Nowhere to write.
     ChangeRecord([](FontProperties& record) { record.glow.strength = 9; });
     ASSERT_TRUE(wxFileName::Rmdir(UserEffects(), wxPATH_RMDIR_RECURSIVE));
     ASSERT_TRUE(wxFileName::Rmdir(SystemEffects(), wxPATH_RMDIR_RECURSIVE));
-    wxTEST_DIALOG(ClickButton(Find<wxButton>(ID_SAVE_EFFECT_BUTTON)), TypeAnswer(wxS("Lost"), wxID_OK),
-                  AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Unable to save"), boxes[0].caption);
-    EXPECT_EQ(wxS("Unable to save the effect"), boxes[0].message);
-    EXPECT_EQ(wxICON_ERROR, boxes[0].icon);
+    wxTEST_DIALOG(PressButton(Frame(), ID_SAVE_EFFECT_BUTTON), TypeAnswer(wxS("Lost"), wxID_OK),
+                  Box(wxS("Unable to save"), wxS("Unable to save the effect"), kError, wxID_OK));
     EXPECT_EQ(9, Record().glow.strength);
 }
 
@@ -144,92 +129,65 @@ TEST_F(EffectFontCommandsTest, DeletingASystemEffectAsksTwiceAndNoLeavesItInPlac
     WriteEffect(glow, wxS("Glow"), 7);
     OpenFrame();
     ChooseEffect(wxS("Glow"));
-    wxButton* remove = Find<wxButton>(ID_DELETE_EFFECT_BUTTON);
+    auto confirm = [](int answer) {
+        return Box(wxS("Confirm"), wxS("Are you sure you want to delete this effect?"), wxYES_NO | wxICON_QUESTION,
+                   answer);
+    };
+    auto warn = [](int answer) {
+        return Box(wxS("Warning"), wxS("Selected effect is a system effect. Do you really want to delete it?"),
+                   wxYES_NO | wxICON_WARNING, answer);
+    };
 
     // No to the first question: nothing more is asked.
-    wxTEST_DIALOG(ClickButton(remove), AnswerBox(wxID_NO, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Confirm"), boxes[0].caption);
-    EXPECT_EQ(wxS("Are you sure you want to delete this effect?"), boxes[0].message);
-    EXPECT_EQ(wxICON_QUESTION, boxes[0].icon);
-    EXPECT_TRUE(boxes[0].yesNo);
+    wxTEST_DIALOG(PressButton(Frame(), ID_DELETE_EFFECT_BUTTON), confirm(wxID_NO));
     EXPECT_TRUE(wxFileExists(glow));
-
-    // Yes, then No to the system-effect warning.
-    boxes.clear();
-    wxTEST_DIALOG(ClickButton(remove), AnswerBox(wxID_YES, &boxes), AnswerBox(wxID_NO, &boxes));
-    ASSERT_EQ(2u, boxes.size());
-    EXPECT_EQ(wxS("Warning"), boxes[1].caption);
-    EXPECT_EQ(wxS("Selected effect is a system effect. Do you really want to delete it?"), boxes[1].message);
-    EXPECT_EQ(wxICON_WARNING, boxes[1].icon);
-    EXPECT_TRUE(boxes[1].yesNo);
+    wxTEST_DIALOG(PressButton(Frame(), ID_DELETE_EFFECT_BUTTON), confirm(wxID_YES), warn(wxID_NO));
     EXPECT_TRUE(wxFileExists(glow));
-    EXPECT_EQ(wxS("Glow"), Selected(Core()));
+    EXPECT_EQ(wxS("Glow"), Selected());
 
     // Yes twice: gone, and the tag is left without filters.
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_DELETEEFFECT), AnswerBox(wxID_YES, &boxes),
-                  AnswerBox(wxID_YES, &boxes));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_DELETEEFFECT), confirm(wxID_YES), warn(wxID_YES));
     EXPECT_FALSE(wxFileExists(glow));
-    EXPECT_EQ(wxS("None"), Selected(Core()));
+    EXPECT_EQ(wxS("None"), Selected());
     EXPECT_FALSE(Record().glow.enabled);
     EXPECT_EQ(wxNOT_FOUND, Find<wxChoice>(ID_EFFECT_CHOICE)->FindString(wxS("Glow")));
-    EXPECT_FALSE(remove->IsEnabled());
+    EXPECT_FALSE(Find<wxButton>(ID_DELETE_EFFECT_BUTTON)->IsEnabled());
 }
 
 TEST_F(EffectFontCommandsTest, ImportReportsWhatWasImportedAndWhatWasNot)
 {
     OpenFrame();
-    const wxString one = MakeFolder(Home() + wxS("/one"));
+    const wxString one = Folder(Home() + wxS("/one"));
     WriteEffect(one + wxS("/a.xml"), wxS("Ember 50%"), 4);
-
     ShownChooser asked;
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_IMPORTEFFECTS), ChooseAllFilesIn(one, 1, &asked),
-                  AnswerBox(wxID_OK, &boxes));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_IMPORTEFFECTS), ChooseAllFilesIn(one, 1, &asked),
+                  Box(wxS("Effects imported"), wxS("1 effect has been imported:\n - Ember 50%"), kInfo, wxID_OK));
     EXPECT_EQ(wxS("Choose effect files to import"), asked.message);
     EXPECT_EQ(wxS("*.xml"), asked.wildcard);
     EXPECT_EQ(wxEmptyString, asked.folder);
     EXPECT_TRUE(asked.style & wxFD_MULTIPLE);
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Effects imported"), boxes[0].caption);
-    EXPECT_EQ(wxS("1 effect has been imported:\n - Ember 50%"), boxes[0].message);
-    EXPECT_EQ(wxICON_INFORMATION, boxes[0].icon);
     EXPECT_NE(wxNOT_FOUND, Find<wxChoice>(ID_EFFECT_CHOICE)->FindString(wxS("Ember 50%")));
 
     // Two good files, one of them a name already taken, and a broken one; the tool.
-    const wxString mixed = MakeFolder(Home() + wxS("/mixed"));
+    const wxString mixed = Folder(Home() + wxS("/mixed"), {{"b %s broken.xml", "<GlypharaEffect><effect"}});
     WriteEffect(mixed + wxS("/a.xml"), wxS("Ember 50%"), 5);
-    {
-        wxFFile broken(mixed + wxS("/b %s broken.xml"), wxS("w"));
-        broken.Write(wxS("<GlypharaEffect><effect"));
-    }
     WriteEffect(mixed + wxS("/c.xml"), wxS("Frost %d"), 6);
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_TOOL_IMPORTEFFECTS), ChooseAllFilesIn(mixed, 3), AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Unable to import"), boxes[0].caption);
-    EXPECT_EQ(wxS("2 effects have been imported:\n - Ember 50%(1)\n - Frost %d\n\n"
-                  "These effect files could not be imported:\n - ") +
-                  mixed + wxS("/b %s broken.xml"),
-              boxes[0].message);
-    EXPECT_EQ(wxICON_ERROR, boxes[0].icon);
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_IMPORTEFFECTS), ChooseAllFilesIn(mixed, 3),
+                  Box(wxS("Unable to import"),
+                      wxS("2 effects have been imported:\n - Ember 50%(1)\n - Frost %d\n\n"
+                          "These effect files could not be imported:\n - ") +
+                          mixed + wxS("/b %s broken.xml"),
+                      kError, wxID_OK));
 
-    // Only broken files.
-    const wxString bad = MakeFolder(Home() + wxS("/bad"));
-    {
-        wxFFile broken(bad + wxS("/x.xml"), wxS("w"));
-        broken.Write(wxS("<other/>"));
-    }
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_IMPORTEFFECTS), ChooseAllFilesIn(bad, 1),
-                  AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Unable to import"), boxes[0].caption);
-    EXPECT_EQ(wxS("0 effects have been imported\n\nThese effect files could not be imported:\n - ") + bad +
-                  wxS("/x.xml"),
-              boxes[0].message);
+    const wxString bad = Folder(Home() + wxS("/bad"), {{"x.xml", "<other/>"}});
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_IMPORTEFFECTS), ChooseAllFilesIn(bad, 1),
+                  Box(wxS("Unable to import"),
+                      wxS("0 effects have been imported\n\nThese effect files could not be imported:\n - ") + bad +
+                          wxS("/x.xml"),
+                      kError, wxID_OK));
 
     // Cancelled: nothing is shown.
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_IMPORTEFFECTS), ChooseAllFilesIn(wxEmptyString, 0));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_IMPORTEFFECTS), ChooseAllFilesIn(wxEmptyString, 0));
     EXPECT_TRUE(LogContains(wxS("No files have been choosen")));
 }
 
@@ -239,62 +197,37 @@ TEST_F(EffectFontCommandsTest, ExportNeedsAStoredEffectAndAsksBeforeOverwriting)
     OpenFrame();
 
     // "None": no folder is asked for.
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_EXPORTEFFECT), AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Error"), boxes[0].caption);
-    EXPECT_EQ(wxS("No effect is selected."), boxes[0].message);
-    EXPECT_EQ(wxICON_ERROR, boxes[0].icon);
-
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_EXPORTEFFECT),
+                  Box(wxS("Error"), wxS("No effect is selected."), kError, wxID_OK));
     ChangeRecord([](FontProperties& record) { record.bevel.enabled = true; });
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_TOOL_EXPORTEFFECT), AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("You must save your effect before exporting it."), boxes[0].message);
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_EXPORTEFFECT),
+                  Box(wxS("Error"), wxS("You must save your effect before exporting it."), kError, wxID_OK));
 
     ChooseEffect(wxS("100% Glow %s"));
-    const wxString out = MakeFolder(Home() + wxS("/out"));
+    const wxString out = Folder(Home() + wxS("/out"));
+    const wxString copy = out + wxS("/Glow.xml");
+    const auto saved = Box(wxS("Information"), wxS("Your effect has been saved as:\n") + copy, kInfo, wxID_OK);
     ShownChooser asked;
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(out, &asked),
-                  AnswerBox(wxID_OK, &boxes));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(out, &asked), saved);
     EXPECT_EQ(wxS("Choose a folder for \"100% Glow %s\" effect:"), asked.message);
     EXPECT_EQ(wxEmptyString, asked.folder);
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Information"), boxes[0].caption);
-    EXPECT_EQ(wxS("Your effect has been saved as:\n") + out + wxS("/Glow.xml"), boxes[0].message);
-    EXPECT_EQ(wxICON_INFORMATION, boxes[0].icon);
-    EXPECT_EQ(ReadFile(SystemEffects() + wxS("/Glow.xml")), ReadFile(out + wxS("/Glow.xml")));
+    EXPECT_EQ(ReadAll(SystemEffects() + wxS("/Glow.xml")), ReadAll(copy));
 
     // Onto the existing copy: No leaves it, Yes replaces it.
-    {
-        wxFFile mine(out + wxS("/Glow.xml"), wxS("w"));
-        mine.Write(wxS("mine"));
-    }
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(out), AnswerBox(wxID_NO, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Warning"), boxes[0].caption);
-    EXPECT_EQ(wxS("A file with the same name already exists.\nDo you want to overwrite it?"), boxes[0].message);
-    EXPECT_EQ(wxICON_WARNING, boxes[0].icon);
-    EXPECT_TRUE(boxes[0].yesNo);
-    EXPECT_EQ(wxS("mine"), ReadFile(out + wxS("/Glow.xml")));
-
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(out), AnswerBox(wxID_YES, &boxes),
-                  AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(2u, boxes.size());
-    EXPECT_EQ(wxS("Your effect has been saved as:\n") + out + wxS("/Glow.xml"), boxes[1].message);
-    EXPECT_EQ(ReadFile(SystemEffects() + wxS("/Glow.xml")), ReadFile(out + wxS("/Glow.xml")));
+    wxFFile(copy, wxS("w")).Write(wxS("mine"));
+    auto overwrite = [](int answer) {
+        return Box(wxS("Warning"), wxS("A file with the same name already exists.\nDo you want to overwrite it?"),
+                   wxYES_NO | wxICON_WARNING, answer);
+    };
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(out), overwrite(wxID_NO));
+    EXPECT_EQ(wxS("mine"), ReadAll(copy));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(out), overwrite(wxID_YES), saved);
+    EXPECT_EQ(ReadAll(SystemEffects() + wxS("/Glow.xml")), ReadAll(copy));
 
     // A folder that is not there; a cancelled chooser.
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(Home() + wxS("/nowhere")),
-                  AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Error"), boxes[0].caption);
-    EXPECT_EQ(wxS("Invalid directory."), boxes[0].message);
-    EXPECT_EQ(wxICON_INFORMATION, boxes[0].icon);
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(wxEmptyString));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(Home() + wxS("/nowhere")),
+                  Box(wxS("Error"), wxS("Invalid directory."), kInfo, wxID_OK));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_EXPORTEFFECT), ChooseFolder(wxEmptyString));
 }
 
 TEST_F(EffectFontCommandsTest, FontImportOffersMoviesAndPicturesAndReportsEachOutcome)
@@ -303,53 +236,35 @@ TEST_F(EffectFontCommandsTest, FontImportOffersMoviesAndPicturesAndReportsEachOu
     const wxString userFonts = StripTrailingSeparators(Core()->GetUserFontDir());
     ASSERT_FALSE(userFonts.empty());
 
-    const wxString good = MakeFolder(Home() + wxS("/good"));
-    MakeFontFile(good + wxS("/Type Co___Big Sans.swf"));
-    MakeFontFile(good + wxS("/Type Co___Big Sans.png"));
+    const wxString good = Folder(Home() + wxS("/good"), {{"Type Co___Big Sans.swf", ""}, {"Type Co___Big Sans.png", ""}});
     ShownChooser asked;
-    wxTEST_DIALOG(ClickButton(Find<wxWindow>(ID_IMPORTFONTS_BUTTON)), ChooseAllFilesIn(good, 2, &asked),
-                  AnswerBox(wxID_OK, &boxes));
+    wxTEST_DIALOG(PressButton(Frame(), ID_IMPORTFONTS_BUTTON), ChooseAllFilesIn(good, 2, &asked),
+                  Box(wxS("All fonts imported"), wxS("All the fonts have been successfully imported."), kInfo, wxID_OK));
     EXPECT_EQ(wxS("Choose font files to import"), asked.message);
     EXPECT_EQ(wxS("Font files (*.swf;*.png)|*.swf;*.png"), asked.wildcard);
     EXPECT_TRUE(asked.style & wxFD_MULTIPLE);
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("All fonts imported"), boxes[0].caption);
-    EXPECT_EQ(wxS("All the fonts have been successfully imported."), boxes[0].message);
-    EXPECT_EQ(wxICON_INFORMATION, boxes[0].icon);
     EXPECT_TRUE(wxFileExists(userFonts + wxS("/Type_Co/Big_Sans.swf")));
     EXPECT_TRUE(wxFileExists(userFonts + wxS("/Type_Co/Big_Sans.png")));
 
     // One good, one without a font name.
-    const wxString some = MakeFolder(Home() + wxS("/some"));
-    MakeFontFile(some + wxS("/Other.swf"));
-    MakeFontFile(some + wxS("/Type Co___.swf"));
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_IMPORTFONTS), ChooseAllFilesIn(some, 2), AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Some fonts imported"), boxes[0].caption);
-    EXPECT_EQ(wxS("These files could not be imported:\n\n - ") + some + wxS("/Type Co___.swf"), boxes[0].message);
-    EXPECT_EQ(wxICON_INFORMATION, boxes[0].icon);
+    const wxString some = Folder(Home() + wxS("/some"), {{"Other.swf", ""}, {"Type Co___.swf", ""}});
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_IMPORTFONTS), ChooseAllFilesIn(some, 2),
+                  Box(wxS("Some fonts imported"), wxS("These files could not be imported:\n\n - ") + some +
+                      wxS("/Type Co___.swf"), kInfo, wxID_OK));
     EXPECT_TRUE(wxFileExists(userFonts + wxS("/Other.swf")));
 
     // Nothing made it: a failure, not a partial success.
-    const wxString none = MakeFolder(Home() + wxS("/none"));
-    MakeFontFile(none + wxS("/A___.png"));
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_TOOL_IMPORTFONTS), ChooseAllFilesIn(none, 1), AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Unable to import"), boxes[0].caption);
-    EXPECT_EQ(wxS("These files could not be imported:\n\n - ") + none + wxS("/A___.png"), boxes[0].message);
-    EXPECT_EQ(wxICON_ERROR, boxes[0].icon);
+    const wxString none = Folder(Home() + wxS("/none"), {{"A___.png", ""}});
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_IMPORTFONTS), ChooseAllFilesIn(none, 1),
+                  Box(wxS("Unable to import"), wxS("These files could not be imported:\n\n - ") + none +
+                      wxS("/A___.png"), kError, wxID_OK));
 
     // The user's font folder has gone.
     ASSERT_TRUE(wxFileName::Rmdir(userFonts, wxPATH_RMDIR_RECURSIVE));
-    boxes.clear();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_IMPORTFONTS), ChooseAllFilesIn(good, 2), AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Unable to import"), boxes[0].caption);
-    EXPECT_EQ(wxS("No font has been imported: the folder for your fonts is missing."), boxes[0].message);
-    EXPECT_EQ(wxICON_ERROR, boxes[0].icon);
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_IMPORTFONTS), ChooseAllFilesIn(good, 2),
+                  Box(wxS("Unable to import"), wxS("No font has been imported: the folder for your fonts is missing."),
+                      kError, wxID_OK));
 
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_IMPORTFONTS), ChooseAllFilesIn(wxEmptyString, 0));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_IMPORTFONTS), ChooseAllFilesIn(wxEmptyString, 0));
     EXPECT_EQ(1, LogCount(wxS("No files have been choosen")));
 }

@@ -13,7 +13,6 @@
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
-#include <wx/stopwatch.h>
 #include <wx/webview.h>
 
 #include <webkit2/webkit2.h>
@@ -68,38 +67,11 @@ bool WriteFile(const wxString& path, const wxString& text)
     return file.IsOpened() && file.Write(text, wxConvUTF8);
 }
 
-wxString Evaluate(wxWebView* view, const wxString& script)
-{
-    wxString result;
-    view->RunScript(script, &result);
-    return result;
-}
-
-// Pumps events until the page's paragraph reads text or the time is up.
-bool WaitForText(wxWebView* view, const wxString& text, int milliseconds = 10000)
+// Until the page's paragraph reads text.
+bool WaitForText(wxWebView* view, const wxString& text)
 {
     const wxString script = wxS("(function(){var p=document.getElementById('v');return p?p.textContent:'';})()");
-    wxStopWatch watch;
-    while (watch.Time() < milliseconds)
-    {
-        RunPendingEvents(100);
-        if (!view->IsBusy() && Evaluate(view, script) == text)
-            return true;
-    }
-    return false;
-}
-
-template <class Condition>
-bool WaitFor(Condition condition, int milliseconds = 10000)
-{
-    wxStopWatch watch;
-    while (watch.Time() < milliseconds)
-    {
-        if (condition())
-            return true;
-        RunPendingEvents(50);
-    }
-    return condition();
+    return WaitFor([&] { return !view->IsBusy() && Evaluate(view, script) == text; });
 }
 
 wxString Page(const char* text)

@@ -17,30 +17,6 @@
 
 namespace
 {
-void CopyTree(const wxString& from, const wxString& to)
-{
-    wxFileName::Mkdir(to, 0777, wxPATH_MKDIR_FULL);
-    wxDir dir(from);
-    ASSERT_TRUE(dir.IsOpened()) << from;
-    wxString name;
-    for (bool more = dir.GetFirst(&name); more; more = dir.GetNext(&name))
-    {
-        const wxString source = from + wxS("/") + name;
-        if (wxDirExists(source))
-            CopyTree(source, to + wxS("/") + name);
-        else
-            wxCopyFile(source, to + wxS("/") + name);
-    }
-}
-
-// Runs a script in the page and returns what it evaluated to.
-wxString Evaluate(wxWebView* view, const wxString& script)
-{
-    wxString result;
-    view->RunScript(script, &result);
-    return result;
-}
-
 // Pumps events until the script evaluates to "true" or the time is up.
 bool WaitUntil(wxWebView* view, const wxString& script, int milliseconds)
 {

@@ -5,10 +5,12 @@
 
 #include <wx/app.h>
 #include <wx/config.h>
+#include <wx/dir.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
+#include <wx/webview.h>
 
 #include <cstdlib>
 
@@ -36,6 +38,41 @@ void RunPendingEvents(int milliseconds)
         wxTheApp->Yield(true);
         wxMilliSleep(10);
     }
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    wxStopWatch watch;
+    while (!condition())
+    {
+        if (watch.Time() > milliseconds)
+            return false;
+        RunPendingEvents(20);
+    }
+    return true;
+}
+
+void CopyTree(const wxString& from, const wxString& to)
+{
+    wxFileName::Mkdir(to, 0777, wxPATH_MKDIR_FULL);
+    wxDir dir(from);
+    ASSERT_TRUE(dir.IsOpened()) << from;
+    wxString name;
+    for (bool more = dir.GetFirst(&name); more; more = dir.GetNext(&name))
+    {
+        const wxString source = from + wxS("/") + name;
+        if (wxDirExists(source))
+            CopyTree(source, to + wxS("/") + name);
+        else
+            wxCopyFile(source, to + wxS("/") + name);
+    }
+}
+
+wxString Evaluate(wxWebView* view, const wxString& script)
+{
+    wxString result;
+    view->RunScript(script, &result);
+    return result;
 }
 
 void GuiTest::SetUp()

@@ -10,18 +10,6 @@
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 
-namespace
-{
-void Move(wxSlider* slider, int value)
-{
-    slider->SetValue(value);
-    wxCommandEvent event(wxEVT_SLIDER, slider->GetId());
-    event.SetEventObject(slider);
-    event.SetInt(value);
-    slider->HandleWindowEvent(event);
-}
-}
-
 TEST_F(MainFrameTest, WindowEditsAreStepsAndItsRefreshesAreNot)
 {
     OpenFrame();
@@ -56,18 +44,15 @@ TEST_F(MainFrameTest, WindowEditsAreStepsAndItsRefreshesAreNot)
     EXPECT_EQ(1u, Core()->GetRedoCount());
 }
 
-TEST_F(MainFrameTest, TheEditMenuFollowsFileAndNamesTheStep)
+// Where the menu stands and its first labels are checked with the other menus.
+TEST_F(MainFrameTest, TheEditMenuNamesTheStep)
 {
     OpenFrame();
     RunPendingEvents(50);
     wxMenuBar* bar = Frame()->GetMenuBar();
-    ASSERT_EQ(wxS("&File"), bar->GetMenuLabel(0));
-    ASSERT_EQ(wxS("&Edit"), bar->GetMenuLabel(1));
     Frame()->UpdateWindowUI();
     EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
     EXPECT_FALSE(bar->IsEnabled(wxID_REDO));
-    EXPECT_EQ(wxS("&Undo\tCtrl+Z"), bar->GetLabel(wxID_UNDO));
-    EXPECT_EQ(wxS("&Redo\tCtrl+Shift+Z"), bar->GetLabel(wxID_REDO));
 
     Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxS("#336699"));
     Frame()->UpdateWindowUI();

@@ -190,9 +190,16 @@ TEST_F(MainFrameTest, ToolBarHoldsTenToolsWithArchivePicturesAtTheirOwnSize)
     EXPECT_FALSE(frame->GetIcons().IsEmpty());
 }
 
-TEST_F(MainFrameTest, WithoutTheArchiveEveryToolKeepsAPlaceholderAndNothingIsReported)
+TEST_F(MainFrameTest, TheTitleTheMinimumSizeAndWithoutTheArchiveAPlaceholderOnEveryTool)
 {
     GlypharaMainFrame* frame = OpenFrame();
+    EXPECT_EQ(wxS("Glyphara  (not saved)"), frame->GetTitle());
+    EXPECT_EQ(wxSize(780, 720), frame->GetMinSize());
+    frame->SetSize(600, 500);
+    RunPendingEvents(200);
+    EXPECT_GE(frame->GetSize().x, 780);
+    EXPECT_GE(frame->GetSize().y, 720);
+
     wxToolBar* bar = frame->GetToolBar();
     for (int id : {20002, 20004, 20006, 20009, 20011, 20014, 20016, 20019, 20022, 20024})
     {
@@ -206,7 +213,7 @@ TEST_F(MainFrameTest, WithoutTheArchiveEveryToolKeepsAPlaceholderAndNothingIsRep
 
 TEST_F(MainFrameTest, ControlsHaveTheirKindsNamesRangesItemsAndFonts)
 {
-    MakeFontFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
     GlypharaMainFrame* frame = OpenFrame();
     EXPECT_EQ(ID_GLYPHARAMAINFRAME, frame->GetId());
     EXPECT_TRUE(frame->HasFlag(wxCLOSE_BOX));
@@ -370,45 +377,6 @@ TEST_F(MainFrameTest, HiddenControlsNeverShowAtAnySizeWhateverTheRecordSays)
         EXPECT_TRUE(frame->FindWindow(ID_GLOW_STRENGTH)->IsShown());
         EXPECT_TRUE(frame->FindWindow(ID_TAG_LISTBOX)->IsShownOnScreen());
     }
-}
-
-TEST_F(MainFrameTest, TheWindowCannotBeMadeSmallerThanItsMinimum)
-{
-    GlypharaMainFrame* frame = OpenFrame();
-    EXPECT_EQ(wxSize(780, 720), frame->GetMinSize());
-    frame->SetSize(600, 500);
-    RunPendingEvents(200);
-    EXPECT_GE(frame->GetSize().x, 780);
-    EXPECT_GE(frame->GetSize().y, 720);
-}
-
-TEST_F(MainFrameTest, TheTitleNamesTheProductAndTheUnsavedState)
-{
-    GlypharaMainFrame* frame = OpenFrame();
-    EXPECT_EQ(wxS("Glyphara  (not saved)"), frame->GetTitle());
-}
-
-TEST_F(MainFrameTest, ResizingWritesTheGeometryAndAMoveAloneWritesNothing)
-{
-    const wxString path = Home() + wxS("/geometry.cfg");
-    GlypharaMainFrame* frame = OpenFrame();
-    // After Init, so that the core's own settings store is replaced.
-    delete wxConfigBase::Set(new wxFileConfig(wxS("Glyphara"), wxS("Tallowby Software"), path, path,
-                                              wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE));
-    const wxSize display = wxGetDisplaySize();
-    frame->SetSize(display.x / 2, display.y / 4, 900, 760);
-    RunPendingEvents();
-    const wxRect placed = frame->GetRect();
-    WindowGeometry::Stored stored = WindowGeometry::Read(*wxConfigBase::Get());
-    EXPECT_EQ(WindowGeometry::ToPerMille(placed.x, display.x), stored.posX);
-    EXPECT_EQ(WindowGeometry::ToPerMille(placed.y, display.y), stored.posY);
-    EXPECT_EQ(900, stored.width);
-    EXPECT_EQ(760, stored.height);
-
-    wxConfigBase::Get()->Write(wxS("windowposx"), 7L);
-    frame->Move(10, 10);
-    RunPendingEvents();
-    EXPECT_EQ(7, WindowGeometry::Read(*wxConfigBase::Get()).posX);
 }
 
 TEST_F(MainFrameTest, BuildingTheWindowLeavesTheSavedGeometryForStartUpToRead)

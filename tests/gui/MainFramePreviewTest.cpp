@@ -16,9 +16,6 @@
 
 namespace
 {
-const char* const kDrawn = "document.documentElement.getAttribute('data-sifr-done') === 'true' && "
-                           "!!document.querySelector('h1 svg path')";
-
 // Counts the pages the browser finished loading, with the time of the last one.
 class LoadCounter
 {
@@ -43,16 +40,6 @@ private:
     wxWebView* m_view;
     wxStopWatch m_clock;
 };
-
-void MoveSlider(CTextSlider* slider, int value)
-{
-    wxSlider* inner = slider->GetSlider();
-    inner->SetValue(value);
-    wxCommandEvent event(wxEVT_SLIDER, inner->GetId());
-    event.SetEventObject(inner);
-    event.SetInt(value);
-    inner->HandleWindowEvent(event);
-}
 }
 
 class MainFramePreviewTest : public MainFrameTest
@@ -71,7 +58,7 @@ protected:
         LoadCounter counter(view);
         // The first preview comes 2 s after start; size events may add more.
         WaitFor([&] { return counter.loads > 0 && counter.Now() - counter.lastAt > 1500; }, 20000);
-        WaitFor([&] { return !view->IsBusy() && Evaluate(view, kDrawn) == wxS("true"); }, 20000);
+        WaitFor([&] { return !view->IsBusy() && Evaluate(view, kPreviewDrawn) == wxS("true"); }, 20000);
         return view;
     }
 };
@@ -85,7 +72,7 @@ TEST_F(MainFramePreviewTest, TheWindowsBrowserDrawsTheTagInTheChosenColour)
     EXPECT_EQ(wxS("Sample Text"), Evaluate(view, wxS("document.querySelector('h1').innerText.trim()")));
 
     Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxS("#b22222"));
-    const wxString inkIsRed = wxString(kDrawn) +
+    const wxString inkIsRed = wxString(kPreviewDrawn) +
                               wxS(" && document.querySelector('h1 svg g.sIFR-ink').getAttribute('fill')"
                                   ".toLowerCase() === '#b22222'");
     EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, inkIsRed) == wxS("true"); }, 20000))
@@ -105,7 +92,7 @@ TEST_F(MainFramePreviewTest, ABurstOfChangesGivesOneLoadAfterTheLastChange)
     long lastChange = 0;
     for (int value : {90, 120, 150})
     {
-        MoveSlider(angle, value);
+        Move(angle->GetSlider(), value);
         lastChange = counter.Now();
         RunPendingEvents(100);
     }
@@ -130,7 +117,7 @@ TEST_F(MainFramePreviewTest, AnUnchangedAddressIsReloadedNotNavigatedAgain)
     Frame()->UpdateFlash(1);
     ASSERT_TRUE(WaitFor([&] { return counter.loads > 0 && !view->IsBusy(); }, 10000));
     EXPECT_EQ(wxS("reload"), Evaluate(view, navigationType));
-    EXPECT_TRUE(WaitFor([&] { return Evaluate(view, kDrawn) == wxS("true"); }, 20000));
+    EXPECT_TRUE(WaitFor([&] { return Evaluate(view, kPreviewDrawn) == wxS("true"); }, 20000));
 }
 
 namespace

@@ -61,46 +61,11 @@ private:
 };
 }
 
-void CopyTree(const wxString& from, const wxString& to)
-{
-    wxFileName::Mkdir(to, 0777, wxPATH_MKDIR_FULL);
-    wxDir dir(from);
-    ASSERT_TRUE(dir.IsOpened()) << from;
-    wxString name;
-    for (bool more = dir.GetFirst(&name); more; more = dir.GetNext(&name))
-    {
-        const wxString source = from + wxS("/") + name;
-        if (wxDirExists(source))
-            CopyTree(source, to + wxS("/") + name);
-        else
-            wxCopyFile(source, to + wxS("/") + name);
-    }
-}
-
-void MakeFontFile(const wxString& path)
+void MakeEmptyFile(const wxString& path)
 {
     wxFileName::Mkdir(wxFileName(path).GetPath(), 0777, wxPATH_MKDIR_FULL);
     wxFFile file(path, wxS("wb"));
     ASSERT_TRUE(file.IsOpened()) << path;
-}
-
-bool WaitFor(const std::function<bool()>& condition, int milliseconds)
-{
-    wxStopWatch watch;
-    while (!condition())
-    {
-        if (watch.Time() > milliseconds)
-            return false;
-        RunPendingEvents(20);
-    }
-    return true;
-}
-
-wxString Evaluate(wxWebView* view, const wxString& script)
-{
-    wxString result;
-    view->RunScript(script, &result);
-    return result;
 }
 
 WindowManager::WindowManager()

@@ -9,6 +9,9 @@
 #include "Interface/ControlIds.h"
 #include "core/GlypharaCore.h"
 
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/slider.h>
 #include <wx/string.h>
 #include <wx/window.h>
 
@@ -19,14 +22,57 @@
 class GlypharaMainFrame;
 class wxWebView;
 
-// Copies a folder with everything below it.
-void CopyTree(const wxString& from, const wxString& to);
-// An empty font movie file (enough for the library scan and the font list).
-void MakeFontFile(const wxString& path);
-// Pumps events until the condition holds or the time is up; true when it held.
-bool WaitFor(const std::function<bool()>& condition, int milliseconds);
-// Runs a script in the page and returns what it evaluated to.
-wxString Evaluate(wxWebView* view, const wxString& script);
+// An empty file, with the folders above it: a font movie enough for the library scan
+// and the font list, or any file a command only looks for.
+void MakeEmptyFile(const wxString& path);
+
+// A page script: true once the runtime has drawn the h1 tag.
+const char* const kPreviewDrawn = "document.documentElement.getAttribute('data-sifr-done') === 'true' && "
+                                  "!!document.querySelector('h1 svg path')";
+
+// What the toolkit sends when the user moves a slider, clicks a check box, or picks an
+// entry of a choice or a row of a list (wxNOT_FOUND: the highlight taken away).
+inline void Move(wxSlider* slider, int value)
+{
+    slider->SetValue(value);
+    wxCommandEvent event(wxEVT_SLIDER, slider->GetId());
+    event.SetEventObject(slider);
+    event.SetInt(value);
+    slider->HandleWindowEvent(event);
+}
+
+inline void Click(wxCheckBox* box)
+{
+    box->SetValue(!box->GetValue());
+    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
+    event.SetEventObject(box);
+    event.SetInt(box->GetValue() ? 1 : 0);
+    box->HandleWindowEvent(event);
+}
+
+template <class List>
+void Pick(List* list, wxEventType type, int index)
+{
+    ASSERT_LT(index, static_cast<int>(list->GetCount()));
+    list->SetSelection(index);
+    wxCommandEvent event(type, list->GetId());
+    event.SetEventObject(list);
+    event.SetInt(index);
+    if (index != wxNOT_FOUND)
+        event.SetString(list->GetString(index));
+    list->HandleWindowEvent(event);
+}
+
+inline void Choose(wxChoice* choice, int index)
+{
+    Pick(choice, wxEVT_CHOICE, index);
+}
+
+template <class List>
+void Select(List* list, int index)
+{
+    Pick(list, wxEVT_LISTBOX, index);
+}
 
 // Starts a window manager on the test's display for as long as the object lives, so that
 // windows get the keyboard focus; does nothing when one is already running.

@@ -15,8 +15,6 @@ namespace
 {
 const wxString kBuilt = wxS(GLYPHARA_PROGRAM_DIR);
 const char* const kLobsterTwo = "Lobster Two [regular][italic][bold][bolditalic]";
-const char* const kDrawn = "document.documentElement.getAttribute('data-sifr-done') === 'true' && "
-                           "!!document.querySelector('h1 svg path')";
 }
 
 class MissingCharactersLineTest : public MainFrameTest
@@ -29,7 +27,7 @@ protected:
         if (!UseBuiltRuntime() || !wxDirExists(kBuilt + wxS("/Fonts/Impallari_Type")))
             return false;
         CopyTree(kBuilt + wxS("/Fonts/Impallari_Type"), SystemFontDir() + wxS("/Impallari_Type"));
-        MakeFontFile(SystemFontDir() + wxS("/Fake/Empty.swf"));
+        MakeEmptyFile(SystemFontDir() + wxS("/Fake/Empty.swf"));
         return true;
     }
     void UseFont(const wxString& foundry, const wxString& font)
@@ -129,7 +127,7 @@ TEST_F(MissingCharactersLineTest, ThePreviewStillDrawsTheText)
     ASSERT_TRUE(Line()->IsShown());
     // The tag is drawn with the movie, and the lacking characters in the browser's font.
     const wxString drawnWithText =
-        wxString(kDrawn) + wxS(" && document.querySelector('h1').innerText.startsWith('") + wxString::FromUTF8("Zł ő") +
+        wxString(kPreviewDrawn) + wxS(" && document.querySelector('h1').innerText.startsWith('") + wxString::FromUTF8("Zł ő") +
         wxS("') && (() => { const t = Array.from(document.querySelectorAll('h1 svg text'))"
             ".map((e) => e.textContent).join(''); return t.includes('") +
         wxString::FromUTF8("ł") + wxS("') && t.includes('") + wxString::FromUTF8("ő") + wxS("'); })()");

@@ -1,6 +1,6 @@
 // The project commands as a user meets them: what each one asks, what it writes, and
 // that a cancelled question or chooser leaves the project and the disk as they were.
-#include "ProjectTagTestSupport.h"
+#include "CommandTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
 

@@ -76,6 +76,13 @@ TEST_F(GuiTest, TheMainWindowStoresItsGeometryWhenResizedAndClosed)
     EXPECT_EQ(900, stored.width);
     EXPECT_EQ(740, stored.height);
     EXPECT_FALSE(wxFileExists(path));
+    // A move alone writes nothing.
+    wxConfigBase::Get()->Write(wxS("windowposx"), 7L);
+    frame->Move(10, 10);
+    RunPendingEvents();
+    EXPECT_EQ(7, WindowGeometry::Read(*wxConfigBase::Get()).posX);
+    frame->Move(placed.GetPosition());
+    RunPendingEvents();
 
     // Closing writes the settings file at once.
     frame->Close();

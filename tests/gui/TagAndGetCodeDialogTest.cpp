@@ -46,7 +46,7 @@ TEST_F(DialogTest, TheTagDialogHandsBackTheNameOnOkAndNothingOnCancel)
         ASSERT_NE(nullptr, box);
         EXPECT_EQ(2u, box->GetCount());
         wxTEST_DIALOG(dialog.ShowModal(),
-                      ExpectDialog<CGetNewTagDialog>([](CGetNewTagDialog* d) { Click(d, wxID_OK); }, wxID_OK));
+                      ExpectDialog<CGetNewTagDialog>([](CGetNewTagDialog* d) { PressButton(d, wxID_OK); }, wxID_OK));
     }
     EXPECT_EQ(wxS("h2"), result);
 
@@ -70,7 +70,7 @@ TEST_F(DialogTest, TheTagDialogHandsBackTheNameOnOkAndNothingOnCancel)
                                                   if (c.button == wxID_NONE)
                                                       d->Close();
                                                   else
-                                                      Click(d, c.button);
+                                                      PressButton(d, c.button);
                                               },
                                               wxID_OK));
         EXPECT_EQ(wxString(c.expected), result) << c.typed << " " << c.button;
@@ -187,7 +187,7 @@ TEST_F(DialogTest, GetCodeKeepsTheUntickedBoxWhenClosedByTheTitleBar)
     EXPECT_FALSE(dynamic_cast<wxCheckBox*>(next.FindWindow(CAddSIFRToHTMLDialog::ID_SHOW_AFTER_SAVE))->GetValue());
     EXPECT_FALSE(SettingsOnDisk().Contains(wxS("showhowtoaddaftersave")));
     wxTEST_DIALOG(next.ShowModal(), ExpectDialog<CAddSIFRToHTMLDialog>(
-                                        [](CAddSIFRToHTMLDialog* d) { Click(d, CAddSIFRToHTMLDialog::ID_OK); }, wxID_OK));
+                                        [](CAddSIFRToHTMLDialog* d) { PressButton(d, CAddSIFRToHTMLDialog::ID_OK); }, wxID_OK));
     EXPECT_FALSE(next.IsShown());
     EXPECT_TRUE(SettingsOnDisk().Contains(wxS("showhowtoaddaftersave=0"))) << SettingsOnDisk();
 }

@@ -1,6 +1,6 @@
 // The tag commands from every place that offers them: the name they ask for, the boxes
 // for names the core refuses or does not recommend, and the tag list's context menu.
-#include "ProjectTagTestSupport.h"
+#include "CommandTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
 

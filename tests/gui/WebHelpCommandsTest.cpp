@@ -18,41 +18,6 @@ namespace
 const wxString kManual = wxS("/Manuals/Glyphara Manual W.pdf");
 const wxString kManualCopy = wxS("/Manuals/Glyphara Manual W.html");
 
-void Touch(const wxString& path)
-{
-    wxFileName::Mkdir(wxFileName(path).GetPath(), 0777, wxPATH_MKDIR_FULL);
-    wxFFile file(path, wxS("w"));
-    ASSERT_TRUE(file.IsOpened()) << path;
-}
-
-// What the Get Code dialog showed.
-struct GetCodeSeen
-{
-    int shown = 0;
-    wxString title;
-    wxString step1;
-    wxString link;
-    wxString snippet;
-};
-
-ExpectDialog<CAddSIFRToHTMLDialog> ReadGetCode(GetCodeSeen* seen)
-{
-    return ExpectDialog<CAddSIFRToHTMLDialog>(
-        [seen](CAddSIFRToHTMLDialog* dialog) {
-            ++seen->shown;
-            seen->title = dialog->GetTitle();
-            seen->step1 = dialog->FindWindow(CAddSIFRToHTMLDialog::ID_STEP1)->GetLabel();
-            wxWindow* link = dialog->FindWindow(CAddSIFRToHTMLDialog::ID_FOLDER_LINK);
-            seen->link = link->GetLabel();
-            seen->snippet = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(CAddSIFRToHTMLDialog::ID_SNIPPET))->GetValue();
-            // The link shows the folder of the project file the dialog was given.
-            wxMouseEvent release(wxEVT_LEFT_UP);
-            release.SetEventObject(link);
-            link->GetEventHandler()->ProcessEvent(release);
-        },
-        wxID_OK);
-}
-
 template <typename T>
 std::vector<T*> ChildrenOfKind(wxWindow* parent)
 {
@@ -75,10 +40,8 @@ TEST(CommandTextsTest, TheManualIsFoundBelowTheFolderAndItsFolderHasNoDoubledSep
     EXPECT_EQ(wxS("/a/b/Manuals"), HelpManualFolder(wxS("/a//b///Manuals/Glyphara Manual W.pdf")));
 }
 
-class WebHelpCommandsTest : public MainFrameTest
+class WebHelpCommandsTest : public CommandTest
 {
-protected:
-    std::vector<ShownBox> boxes;
 };
 
 TEST_F(WebHelpCommandsTest, PreviewsOpenTheProjectOrTheChosenPageInTheDefaultBrowser)
@@ -86,18 +49,18 @@ TEST_F(WebHelpCommandsTest, PreviewsOpenTheProjectOrTheChosenPageInTheDefaultBro
     if (!UseBuiltRuntime())
         GTEST_SKIP() << "needs the built runtime scripts";
     OpenFrame();
-    SendCommand(Frame(), ID_MENU_PREVIEWCURRENTPROJECT);
+    Command(Frame(), ID_MENU_PREVIEWCURRENTPROJECT);
     ASSERT_EQ(1u, openedUrls.size());
     EXPECT_TRUE(openedUrls[0].StartsWith(wxS("http://127.0.0.1:"))) << openedUrls[0];
     EXPECT_TRUE(openedUrls[0].EndsWith(wxS(".html"))) << openedUrls[0];
     EXPECT_TRUE(LogContains(wxS("User requests to have a web browser preview")));
-    SendCommand(Frame(), ID_TOOL_PREVIEW);
+    Command(Frame(), ID_TOOL_PREVIEW);
     EXPECT_EQ(2u, openedUrls.size());
 
     const wxString site = Home() + wxS("/site");
-    Touch(site + wxS("/index.html"));
+    MakeEmptyFile(site + wxS("/index.html"));
     ShownChooser asked;
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENU_PREVIEWMYWEB), ChooseFile(site + wxS("/index.html"), &asked));
+    wxTEST_DIALOG(Command(Frame(), ID_MENU_PREVIEWMYWEB), ChooseFile(site + wxS("/index.html"), &asked));
     EXPECT_EQ(wxS("Select your web page to preview it"), asked.message);
     EXPECT_EQ(wxS("HTML files (*.html)|*.html|HTM files (*.htm)|*.htm|All files (*.*)|*.*"), asked.wildcard);
     EXPECT_TRUE(asked.style & wxFD_FILE_MUST_EXIST);
@@ -107,7 +70,7 @@ TEST_F(WebHelpCommandsTest, PreviewsOpenTheProjectOrTheChosenPageInTheDefaultBro
     EXPECT_TRUE(openedUrls[2].EndsWith(wxS("/index.html"))) << openedUrls[2];
     EXPECT_TRUE(LogContains(wxS("User selects ") + site + wxS("/index.html")));
 
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENU_PREVIEWMYWEB), ChooseFile(wxEmptyString));
+    wxTEST_DIALOG(Command(Frame(), ID_MENU_PREVIEWMYWEB), ChooseFile(wxEmptyString));
     EXPECT_EQ(3u, openedUrls.size());
     EXPECT_TRUE(LogContains(wxS("Preview has been cancelled")));
 }
@@ -117,17 +80,8 @@ TEST_F(WebHelpCommandsTest, GetCodeShowsTheProjectsSnippetNameAndFolder)
     if (!UseBuiltRuntime())
         GTEST_SKIP() << "needs the built runtime scripts";
     OpenFrame();
-    // Never saved: no name, no path.
-    GetCodeSeen seen;
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENU_ADDTOMYWEB), ReadGetCode(&seen));
-    ASSERT_EQ(1, seen.shown);
-    EXPECT_EQ(wxS("How to add your cool fonts to an existing Website"), seen.title);
-    EXPECT_EQ(wxS("1. Save your Glyphara project as desired (e.g. as \"foo\")."), seen.step1);
-    EXPECT_EQ(wxEmptyString, seen.link);
-    wxString snippet;
-    Core()->GetHTMLSnippet(snippet, false);
-    EXPECT_FALSE(snippet.empty());
-    EXPECT_EQ(snippet, seen.snippet);
+    // Never saved: no name, no folder to open.
+    wxTEST_DIALOG(Command(Frame(), ID_MENU_ADDTOMYWEB), GetCode(wxS("foo"), true));
     EXPECT_TRUE(openedUrls.empty());
     EXPECT_TRUE(LogContains(wxS("User requests to add to an existing web")));
 
@@ -135,11 +89,7 @@ TEST_F(WebHelpCommandsTest, GetCodeShowsTheProjectsSnippetNameAndFolder)
     const wxString folder = Home() + wxS("/work");
     wxFileName::Mkdir(folder, 0777, wxPATH_MKDIR_FULL);
     ASSERT_EQ(RC_OK, Core()->SaveProject(folder + wxS("/Shop 50%.xml"), true, false));
-    seen = GetCodeSeen();
-    wxTEST_DIALOG(SendCommand(Frame(), ID_TOOL_GETCODE), ReadGetCode(&seen));
-    ASSERT_EQ(1, seen.shown);
-    EXPECT_EQ(wxS("1. Save your Glyphara project as desired (e.g. as \"Shop 50%\")."), seen.step1);
-    EXPECT_EQ(wxS(" (open it)"), seen.link);
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_GETCODE), GetCode(wxS("Shop 50%"), true));
     ASSERT_EQ(1u, openedUrls.size());
     EXPECT_EQ(folder, openedUrls[0]);
 }
@@ -148,38 +98,35 @@ TEST_F(WebHelpCommandsTest, TheManualOpensWithThePdfProgramTheBrowserOrAsItsFold
 {
     OpenFrame();
     // Missing.
-    wxTEST_DIALOG(SendCommand(Frame(), ID_MENUITEM_HELP), AnswerBox(wxID_OK, &boxes));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(wxS("Error"), boxes[0].caption);
-    EXPECT_EQ(wxS("Unable to locate the help file."), boxes[0].message);
-    EXPECT_EQ(wxICON_ERROR, boxes[0].icon);
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_HELP),
+                  Box(wxS("Error"), wxS("Unable to locate the help file."), wxOK | wxICON_ERROR, wxID_OK));
     EXPECT_TRUE(LogContains(wxS("The help file does not exist")));
     EXPECT_TRUE(ranCommands.empty());
     EXPECT_TRUE(openedUrls.empty());
 
     const wxString manual = ProgramDir() + kManual;
-    Touch(manual);
+    MakeEmptyFile(manual);
     openCommands[wxS("pdf")] = wxS("reader '%s'");
     openCommands[wxS("html")] = wxS("browser '%s'");
-    SendCommand(Frame(), ID_MENUITEM_HELP);
+    Command(Frame(), ID_MENUITEM_HELP);
     ASSERT_EQ(1u, ranCommands.size());
     EXPECT_EQ(wxS("reader '") + manual + wxS("'"), ranCommands[0]);
     EXPECT_TRUE(LogContains(wxS("reader '") + manual + wxS("' is the used command.")));
 
     // No PDF program: the browser, with the web copy when there is one.
     openCommands.erase(wxS("pdf"));
-    SendCommand(Frame(), ID_MENUITEM_HELP);
+    Command(Frame(), ID_MENUITEM_HELP);
     ASSERT_EQ(2u, ranCommands.size());
     EXPECT_EQ(wxS("browser '") + manual + wxS("'"), ranCommands[1]);
     EXPECT_TRUE(LogContains(wxS("The command to launch PDF is empty")));
-    Touch(ProgramDir() + kManualCopy);
-    SendCommand(Frame(), ID_MENUITEM_HELP);
+    MakeEmptyFile(ProgramDir() + kManualCopy);
+    Command(Frame(), ID_MENUITEM_HELP);
     ASSERT_EQ(3u, ranCommands.size());
     EXPECT_EQ(wxS("browser '") + ProgramDir() + kManualCopy + wxS("'"), ranCommands[2]);
 
     // Neither: the manual's folder in the default browser.
     openCommands.clear();
-    SendCommand(Frame(), ID_MENUITEM_HELP);
+    Command(Frame(), ID_MENUITEM_HELP);
     EXPECT_EQ(3u, ranCommands.size());
     ASSERT_EQ(1u, openedUrls.size());
     EXPECT_EQ(ProgramDir() + wxS("/Manuals"), openedUrls[0]);
@@ -187,11 +134,11 @@ TEST_F(WebHelpCommandsTest, TheManualOpensWithThePdfProgramTheBrowserOrAsItsFold
 
     // The working directory of the moment decides, not the one at start.
     const wxString elsewhere = Home() + wxS("/elsewhere");
-    Touch(elsewhere + kManual);
+    MakeEmptyFile(elsewhere + kManual);
     const wxString before = wxGetCwd();
     wxSetWorkingDirectory(elsewhere);
     openCommands[wxS("pdf")] = wxS("reader '%s'");
-    SendCommand(Frame(), ID_MENUITEM_HELP);
+    Command(Frame(), ID_MENUITEM_HELP);
     wxSetWorkingDirectory(before);
     ASSERT_EQ(4u, ranCommands.size());
     EXPECT_EQ(wxS("reader '") + elsewhere + kManual + wxS("'"), ranCommands[3]);
@@ -201,8 +148,8 @@ TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowAndAboutShowsThe
 {
     UseBuiltPictures();
     OpenFrame();
-    SendCommand(Frame(), ID_MENUITEM_SHOWDAILYTIPS);
-    SendCommand(Frame(), ID_MENUITEM_SHOWDAILYTIPS);
+    Command(Frame(), ID_MENUITEM_SHOWDAILYTIPS);
+    Command(Frame(), ID_MENUITEM_SHOWDAILYTIPS);
     RunPendingEvents(100);
     const std::vector<CDailytipDialog*> tips = ChildrenOfKind<CDailytipDialog>(Frame());
     ASSERT_EQ(2u, tips.size());
@@ -214,7 +161,7 @@ TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowAndAboutShowsThe
     }
     EXPECT_EQ(2, LogCount(wxS("User changes showdailytips checkbox")));
 
-    SendCommand(Frame(), wxID_ABOUT);
+    Command(Frame(), wxID_ABOUT);
     RunPendingEvents(100);
     const std::vector<CGlypharaSplash*> about = ChildrenOfKind<CGlypharaSplash>(Frame());
     ASSERT_EQ(1u, about.size());

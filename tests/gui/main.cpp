@@ -5,6 +5,7 @@
 #include <wx/dialog.h>
 #include <wx/image.h>
 #include <wx/modalhook.h>
+#include <wx/msgdlg.h>
 
 #include <gtest/gtest.h>
 
@@ -29,8 +30,9 @@ class UnexpectedDialogHook : public wxModalDialogHook
 protected:
     int Enter(wxDialog* dialog) override
     {
+        wxMessageDialog* box = dynamic_cast<wxMessageDialog*>(dialog);
         ADD_FAILURE() << "unexpected modal dialog: " << dialog->GetTitle() << " "
-                      << dialog->GetClassInfo()->GetClassName();
+                      << dialog->GetClassInfo()->GetClassName() << " " << (box ? box->GetMessage() : wxString());
         return wxID_CANCEL;
     }
     void Exit(wxDialog*) override {}

@@ -1,15 +1,10 @@
 // Characters the font lacks, asked of the core about movies that Tallowby Moldwright made.
+#include "ExportTestSupport.h"
 #include "TestSupport.h"
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -17,29 +12,6 @@ namespace
 {
 const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const kPolishAndVietnamese = "Zażółć gęślą jaźń. Tiếng Việt có dấu.";
-
-// Runs the maker and waits for it; its exit code.
-int RunMaker(std::vector<std::string> args)
-{
-    args.insert(args.begin(), MOLDWRIGHT_EXE);
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
 }
 
 class MadeFontMissingCharacters : public CoreTest
@@ -48,9 +20,10 @@ protected:
     // Makes DejaVu Sans with the given character set into the system font folder.
     void MakeDejaVuSans(const std::string& chars)
     {
-        ASSERT_EQ(RunMaker({"--chars", chars, "--foundry", "Test Foundry", "-o", SystemFontDir().utf8_string(),
-                            kDejaVuSans}),
-                  0);
+        const ProgramRun run = RunProgram(
+            MOLDWRIGHT_EXE, {"--chars", chars, "--foundry", "Test Foundry", "-o", SystemFontDir().utf8_string(), kDejaVuSans},
+            {}, {}, ".");
+        ASSERT_EQ(run.status, 0) << run.err;
     }
     wxString MoviePath() const { return SystemFontDir() + wxS("Test_Foundry/DejaVu_Sans.swf"); }
 
