@@ -85,9 +85,14 @@ struct ShownChooser
 {
     wxString message;
     wxString wildcard;
-    wxString folder;
     long style = 0;
 };
+
+inline void Note(ShownChooser* shown, const wxString& message, const wxString& wildcard, long style)
+{
+    if (shown)
+        *shown = {message, wildcard, style};
+}
 
 // Chooses every file that the file dialog lists in folder (its filter applies), the way
 // a user selects them all; or cancels when folder is empty. The toolkit's chooser reads
@@ -97,8 +102,7 @@ inline ExpectDialog<wxFileDialog> ChooseAllFilesIn(const wxString& folder, size_
 {
     return ExpectDialog<wxFileDialog>(
         [=](wxFileDialog* dialog) {
-            if (shown)
-                *shown = {dialog->GetMessage(), dialog->GetWildcard(), dialog->GetDirectory(), dialog->GetWindowStyle()};
+            Note(shown, dialog->GetMessage(), dialog->GetWildcard(), dialog->GetWindowStyle());
             if (folder.empty())
                 return;
             GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog->GetHandle());
@@ -122,12 +126,12 @@ inline ExpectDialog<wxFileDialog> ChooseFile(const wxString& path, ShownChooser*
 {
     return ExpectDialog<wxFileDialog>(
         [=](wxFileDialog* dialog) {
-            if (shown)
-                *shown = {dialog->GetMessage(), dialog->GetWildcard(), dialog->GetDirectory(), dialog->GetWindowStyle()};
-            if (path.empty())
-                return;
-            dialog->SetPath(path);
-            WaitFor([&] { return !dialog->GetPath().empty(); }, 5000);
+            Note(shown, dialog->GetMessage(), dialog->GetWildcard(), dialog->GetWindowStyle());
+            if (!path.empty())
+            {
+                dialog->SetPath(path);
+                WaitFor([&] { return !dialog->GetPath().empty(); }, 5000);
+            }
         },
         path.empty() ? wxID_CANCEL : wxID_OK);
 }
@@ -137,8 +141,7 @@ inline ExpectDialog<wxDirDialog> ChooseFolder(const wxString& folder, ShownChoos
 {
     return ExpectDialog<wxDirDialog>(
         [=](wxDirDialog* dialog) {
-            if (shown)
-                *shown = {dialog->GetMessage(), wxString(), dialog->GetPath(), dialog->GetWindowStyle()};
+            Note(shown, dialog->GetMessage(), wxString(), dialog->GetWindowStyle());
             // What the toolkit's chooser reports once the user accepts a folder.
             if (!folder.empty())
                 dialog->wxDirDialogBase::SetPath(folder);
@@ -210,7 +213,7 @@ class CommandTest : public MainFrameTest
 {
 protected:
     // Two fonts, so that the new project's tag has one and is written, and the runtime
-    // files that every saved site gets (empty: nothing here draws them).
+    // files every saved site gets (empty: nothing here draws them).
     void InstallLibrary()
     {
         MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));

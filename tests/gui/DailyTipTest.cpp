@@ -57,6 +57,7 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
+        ASSERT_TRUE(InstallArchive());
         m_frame = new wxFrame(nullptr, wxID_ANY, wxS("Glyphara"), wxPoint(0, 0), wxSize(1024, 768));
         m_frame->Show();
     }
@@ -69,80 +70,57 @@ protected:
 
     void WriteTips(const char* text)
     {
-        wxFFile file(ProgramDir() + wxS("/Data/tips.txt"), wxS("w"));
-        file.Write(wxString::FromUTF8(text), wxConvUTF8);
+        wxFFile(ProgramDir() + wxS("/Data/tips.txt"), wxS("w")).Write(wxString::FromUTF8(text), wxConvUTF8);
     }
 
-    CDailytipDialog* Open() { return new CDailytipDialog(m_frame, wxS("Daily tip"), wxSize(600, 300)); }
+    // A window over a tips file with this text, when given.
+    CDailytipDialog* Open(const char* tips = nullptr)
+    {
+        if (tips)
+            WriteTips(tips);
+        return new CDailytipDialog(m_frame, wxS("Daily tip"), wxSize(600, 300));
+    }
+
+    static void StepBothWays(CDailytipDialog* dialog)
+    {
+        dialog->Show();
+        PressButton(dialog, CDailytipDialog::ID_PREVIOUS);
+        RunPendingEvents(50);
+        PressButton(dialog, CDailytipDialog::ID_NEXT);
+        RunPendingEvents(50);
+    }
 
     wxFrame* m_frame = nullptr;
 };
 
-TEST_F(DailyTipTest, TipsAreTheFilesNonEmptyLinesInOrderWithoutComments)
+TEST_F(DailyTipTest, TipsAreTheFilesNonEmptyLinesWithoutCommentsAndNoneWithoutThePicture)
 {
-    ASSERT_TRUE(InstallArchive());
-    WriteTips("# Comment line\n\nFirst tip: fonts.\nSecond tip with 100% and %s %d inside.\n");
-    CDailytipDialog* dialog = Open();
-    ASSERT_EQ(2u, dialog->GetTips().GetCount());
-    EXPECT_EQ(wxS("First tip: fonts."), dialog->GetTips()[0]);
-    EXPECT_EQ(wxS("Second tip with 100% and %s %d inside."), dialog->GetTips()[1]);
+    CDailytipDialog* dialog = Open("# Comment line\n\nFirst tip: fonts.\nSecond tip with 100% and %s %d inside.\n");
+    EXPECT_EQ(wxSplit(wxS("First tip: fonts.|Second tip with 100% and %s %d inside."), '|'), dialog->GetTips());
     EXPECT_TRUE(LogContains(wxS("Second tip with 100% and %s %d inside.")));
     dialog->Destroy();
 
-    // A file of comments only gives no tip at all.
-    WriteTips("# one\n#two\n\n");
-    dialog = Open();
+    // Stepping through no tips paints no tip.
+    dialog = Open("# one\n#two\n\n");
     EXPECT_EQ(0u, dialog->GetTips().GetCount());
-    dialog->Show();
-    PressButton(dialog, CDailytipDialog::ID_PREVIOUS);
-    PressButton(dialog, CDailytipDialog::ID_NEXT);
-    RunPendingEvents(50);
+    StepBothWays(dialog);
+    dialog->Destroy();
+
+    ASSERT_TRUE(wxRemoveFile(ProgramDir() + wxS("/Data/data.bin")));
+    wxConfigBase::Get()->Write(kShowDailyTipsSetting, false);
+    wxConfigBase::Get()->Write(kLastShownTipSetting, 1L);
+    dialog = Open("Alpha\nBravo\n");
+    EXPECT_EQ(0u, dialog->GetTips().GetCount());
+    EXPECT_EQ(0, dialog->GetCurrentTip());
+    EXPECT_TRUE(dynamic_cast<wxCheckBox*>(dialog->FindWindow(CDailytipDialog::ID_SHOW_AT_STARTUP))->GetValue());
+    EXPECT_EQ(wxSize(600, 300), dialog->GetSize());
+    StepBothWays(dialog);
     dialog->Destroy();
 }
 
-TEST_F(DailyTipTest, TheStoredIndexPicksTheFirstTipCloseMovesItOnAndTheButtonsGoRound)
+TEST_F(DailyTipTest, TheBoxIsWrittenAtOnceCloseStoresTheNextTipAndTheButtonsGoRound)
 {
-    ASSERT_TRUE(InstallArchive());
-    WriteTips("Alpha\nBravo\nCharlie\n");
-    wxConfigBase::Get()->Write(kLastShownTipSetting, 2L);
-    CDailytipDialog* dialog = Open();
-    EXPECT_EQ(2, dialog->GetCurrentTip());
-    dialog->Show();
-    RunPendingEvents(100);
-    PressButton(dialog, CDailytipDialog::ID_CLOSE);
-    RunPendingEvents(50);
-    EXPECT_FALSE(dialog->IsShown());
-    // Written to disk at once.
-    EXPECT_TRUE(SettingsOnDisk().Contains(wxS("lastshowntip=3"))) << SettingsOnDisk();
-    EXPECT_TRUE(SettingsOnDisk().Contains(wxS("showdailytips=1"))) << SettingsOnDisk();
-    dialog->Destroy();
-
-    dialog = Open();
-    EXPECT_EQ(0, dialog->GetCurrentTip());
-    dialog->Destroy();
-
-    for (long stored : {-5L, 99L})
-    {
-        wxConfigBase::Get()->Write(kLastShownTipSetting, stored);
-        dialog = Open();
-        EXPECT_EQ(0, dialog->GetCurrentTip()) << stored;
-        dialog->Destroy();
-    }
-
-    // Previous and Next go round.
-    dialog = Open();
-    PressButton(dialog, CDailytipDialog::ID_PREVIOUS);
-    EXPECT_EQ(2, dialog->GetCurrentTip());
-    PressButton(dialog, CDailytipDialog::ID_NEXT);
-    EXPECT_EQ(0, dialog->GetCurrentTip());
-    dialog->Destroy();
-}
-
-TEST_F(DailyTipTest, TheStartupBoxIsWrittenAtOnceAndTheCloseBoxWritesNothingElse)
-{
-    ASSERT_TRUE(InstallArchive());
-    WriteTips("Alpha\nBravo\n");
-    CDailytipDialog* dialog = Open();
+    CDailytipDialog* dialog = Open("Alpha\nBravo\nCharlie\n");
     wxCheckBox* box = dynamic_cast<wxCheckBox*>(dialog->FindWindow(CDailytipDialog::ID_SHOW_AT_STARTUP));
     ASSERT_NE(nullptr, box);
     EXPECT_TRUE(box->GetValue());
@@ -151,70 +129,50 @@ TEST_F(DailyTipTest, TheStartupBoxIsWrittenAtOnceAndTheCloseBoxWritesNothingElse
     PressButton(dialog, CDailytipDialog::ID_NEXT);
     Tick(dialog, CDailytipDialog::ID_SHOW_AT_STARTUP, false);
     EXPECT_FALSE(CDailytipDialog::ShowAtStartup());
+    // The title bar's close box writes nothing else.
     dialog->Close();
     RunPendingEvents(50);
     EXPECT_FALSE(dialog->IsShown());
-    EXPECT_FALSE(CDailytipDialog::ShowAtStartup());
     EXPECT_FALSE(wxConfigBase::Get()->HasEntry(kLastShownTipSetting));
     dialog->Destroy();
 
-    // The next window shows the box as it was left.
+    wxConfigBase::Get()->Write(kLastShownTipSetting, 2L);
     dialog = Open();
     EXPECT_FALSE(dynamic_cast<wxCheckBox*>(dialog->FindWindow(CDailytipDialog::ID_SHOW_AT_STARTUP))->GetValue());
-    dialog->Destroy();
-}
-
-TEST_F(DailyTipTest, TheWindowIsThePictureWithItsControlsWholeOnIt)
-{
-    ASSERT_TRUE(InstallArchive());
-    WriteTips("Alpha\n");
-    wxBitmap picture;
-    ASSERT_EQ(0, GetBitmapFromZip(wxS("GlypharaTipDay.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), picture));
-    CDailytipDialog* dialog = Open();
+    EXPECT_EQ(2, dialog->GetCurrentTip());
     dialog->Show();
-    RunPendingEvents(300);
-    EXPECT_EQ(picture.GetSize(), dialog->GetClientSize());
+    RunPendingEvents(100);
+    PressButton(dialog, CDailytipDialog::ID_CLOSE);
+    RunPendingEvents(50);
+    EXPECT_FALSE(dialog->IsShown());
+    EXPECT_TRUE(SettingsOnDisk().Contains(wxS("lastshowntip=3"))) << SettingsOnDisk();
+    EXPECT_TRUE(SettingsOnDisk().Contains(wxS("showdailytips=0"))) << SettingsOnDisk();
+    dialog->Destroy();
 
-    const wxRect client(wxPoint(0, 0), dialog->GetClientSize());
-    for (int id : {CDailytipDialog::ID_SHOW_AT_STARTUP, CDailytipDialog::ID_PREVIOUS, CDailytipDialog::ID_NEXT,
-                   CDailytipDialog::ID_CLOSE})
+    // 3 is past the last tip, as are -5 and 99.
+    for (long stored : {3L, -5L, 99L})
     {
-        const wxRect control = dialog->FindWindow(id)->GetRect();
-        EXPECT_TRUE(client.Contains(control)) << id << " at " << control.x << "," << control.y << " " << control.width
-                                              << "x" << control.height;
+        wxConfigBase::Get()->Write(kLastShownTipSetting, stored);
+        dialog = Open();
+        EXPECT_EQ(0, dialog->GetCurrentTip()) << stored;
+        dialog->Destroy();
     }
-    EXPECT_FALSE(dialog->FindWindow(CDailytipDialog::ID_SHOW_AT_STARTUP)
-                     ->GetRect()
-                     .Intersects(dialog->FindWindow(CDailytipDialog::ID_PREVIOUS)->GetRect()));
-    dialog->Destroy();
-}
 
-TEST_F(DailyTipTest, WithoutItsPictureTheDialogStillWorksButReadsNoTips)
-{
-    WriteTips("Alpha\nBravo\n");
-    wxConfigBase::Get()->Write(kShowDailyTipsSetting, false);
-    wxConfigBase::Get()->Write(kLastShownTipSetting, 1L);
-    CDailytipDialog* dialog = Open();
-    EXPECT_EQ(0u, dialog->GetTips().GetCount());
-    EXPECT_EQ(0, dialog->GetCurrentTip());
-    EXPECT_TRUE(dynamic_cast<wxCheckBox*>(dialog->FindWindow(CDailytipDialog::ID_SHOW_AT_STARTUP))->GetValue());
-    EXPECT_EQ(wxSize(600, 300), dialog->GetSize());
-    // Stepping through no tips paints no tip.
-    dialog->Show();
+    dialog = Open();
     PressButton(dialog, CDailytipDialog::ID_PREVIOUS);
-    RunPendingEvents(50);
+    EXPECT_EQ(2, dialog->GetCurrentTip());
     PressButton(dialog, CDailytipDialog::ID_NEXT);
-    RunPendingEvents(50);
+    EXPECT_EQ(0, dialog->GetCurrentTip());
     dialog->Destroy();
 }
 
 namespace
 {
-// Rows of the window's area that hold dark (text) pixels, relative to the area's top,
-// and the right-most dark column.
+// Where dark (text) pixels are in the window's area: the top row of each run of rows
+// (one per drawn line), relative to the area's top, and the right-most dark column.
 struct Ink
 {
-    std::vector<int> rows;
+    std::vector<int> lineTops;
     int right = -1;
 };
 
@@ -228,6 +186,7 @@ Ink InkIn(wxWindow* window, const wxRect& area)
     }
     const wxImage image = shot.ConvertToImage();
     Ink ink;
+    bool previousDark = false;
     for (int y = 0; y < area.height; ++y)
     {
         bool dark = false;
@@ -237,26 +196,16 @@ Ink InkIn(wxWindow* window, const wxRect& area)
                 dark = true;
                 ink.right = std::max(ink.right, x);
             }
-        if (dark)
-            ink.rows.push_back(y);
+        if (dark && !previousDark)
+            ink.lineTops.push_back(y);
+        previousDark = dark;
     }
     return ink;
-}
-
-// Separate runs of rows: one per drawn line. The first row of each run.
-std::vector<int> LineTops(const std::vector<int>& rows)
-{
-    std::vector<int> tops;
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (i == 0 || rows[i] != rows[i - 1] + 1)
-            tops.push_back(rows[i]);
-    return tops;
 }
 }
 
 TEST_F(DailyTipTest, TipsAreDrawnInLinesOfAtMost300PixelsFrom210By100)
 {
-    ASSERT_TRUE(InstallArchive());
     // Every word with a tall letter, so each drawn line starts at the same height.
     wxMemoryDC measure;
     wxBitmap scratch(10, 10);
@@ -269,42 +218,46 @@ TEST_F(DailyTipTest, TipsAreDrawnInLinesOfAtMost300PixelsFrom210By100)
     twoLines.Trim();
     ASSERT_LT(measure.GetTextExtent(twoLines).x, 560);
     measure.SelectObject(wxNullBitmap);
-    WriteTips(("Hold the line\n" + twoLines + "\n").utf8_str());
-
-    CDailytipDialog* dialog = Open();
+    CDailytipDialog* dialog = Open(("Hold the line\n" + twoLines + "\n").utf8_str());
     ASSERT_EQ(2u, dialog->GetTips().GetCount());
     dialog->Show();
-    RunPendingEvents(300);
-    // The text area: right of the picture's band, below its heading, above the buttons.
-    const wxRect area(160, 90, 440, 130);
+    auto drawnLines = [dialog] {
+        RunPendingEvents(300);
+        // The text area: right of the picture's band, below its heading, above the buttons.
+        const Ink ink = InkIn(dialog, wxRect(160, 90, 440, 130));
+        EXPECT_LE(ink.right, 210 + 300 - 160);
+        return ink.lineTops;
+    };
 
-    Ink ink = InkIn(dialog, area);
-    std::vector<int> tops = LineTops(ink.rows);
-    ASSERT_EQ(1u, tops.size());
-    const int firstTop = tops[0];
-    EXPECT_GE(firstTop, 100 - 90);
-    EXPECT_LT(firstTop, 100 - 90 + charHeight);
-    EXPECT_LE(ink.right, 210 + 300 - 160);
-
+    const std::vector<int> one = drawnLines();
+    ASSERT_EQ(1u, one.size());
+    EXPECT_GE(one[0], 100 - 90);
+    EXPECT_LT(one[0], 100 - 90 + charHeight);
     PressButton(dialog, CDailytipDialog::ID_NEXT);
-    RunPendingEvents(300);
-    ink = InkIn(dialog, area);
-    tops = LineTops(ink.rows);
-    ASSERT_EQ(2u, tops.size());
-    EXPECT_EQ(firstTop, tops[0]);
-    EXPECT_EQ(charHeight + 2, tops[1] - tops[0]);
-    EXPECT_LE(ink.right, 210 + 300 - 160);
+    const std::vector<int> two = drawnLines();
+    ASSERT_EQ(2u, two.size());
+    EXPECT_EQ(one[0], two[0]);
+    EXPECT_EQ(charHeight + 2, two[1] - two[0]);
     dialog->Destroy();
 }
 
-TEST_F(DailyTipTest, DraggingTheBackgroundMovesTheWindow)
+TEST_F(DailyTipTest, TheWindowIsThePictureWithItsControlsOnItAndDraggingItMovesIt)
 {
-    ASSERT_TRUE(InstallArchive());
-    WriteTips("Alpha\n");
-    CDailytipDialog* dialog = Open();
+    wxBitmap picture;
+    ASSERT_EQ(0, GetBitmapFromZip(wxS("GlypharaTipDay.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), picture));
+    CDailytipDialog* dialog = Open("Alpha\n");
     dialog->Move(100, 100);
     dialog->Show();
     RunPendingEvents(300);
+    EXPECT_EQ(picture.GetSize(), dialog->GetClientSize());
+    const wxRect client(wxPoint(0, 0), dialog->GetClientSize());
+    for (int id : {CDailytipDialog::ID_SHOW_AT_STARTUP, CDailytipDialog::ID_PREVIOUS, CDailytipDialog::ID_NEXT,
+                   CDailytipDialog::ID_CLOSE})
+        EXPECT_TRUE(client.Contains(dialog->FindWindow(id)->GetRect())) << id;
+    EXPECT_FALSE(dialog->FindWindow(CDailytipDialog::ID_SHOW_AT_STARTUP)
+                     ->GetRect()
+                     .Intersects(dialog->FindWindow(CDailytipDialog::ID_PREVIOUS)->GetRect()));
+
     const wxPoint before = dialog->GetPosition();
     const wxPoint grip = dialog->ClientToScreen(wxPoint(400, 40));
 
@@ -312,10 +265,11 @@ TEST_F(DailyTipTest, DraggingTheBackgroundMovesTheWindow)
     mouse.MouseMove(grip);
     RunPendingEvents(50);
     mouse.MouseDown();
-    RunPendingEvents(50);
-    mouse.MouseMove(grip + wxPoint(30, 20));
-    RunPendingEvents(50);
-    mouse.MouseMove(grip + wxPoint(60, 40));
+    for (const wxPoint step : {wxPoint(30, 20), wxPoint(60, 40)})
+    {
+        RunPendingEvents(50);
+        mouse.MouseMove(grip + step);
+    }
     RunPendingEvents(50);
     mouse.MouseUp();
     RunPendingEvents(200);
@@ -331,32 +285,25 @@ TEST_F(DailyTipTest, DraggingTheBackgroundMovesTheWindow)
 
 TEST_F(DailyTipTest, AtStartupTheTipsShowAndTheSplashGoesWhenTheSettingAsks)
 {
-    ASSERT_TRUE(InstallArchive());
     WriteTips("Alpha\n");
     wxBitmap picture;
     ASSERT_EQ(0, GetBitmapFromZip(wxS("GlypharaSplash.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), picture));
-
-    // Absent setting: shown.
-    wxWeakRef<wxSplashScreen> splash(new wxSplashScreen(picture, wxSPLASH_CENTRE_ON_SCREEN | wxSPLASH_NO_TIMEOUT, 0,
-                                                        nullptr, wxID_ANY));
-    RunPendingEvents(50);
-    CDailytipDialog* tips = CDailytipDialog::OpenAtStartup(m_frame, splash.get());
-    ASSERT_NE(nullptr, tips);
-    EXPECT_EQ(m_frame, tips->GetParent());
-    EXPECT_EQ(wxS("Daily tip"), tips->GetTitle());
-    EXPECT_TRUE(tips->IsShown());
-    RunPendingEvents(100);
-    EXPECT_FALSE(splash);
-    tips->Destroy();
-
-    // Switched off: created but hidden, and the splash stays.
-    wxConfigBase::Get()->Write(kShowDailyTipsSetting, false);
-    splash = new wxSplashScreen(picture, wxSPLASH_CENTRE_ON_SCREEN | wxSPLASH_NO_TIMEOUT, 0, nullptr, wxID_ANY);
-    tips = CDailytipDialog::OpenAtStartup(m_frame, splash.get());
-    ASSERT_NE(nullptr, tips);
-    EXPECT_FALSE(tips->IsShown());
-    RunPendingEvents(100);
-    ASSERT_TRUE(splash);
-    splash->Destroy();
-    tips->Destroy();
+    for (bool show : {true, false})
+    {
+        // Absent at first: shown.
+        if (!show)
+            wxConfigBase::Get()->Write(kShowDailyTipsSetting, false);
+        wxWeakRef<wxSplashScreen> splash(
+            new wxSplashScreen(picture, wxSPLASH_CENTRE_ON_SCREEN | wxSPLASH_NO_TIMEOUT, 0, nullptr, wxID_ANY));
+        RunPendingEvents(50);
+        CDailytipDialog* tips = CDailytipDialog::OpenAtStartup(m_frame, splash.get());
+        ASSERT_NE(nullptr, tips);
+        EXPECT_EQ(m_frame, tips->GetParent());
+        EXPECT_EQ(show, tips->IsShown());
+        RunPendingEvents(100);
+        EXPECT_EQ(show, !splash);
+        if (splash)
+            splash->Destroy();
+        tips->Destroy();
+    }
 }

@@ -13,38 +13,31 @@
 #include <wx/config.h>
 #include <wx/dialog.h>
 #include <wx/event.h>
+#include <wx/ffile.h>
 #include <wx/fileconf.h>
 #include <wx/filefn.h>
 #include <wx/testing.h>
-#include <wx/textfile.h>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
+// Records what would be opened or started; no program is registered for anything.
 class RecordingLauncher : public CPlatformLauncher
 {
 public:
     explicit RecordingLauncher(std::vector<wxString>* opened) : m_opened(opened) {}
-    bool OpenUrl(const wxString& url) override
-    {
-        m_opened->push_back(url);
-        return true;
-    }
-    bool StartProcess(const wxString& executable) override
-    {
-        m_opened->push_back(executable);
-        return true;
-    }
-    // No program is registered for anything.
+    bool OpenUrl(const wxString& url) override { return Record(url); }
+    bool StartProcess(const wxString& executable) override { return Record(executable); }
     wxString GetOpenCommand(const wxString&, const wxString&) override { return wxString(); }
-    bool RunCommand(const wxString& command) override
-    {
-        m_opened->push_back(command);
-        return true;
-    }
+    bool RunCommand(const wxString& command) override { return Record(command); }
 
 private:
+    bool Record(const wxString& what)
+    {
+        m_opened->push_back(what);
+        return true;
+    }
     std::vector<wxString>* m_opened;
 };
 
@@ -110,11 +103,9 @@ protected:
     // What the settings file on disk says now.
     wxString SettingsOnDisk() const
     {
-        wxTextFile file(m_settingsPath);
         wxString text;
-        if (file.Exists() && file.Open())
-            for (size_t i = 0; i < file.GetLineCount(); ++i)
-                text << file[i] << wxS("\n");
+        if (wxFileExists(m_settingsPath))
+            wxFFile(m_settingsPath).ReadAll(&text, wxConvUTF8);
         return text;
     }
 

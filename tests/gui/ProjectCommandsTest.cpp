@@ -15,8 +15,18 @@ namespace
 {
 const long kQuestion = wxYES_NO | wxCANCEL | wxICON_WARNING;
 const long kError = wxOK | wxICON_ERROR;
-const char* const kNotSavedCaption = "Project is not saved";
-const char* const kNotSavedText = "Current project is not saved. Do you want to save it?";
+
+ExpectDialog<wxMessageDialog> NotSaved(int answer)
+{
+    return Box(wxS("Project is not saved"), wxS("Current project is not saved. Do you want to save it?"), kQuestion,
+               answer);
+}
+
+ExpectDialog<wxMessageDialog> Replace(const wxString& name, int answer)
+{
+    return Box(wxS("Confirm"), name + wxS(" already exists. Do you want to replace it?"), wxYES_NO | wxICON_WARNING,
+               answer);
+}
 
 // Everything below a folder, as relative paths, sorted.
 wxArrayString Listing(const wxString& folder)
@@ -33,9 +43,7 @@ wxArrayString Listing(const wxString& folder)
 void WriteText(const wxString& path, const char* text)
 {
     wxFileName::Mkdir(wxFileName(path).GetPath(), 0777, wxPATH_MKDIR_FULL);
-    wxFFile file(path, wxS("wb"));
-    ASSERT_TRUE(file.IsOpened()) << path;
-    file.Write(wxString::FromUTF8(text), wxConvUTF8);
+    EXPECT_TRUE(wxFFile(path, wxS("wb")).Write(wxString::FromUTF8(text), wxConvUTF8)) << path;
 }
 }
 
@@ -49,6 +57,7 @@ protected:
         OpenFrame();
         m_site = Home() + wxS("/site/");
         wxMkdir(m_site);
+        SetShowGetCode(false);
     }
 
     void SetShowGetCode(bool show)
@@ -63,7 +72,6 @@ protected:
         int rc = 0;
         wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(path));
         ASSERT_EQ(RC_OK, rc);
-        SetShowGetCode(true);
     }
 
     // The program ends and starts again: settings to disk, a new core and window.
@@ -82,19 +90,27 @@ protected:
         ASSERT_FALSE(Core()->IsProjectSaved());
     }
 
+    void AddH2()
+    {
+        wxString h2 = wxS("h2");
+        Core()->AddNewTag(h2, true);
+    }
+
+    int SaveAsAnswered(const wxString& path, const ExpectDialog<wxMessageDialog>& question)
+    {
+        int rc = 0;
+        wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(path), question);
+        return rc;
+    }
+
     // The recent projects as the File menu lists them.
     wxArrayString RecentMenu() const
     {
         wxArrayString labels;
         wxMenuItem* item = Frame()->GetMenuBar()->FindItem(ID_MENUITEM_RECENTPROJECTS);
-        if (!item || !item->GetSubMenu())
-            return labels;
-        int id = wxID_FILE1;
-        for (const wxMenuItem* entry : item->GetSubMenu()->GetMenuItems())
-        {
-            EXPECT_EQ(id++, entry->GetId());
-            labels.Add(entry->GetItemLabelText());
-        }
+        if (item && item->GetSubMenu())
+            for (const wxMenuItem* entry : item->GetSubMenu()->GetMenuItems())
+                labels.Add(entry->GetItemLabelText());
         return labels;
     }
 
@@ -103,14 +119,12 @@ protected:
 
 TEST_F(ProjectCommandsTest, SavingANewProjectAsksForAFileShowsGetCodeAndASecondSaveAsksNothing)
 {
+    SetShowGetCode(true);
     ASSERT_TRUE(Frame()->GetTitle().Contains(wxS("(not saved)")));
-    // A name without extension: the file gets ".xml". The chooser starts in the
-    // documents folder, not in the program's.
+    // A name without extension gets ".xml"; the chooser starts in the documents folder.
     wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_SAVE),
                   SaveChooser(m_site + wxS("mysite"), wxID_OK, wxStandardPaths::Get().GetDocumentsDir()),
                   GetCode(wxS("mysite")));
-    EXPECT_TRUE(wxFileExists(m_site + wxS("mysite.xml")));
-    EXPECT_TRUE(wxFileExists(m_site + wxS("mysite files/glypharadata/all.css")));
     EXPECT_TRUE(wxFileExists(m_site + wxS("mysite files/mysite.html")));
     EXPECT_TRUE(Core()->IsProjectSaved());
     EXPECT_EQ(m_site + wxS("mysite.xml"), Core()->GetProjectFilePath());
@@ -119,59 +133,53 @@ TEST_F(ProjectCommandsTest, SavingANewProjectAsksForAFileShowsGetCodeAndASecondS
 
     // A change, then the tool: written over its own folder without any question.
     ChangeRecord([](FontProperties& record) { record.color = wxColour(0x12, 0x34, 0x56); });
-    EXPECT_FALSE(Core()->IsProjectSaved());
     Command(Frame(), ID_TOOL_SAVE);
     EXPECT_TRUE(Core()->IsProjectSaved());
     EXPECT_TRUE(ReadAll(m_site + wxS("mysite.xml")).Contains(wxS("#123456")));
     EXPECT_TRUE(ReadAll(m_site + wxS("mysite files/glypharadata/all.css")).Upper().Contains(wxS("#123456")));
-
-    // Nothing to save: the menu item does nothing at all.
     EXPECT_EQ(RC_OK, Frame()->SaveProject(false, false, true));
     EXPECT_TRUE(LogContains(wxS("Project is already saved")));
 
-    // With the dialog switched off, Save as only asks for the file; it starts in the
-    // project's folder.
+    // With the dialog switched off Save as only asks for the file, from the project's folder.
     SetShowGetCode(false);
     wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_SAVEAS),
                   SaveChooser(m_site + wxS("copy.xml"), wxID_OK, StripTrailingSeparators(m_site)));
-    EXPECT_TRUE(wxFileExists(m_site + wxS("copy.xml")));
     EXPECT_EQ(m_site + wxS("copy.xml"), Core()->GetProjectFilePath());
 
-    // Cancelling the chooser saves nothing and says so.
     MakeUnsaved();
     int rc = 0;
     wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(wxEmptyString, wxID_CANCEL));
     EXPECT_EQ(RC_CANCELLED, rc);
     EXPECT_FALSE(Core()->IsProjectSaved());
+
+    // A file where the folder should be: the failure is shown and the project stays unsaved.
+    WriteText(m_site + wxS("blocker"), "");
+    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("blocker/late.xml")),
+                  Box(wxS("Unexpected error"), wxS("Unable to save the project."), kError, wxID_OK));
+    EXPECT_EQ(RC_WRITE_FAILED, rc);
+    EXPECT_FALSE(Core()->IsProjectSaved());
+    EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("(not saved)"))) << Frame()->GetTitle();
 }
 
 TEST_F(ProjectCommandsTest, SaveAsOntoAnExistingFilesFolderAsksAndNoLeavesTheDiskUntouched)
 {
     WriteText(m_site + wxS("mysite files/index.html"), "<p>the designer's own page</p>");
     const wxArrayString before = Listing(m_site);
-
-    int rc = 0;
-    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("mysite.xml")),
-                  Box(wxS("Files exist"), wxS("Some files already exist. Overwrite them?"), kQuestion, wxID_NO));
-    EXPECT_EQ(RC_CANCELLED, rc);
-    EXPECT_EQ(before, Listing(m_site));
-    EXPECT_FALSE(Core()->IsProjectSaved());
-    EXPECT_TRUE(Core()->GetProjectFilePath().empty());
-
-    // Cancel counts as No.
-    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("mysite.xml")),
-                  Box(wxS("Files exist"), wxS("Some files already exist. Overwrite them?"), kQuestion, wxID_CANCEL));
-    EXPECT_EQ(RC_CANCELLED, rc);
-    EXPECT_EQ(before, Listing(m_site));
+    auto filesExist = [](int answer) {
+        return Box(wxS("Files exist"), wxS("Some files already exist. Overwrite them?"), kQuestion, answer);
+    };
+    for (int answer : {wxID_NO, wxID_CANCEL})
+    {
+        EXPECT_EQ(RC_CANCELLED, SaveAsAnswered(m_site + wxS("mysite.xml"), filesExist(answer)));
+        EXPECT_EQ(before, Listing(m_site));
+        EXPECT_FALSE(Core()->IsProjectSaved());
+        EXPECT_TRUE(Core()->GetProjectFilePath().empty());
+    }
 
     // Yes writes into the folder and keeps what else is there.
-    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("mysite.xml")),
-                  Box(wxS("Files exist"), wxS("Some files already exist. Overwrite them?"), kQuestion, wxID_YES),
-                  GetCode(wxS("mysite")));
-    EXPECT_EQ(RC_OK, rc);
+    EXPECT_EQ(RC_OK, SaveAsAnswered(m_site + wxS("mysite.xml"), filesExist(wxID_YES)));
     EXPECT_TRUE(wxFileExists(m_site + wxS("mysite.xml")));
     EXPECT_TRUE(wxFileExists(m_site + wxS("mysite files/index.html")));
-    EXPECT_TRUE(Core()->IsProjectSaved());
 }
 
 TEST_F(ProjectCommandsTest, SaveAsOntoAnExistingProjectFileAsksOnceAndNoWritesNothing)
@@ -183,129 +191,86 @@ TEST_F(ProjectCommandsTest, SaveAsOntoAnExistingProjectFileAsksOnceAndNoWritesNo
     ChangeRecord([](FontProperties& record) { record.color = wxColour(0xAB, 0xCD, 0xEF); });
     const wxArrayString before = Listing(m_site);
 
-    // The name as typed, without extension: the question names the file that would go.
-    const wxString replaceText = wxS("first.xml already exists. Do you want to replace it?");
-    int rc = 0;
-    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("first")),
-                  Box(wxS("Confirm"), replaceText, wxYES_NO | wxICON_WARNING, wxID_NO));
-    EXPECT_EQ(RC_CANCELLED, rc);
+    // Typed without extension: the question names the file that would go.
+    EXPECT_EQ(RC_CANCELLED, SaveAsAnswered(m_site + wxS("first"), Replace(wxS("first.xml"), wxID_NO)));
     EXPECT_EQ(first, ReadAll(m_site + wxS("first.xml")));
     EXPECT_EQ(before, Listing(m_site));
     EXPECT_FALSE(Core()->IsProjectSaved());
 
     // Yes is the only question: the project's folder is replaced along with its file.
-    SetShowGetCode(false);
-    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("first.xml")),
-                  Box(wxS("Confirm"), replaceText, wxYES_NO | wxICON_WARNING, wxID_YES));
-    EXPECT_EQ(RC_OK, rc);
+    EXPECT_EQ(RC_OK, SaveAsAnswered(m_site + wxS("first.xml"), Replace(wxS("first.xml"), wxID_YES)));
     EXPECT_TRUE(ReadAll(m_site + wxS("first.xml")).Contains(wxS("#ABCDEF")));
-    EXPECT_EQ(m_site + wxS("first.xml"), Core()->GetProjectFilePath());
 
-    // A name with "%" in it is shown as it stands.
     SaveAs(m_site + wxS("100%s done.xml"));
     MakeUnsaved();
-    wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("100%s done.xml")),
-                  Box(wxS("Confirm"), wxS("100%s done.xml already exists. Do you want to replace it?"),
-                      wxYES_NO | wxICON_WARNING, wxID_YES),
-                  GetCode(wxS("100%s done")));
-    EXPECT_EQ(RC_OK, rc);
+    EXPECT_EQ(RC_OK, SaveAsAnswered(m_site + wxS("100%s done.xml"), Replace(wxS("100%s done.xml"), wxID_YES)));
     EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("100%s done"))) << Frame()->GetTitle();
 }
 
-TEST_F(ProjectCommandsTest, NewOffersToSaveFirst)
+TEST_F(ProjectCommandsTest, NewAndOpenOfferToSaveFirstAndACancelKeepsTheProject)
 {
-    wxString h2 = wxS("h2");
-    Core()->AddNewTag(h2, true);
+    AddH2();
+    const std::vector<wxString> both{wxS("h1"), wxS("h2")};
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), NotSaved(wxID_NO), OpenChooser(wxEmptyString, wxID_CANCEL));
+    EXPECT_EQ(both, TagNames());
+    EXPECT_EQ(2u, TagList()->GetCount());
+    EXPECT_EQ(wxS("<h2>"), TagList()->GetStringSelection());
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_OPEN), NotSaved(wxID_CANCEL));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), NotSaved(wxID_CANCEL));
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_NEW), NotSaved(wxID_YES), SaveChooser(wxEmptyString, wxID_CANCEL));
+    EXPECT_EQ(both, TagNames());
 
-    // Cancel keeps the project.
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_CANCEL));
-    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
-
-    // Yes, then Cancel in the chooser: still kept.
-    wxTEST_DIALOG(Command(Frame(), ID_TOOL_NEW), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_YES),
-                  SaveChooser(wxEmptyString, wxID_CANCEL));
-    EXPECT_EQ(2u, TagNames().size());
-
-    // No discards it.
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_NO));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), NotSaved(wxID_NO));
     EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
     EXPECT_EQ(1u, TagList()->GetCount());
-    EXPECT_FALSE(Core()->IsProjectSaved());
     EXPECT_TRUE(LogContains(wxS("User requests new project")));
 
     // Yes saves, then starts afresh.
-    SetShowGetCode(false);
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_YES),
-                  SaveChooser(m_site + wxS("kept.xml")));
+    MakeUnsaved();
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_NEW), NotSaved(wxID_YES), SaveChooser(m_site + wxS("kept.xml")));
     EXPECT_TRUE(wxFileExists(m_site + wxS("kept.xml")));
     EXPECT_TRUE(Core()->GetProjectFilePath().empty());
     EXPECT_FALSE(Core()->IsProjectSaved());
-}
 
-TEST_F(ProjectCommandsTest, OpenThenCancelKeepsTheProjectOnScreen)
-{
-    wxString h2 = wxS("h2");
-    Core()->AddNewTag(h2, true);
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_NO),
-                  OpenChooser(wxEmptyString, wxID_CANCEL));
-    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
-    EXPECT_EQ(2u, TagList()->GetCount());
-    EXPECT_EQ(wxS("<h2>"), TagList()->GetStringSelection());
-
-    // Cancel in the question: no chooser at all.
-    wxTEST_DIALOG(Command(Frame(), ID_TOOL_OPEN), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_CANCEL));
-    EXPECT_EQ(2u, TagNames().size());
+    GlypharaMainFrame* frame = Frame();
+    wxTEST_DIALOG(frame->Close(), NotSaved(wxID_NO));
+    EXPECT_TRUE(WaitFor([frame] { return !wxTopLevelWindows.Find(frame); }, 3000)) << "the window stayed open";
 }
 
 TEST_F(ProjectCommandsTest, OpenLoadsAProjectAndTellsWhatWentWrongWithOthers)
 {
-    wxString h2 = wxS("h2");
-    Core()->AddNewTag(h2, true);
-    ChangeRecord([](FontProperties& record) { record.color = wxColour(0x11, 0x22, 0x33); });
-    SaveAs(m_site + wxS("good.xml"));
-    Core()->NewProject();
+    AddH2();
     const wxString good = m_site + wxS("good.xml");
-
-    // A saved project on screen: Open asks nothing before the chooser, and a clean load
-    // shows no box.
+    SaveAs(good);
+    // A saved project on screen: Open asks nothing before the chooser.
     Core()->NewProject();
     SaveAs(m_site + wxS("other.xml"));
     wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), OpenChooser(good));
-    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
     EXPECT_EQ(good, Core()->GetProjectFilePath());
     EXPECT_TRUE(Core()->IsProjectSaved());
     EXPECT_EQ(2u, TagList()->GetCount());
 
-    // The old format names the previous version; the project is then a new one.
-    WriteText(m_site + wxS("old.xml"), "<?xml version=\"1.0\"?><tallowbyglyphara><project/></tallowbyglyphara>");
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), OpenChooser(m_site + wxS("old.xml")),
-                  Box(wxS("Unable to open"),
-                      wxS("The project you are trying to open was saved with a previous version of Glyphara.\n\n"
-                          "Please contact Tallowby Software for support."),
-                      kError, wxID_OK));
-    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
-    EXPECT_TRUE(Core()->GetProjectFilePath().empty());
-
-    struct Case
+    const struct
     {
         const char* name;
         const char* content;
-        const char* caption;
         const char* text;
-        long style;
+    } cases[] = {
+        {"old.xml", "<?xml version=\"1.0\"?><tallowbyglyphara><project/></tallowbyglyphara>",
+         "The project you are trying to open was saved with a previous version of Glyphara.\n\n"
+         "Please contact Tallowby Software for support."},
+        {"other-program.xml", "<?xml version=\"1.0\"?><svg/>", "Invalid file format"},
+        {"broken.xml", "<?xml version=\"1.0\"?><GlypharaProject><project", "Unable to load the project."},
     };
-    const Case cases[] = {
-        {"other-program.xml", "<?xml version=\"1.0\"?><svg/>", "Unable to open", "Invalid file format", kError},
-        {"broken.xml", "<?xml version=\"1.0\"?><GlypharaProject><project", "Unable to open",
-         "Unable to load the project.", kError},
-    };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         WriteText(m_site + c.name, c.content);
         int rc = 0;
-        wxTEST_DIALOG(rc = Frame()->OpenProjectFile(m_site + c.name), Box(c.caption, c.text, c.style, wxID_OK));
+        wxTEST_DIALOG(rc = Frame()->OpenProjectFile(m_site + c.name),
+                      Box(wxS("Unable to open"), wxString::FromUTF8(c.text), kError, wxID_OK));
         EXPECT_LT(rc, 0) << c.name;
         EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames()) << c.name;
+        EXPECT_TRUE(Core()->GetProjectFilePath().empty()) << c.name;
     }
 
     // A listed file gone: loaded, with a warning.
@@ -320,8 +285,7 @@ TEST_F(ProjectCommandsTest, OpenLoadsAProjectAndTellsWhatWentWrongWithOthers)
 
     // A font neither installed nor in the folder: loaded, with an error notice.
     wxString text = ReadAll(good);
-    ASSERT_TRUE(text.Contains(wxS("Alpha")));
-    text.Replace(wxS("Alpha"), wxS("Gone"));
+    ASSERT_TRUE(text.Replace(wxS("Alpha"), wxS("Gone")));
     WriteText(m_site + wxS("gone.xml"), text.utf8_str());
     wxTEST_DIALOG(rc = Frame()->OpenProjectFile(m_site + wxS("gone.xml")),
                   Box(wxS("Some errors happened"),
@@ -332,15 +296,12 @@ TEST_F(ProjectCommandsTest, OpenLoadsAProjectAndTellsWhatWentWrongWithOthers)
 
 TEST_F(ProjectCommandsTest, AProjectGivenAtStartIsOpenOnceTheWindowIsUp)
 {
-    wxString h2 = wxS("h2");
-    Core()->AddNewTag(h2, true);
+    AddH2();
     SaveAs(m_site + wxS("start.xml"));
-
     Restart();
     ASSERT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
     Frame()->OpenProjectAtStartup(m_site + wxS("start.xml"));
     EXPECT_TRUE(WaitFor([this] { return Core()->GetTags().size() == 2; }, 3000));
-    EXPECT_EQ(m_site + wxS("start.xml"), Core()->GetProjectFilePath());
     EXPECT_EQ(2u, TagList()->GetCount());
     EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("start"))) << Frame()->GetTitle();
 
@@ -355,49 +316,36 @@ TEST_F(ProjectCommandsTest, AProjectGivenAtStartIsOpenOnceTheWindowIsUp)
     EXPECT_TRUE(Core()->GetProjectFilePath().empty());
 }
 
-TEST_F(ProjectCommandsTest, ClosingASavedProjectAsksNothingAndStoresTheGeometry)
+TEST_F(ProjectCommandsTest, ClosingAsksOnlyForAnUnsavedProjectAndStoresTheGeometry)
 {
-    SaveAs(m_site + wxS("closing.xml"));
+    GlypharaMainFrame* frame = Frame();
     const wxString settings = Core()->GetConfigFilePath();
     ASSERT_FALSE(settings.empty());
-    GlypharaMainFrame* frame = Frame();
+    wxRemoveFile(settings);
+    // Refused: the window stays, and the geometry is stored all the same.
+    wxTEST_DIALOG(frame->Close(), NotSaved(wxID_CANCEL));
+    RunPendingEvents(200);
+    ASSERT_TRUE(wxTopLevelWindows.Find(frame));
+    EXPECT_TRUE(frame->IsShown());
+    EXPECT_TRUE(ReadAll(settings).Contains(wxS("windowsizew="))) << ReadAll(settings);
+
+    SaveAs(m_site + wxS("closing.xml"));
     frame->SetSize(40, 60, 900, 740);
     RunPendingEvents(200);
     wxRemoveFile(settings);
-
     Command(frame, ID_MENUITEM_EXIT);
     EXPECT_TRUE(WaitFor([frame] { return !wxTopLevelWindows.Find(frame); }, 3000)) << "the window stayed open";
     const wxString stored = ReadAll(settings);
     EXPECT_TRUE(stored.Contains(wxS("windowsizew=900\nwindowsizeh=740\n"))) << stored;
     EXPECT_TRUE(stored.Contains(wxS("windowposx="))) << stored;
     EXPECT_TRUE(LogContains(wxS("User requests to exit on Windows")));
-    EXPECT_TRUE(LogContains(wxS("Main window is being closed")));
-}
-
-TEST_F(ProjectCommandsTest, ClosingAnUnsavedProjectAsksAndCancelKeepsTheWindow)
-{
-    GlypharaMainFrame* frame = Frame();
-    const wxString settings = Core()->GetConfigFilePath();
-    wxRemoveFile(settings);
-
-    wxTEST_DIALOG(frame->Close(), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_CANCEL));
-    RunPendingEvents(200);
-    ASSERT_TRUE(wxTopLevelWindows.Find(frame));
-    EXPECT_TRUE(frame->IsShown());
-    // The geometry is stored even when the close is refused.
-    EXPECT_TRUE(ReadAll(settings).Contains(wxS("windowsizew="))) << ReadAll(settings);
-
-    wxTEST_DIALOG(frame->Close(), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_NO));
-    EXPECT_TRUE(WaitFor([frame] { return !wxTopLevelWindows.Find(frame); }, 3000)) << "the window stayed open";
 }
 
 TEST_F(ProjectCommandsTest, RecentProjectsSurviveARestartAndAMissingOneIsDropped)
 {
-    EXPECT_TRUE(RecentMenu().empty());
     EXPECT_FALSE(Frame()->GetMenuBar()->IsEnabled(ID_MENUITEM_RECENTPROJECTS));
     SaveAs(m_site + wxS("alpha.xml"));
-    wxString h2 = wxS("h2");
-    Core()->AddNewTag(h2, true);
+    AddH2();
     SaveAs(m_site + wxS("beta.xml"));
     wxArrayString listed = RecentMenu();
     ASSERT_EQ(2u, listed.size());
@@ -405,12 +353,9 @@ TEST_F(ProjectCommandsTest, RecentProjectsSurviveARestartAndAMissingOneIsDropped
     EXPECT_EQ(wxS("2 ") + m_site + wxS("alpha.xml"), listed[1]);
     EXPECT_TRUE(Frame()->GetMenuBar()->IsEnabled(ID_MENUITEM_RECENTPROJECTS));
 
-    // The settings go to disk and come back through a new core and window.
     Restart();
     EXPECT_EQ(listed, RecentMenu());
-
-    // Choosing one opens it, after the usual question about the unsaved new project.
-    wxTEST_DIALOG(Command(Frame(), wxID_FILE1), Box(kNotSavedCaption, kNotSavedText, kQuestion, wxID_NO));
+    wxTEST_DIALOG(Command(Frame(), wxID_FILE1), NotSaved(wxID_NO));
     EXPECT_EQ(m_site + wxS("beta.xml"), Core()->GetProjectFilePath());
     EXPECT_EQ(2u, TagNames().size());
 
@@ -425,14 +370,10 @@ TEST_F(ProjectCommandsTest, RecentProjectsSurviveARestartAndAMissingOneIsDropped
     EXPECT_EQ(1u, RecentMenu().size());
     EXPECT_EQ(m_site + wxS("beta.xml"), Core()->GetProjectFilePath());
     EXPECT_FALSE(Core()->IsProjectSaved());
-    const wxString stored = ReadAll(Core()->GetConfigFilePath());
-    EXPECT_TRUE(stored.Contains(wxS("beta.xml"))) << stored;
-    EXPECT_FALSE(stored.Contains(wxS("alpha.xml"))) << stored;
+    EXPECT_FALSE(ReadAll(Core()->GetConfigFilePath()).Contains(wxS("alpha.xml")));
 
-    // A folder name with "&" is shown as it is, not taken for a mnemonic.
+    // "&" in a folder name is shown as it is, not taken for a mnemonic.
     wxMkdir(m_site + wxS("R&D"));
     SaveAs(m_site + wxS("R&D/gamma.xml"));
-    listed = RecentMenu();
-    ASSERT_EQ(2u, listed.size());
-    EXPECT_EQ(wxS("1 ") + m_site + wxS("R&D/gamma.xml"), listed[0]);
+    EXPECT_EQ(wxS("1 ") + m_site + wxS("R&D/gamma.xml"), RecentMenu()[0]);
 }

@@ -93,25 +93,18 @@ protected:
     {
         wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, name));
     }
+
+    static ExpectDialog<CGetNewTagDialog> RenameDialog(const char* from, const char* name)
+    {
+        return TagDialog(wxS("Rename current tag"), wxString::Format(wxS("Choose a new name for <%s> tag:"), from),
+                         name);
+    }
 };
 
 TEST_F(TagCommandsTest, AddTakesASuggestionOrATypedNameFromEveryPlace)
 {
-    // The menu: the first standard tag the project lacks is offered first.
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG),
-                  ExpectDialog<CGetNewTagDialog>(
-                      [](CGetNewTagDialog* dialog) {
-                          wxComboBox* box = dynamic_cast<wxComboBox*>(dialog->FindWindow(CGetNewTagDialog::ID_NAME_BOX));
-                          ASSERT_NE(nullptr, box);
-                          wxArrayString offered;
-                          for (const char* tag : {"<h2>", "<h3>", "<h4>", "<h5>", "<h6>"})
-                              offered.Add(wxString(tag));
-                          EXPECT_EQ(offered, box->GetStrings());
-                          EXPECT_EQ(wxS("<h2>"), box->GetValue());
-                          PressButton(dialog, wxID_OK);
-                      },
-                      wxID_OK));
-    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2")}), TagNames());
+    // The first standard tag the project lacks is offered, and taken as it stands.
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, nullptr));
     EXPECT_EQ(wxS("<h2>"), TagList()->GetStringSelection());
     EXPECT_TRUE(LogContains(wxS("User requests to add a new tag with name: <h2>")));
 
@@ -120,8 +113,6 @@ TEST_F(TagCommandsTest, AddTakesASuggestionOrATypedNameFromEveryPlace)
     wxTEST_DIALOG(Command(Frame(), ID_ADDTAG_BUTTON, wxEVT_BUTTON), TagDialog(kAddTitle, kAddPrompt, nullptr));
     EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2"), wxS("h3"), wxS("h4")}), TagNames());
     EXPECT_EQ(wxS("<h4>"), TagList()->GetStringSelection());
-    // The new tag starts with the font in use.
-    EXPECT_EQ(wxS("Alpha"), Core()->GetTags().at(wxS("h4")).font);
 
     // Cancel, and OK on an empty box, add nothing and ask nothing more.
     wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "h5", wxID_CANCEL));
@@ -129,69 +120,44 @@ TEST_F(TagCommandsTest, AddTakesASuggestionOrATypedNameFromEveryPlace)
     EXPECT_EQ(4u, TagNames().size());
 }
 
-TEST_F(TagCommandsTest, AddingATagTwiceOrABadNameIsRefusedWithABox)
+TEST_F(TagCommandsTest, ADuplicateOrBadNameIsRefusedAndANameOutsideTheRecommendedSetWarnsFirst)
 {
     wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "h1"),
                   ErrorBox(wxS("Tag already exists")));
-    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
-    EXPECT_FALSE(Core()->IsProjectSaved());
-
-    // Any case and bracket form names the same tag.
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "<H1>"),
-                  ErrorBox(wxS("Tag already exists")));
-
     // A name with no letter is not recommended either; after OK the core refuses it.
     wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "<123>"),
                   NotRecommended(wxS("<123>"), wxID_OK), ErrorBox(wxS("Invalid tag name")));
-    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
-}
-
-TEST_F(TagCommandsTest, ATagOutsideTheRecommendedSetWarnsFirst)
-{
     wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "blockquote"),
                   NotRecommended(wxS("blockquote"), wxID_CANCEL));
     EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
+    EXPECT_FALSE(Core()->IsProjectSaved());
     EXPECT_FALSE(LogContains(wxS("User agrees to add a non standard tag")));
 
-    // After OK the name is added as the core cleans it, and the trace says so.
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "Sub Title"),
-                  NotRecommended(wxS("Sub Title"), wxID_OK));
+    // After OK the name is added as the core cleans it; "%" in it is shown as typed.
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "Sub%s %d Title"),
+                  NotRecommended(wxS("Sub%s %d Title"), wxID_OK));
     EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("sub")}), TagNames());
     EXPECT_EQ(wxS("<sub>"), TagList()->GetStringSelection());
     EXPECT_TRUE(LogContains(wxS("User agrees to add a non standard tag: sub")));
-
-    // A name with "%" is shown as typed.
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "p%s%d"),
-                  NotRecommended(wxS("p%s%d"), wxID_OK));
-    EXPECT_EQ(3u, TagNames().size());
-    EXPECT_TRUE(Core()->GetTags().count(wxS("p")));
 }
 
 TEST_F(TagCommandsTest, RenameAsksForTheNewNameOfTheSelectedTag)
 {
     Add("h2");
-    ASSERT_EQ(wxS("<h2>"), TagList()->GetStringSelection());
     ChangeRecord([](FontProperties& record) { record.size = 44; });
-
-    wxTEST_DIALOG(Command(Frame(), ID_RENAMETAG_BUTTON, wxEVT_BUTTON),
-                  TagDialog(wxS("Rename current tag"), wxS("Choose a new name for <h2> tag:"), nullptr));
+    wxTEST_DIALOG(Command(Frame(), ID_RENAMETAG_BUTTON, wxEVT_BUTTON), RenameDialog("h2", nullptr));
     EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h3")}), TagNames());
     EXPECT_EQ(wxS("<h3>"), TagList()->GetStringSelection());
     EXPECT_EQ(44, Core()->GetTags().at(wxS("h3")).size);
     EXPECT_TRUE(LogContains(wxS("User requests to rename selected tag (<h2>) to: <h3>")));
 
-    // Onto an existing tag: refused.
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_RENAMETAG),
-                  TagDialog(wxS("Rename current tag"), wxS("Choose a new name for <h3> tag:"), "h1"),
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_RENAMETAG), RenameDialog("h3", "h1"),
                   ErrorBox(wxS("Tag already exists")));
-    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h3")}), TagNames());
-
     // A name outside the set warns; Cancel there keeps the old name.
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_RENAMETAG),
-                  TagDialog(wxS("Rename current tag"), wxS("Choose a new name for <h3> tag:"), "em"),
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_RENAMETAG), RenameDialog("h3", "em"),
                   NotRecommended(wxS("em"), wxID_CANCEL));
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_RENAMETAG),
-                  TagDialog(wxS("Rename current tag"), wxS("Choose a new name for <h3> tag:"), "em"),
+    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h3")}), TagNames());
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_RENAMETAG), RenameDialog("h3", "em"),
                   NotRecommended(wxS("em"), wxID_OK));
     EXPECT_EQ((std::vector<wxString>{wxS("em"), wxS("h1")}), TagNames());
     EXPECT_EQ(wxS("<em>"), TagList()->GetStringSelection());
@@ -203,24 +169,7 @@ TEST_F(TagCommandsTest, RenameAsksForTheNewNameOfTheSelectedTag)
     EXPECT_EQ(2u, TagNames().size());
 }
 
-TEST_F(TagCommandsTest, DeleteAsksFirstAndKeepsTheLastTag)
-{
-    Add("h2");
-    wxTEST_DIALOG(Command(Frame(), ID_TOOL_DELETETAG), ConfirmDelete(wxID_NO));
-    EXPECT_EQ(2u, TagNames().size());
-
-    wxTEST_DIALOG(Command(Frame(), ID_DELETETAG_BUTTON, wxEVT_BUTTON), ConfirmDelete(wxID_YES));
-    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
-    EXPECT_EQ(wxS("<h1>"), TagList()->GetStringSelection());
-    EXPECT_TRUE(LogContains(wxS("User requests to remove selected tag: <h2>")));
-
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_DELETETAG), ConfirmDelete(wxID_YES),
-                  ErrorBox(wxS("You need to have at least one tag.")));
-    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
-    EXPECT_EQ(1u, TagList()->GetCount());
-}
-
-TEST_F(TagCommandsTest, TheContextMenuOffersTheCommandsForTheSelectedTag)
+TEST_F(TagCommandsTest, TheContextMenuAndDeleteActOnTheSelectedTagAndKeepTheLastOne)
 {
     Add("h2");
     {
@@ -230,15 +179,22 @@ TEST_F(TagCommandsTest, TheContextMenuOffersTheCommandsForTheSelectedTag)
         EXPECT_EQ((std::vector<int>{ID_MENUITEM_ADDTAG, wxID_SEPARATOR, ID_MENUITEM_DELETETAG, ID_MENUITEM_RENAMETAG}),
                   menu.ids);
     }
-
-    // Its items run the commands.
     wxTEST_DIALOG(ContextMenu(TagList(), ID_MENUITEM_DELETETAG), ConfirmDelete(wxID_YES));
     EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
+    EXPECT_EQ(wxS("<h1>"), TagList()->GetStringSelection());
+    EXPECT_TRUE(LogContains(wxS("User requests to remove selected tag: <h2>")));
     wxTEST_DIALOG(ContextMenu(TagList(), ID_MENUITEM_ADDTAG), TagDialog(kAddTitle, kAddPrompt, "h5"));
     EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h5")}), TagNames());
 
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_DELETETAG), ConfirmDelete(wxID_NO));
+    EXPECT_EQ(2u, TagNames().size());
+    wxTEST_DIALOG(Command(Frame(), ID_DELETETAG_BUTTON, wxEVT_BUTTON), ConfirmDelete(wxID_YES));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_DELETETAG), ConfirmDelete(wxID_YES),
+                  ErrorBox(wxS("You need to have at least one tag.")));
+    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
+    EXPECT_EQ(1u, TagList()->GetCount());
+
     // Without a tag list from the core only Add is offered.
     Core()->Release();
-    ContextMenu bare(TagList(), 0);
-    EXPECT_EQ(std::vector<wxString>{wxS("Add tag")}, bare.labels);
+    EXPECT_EQ(std::vector<wxString>{wxS("Add tag")}, ContextMenu(TagList(), 0).labels);
 }
