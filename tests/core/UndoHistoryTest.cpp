@@ -102,11 +102,11 @@ TEST(UndoHistoryTest, ChangesAreNamedForWhatTheyTouch)
         {[](FontProperties&) {}, wxS(""), wxS("")},
         {[](FontProperties& p) { p.color = wxColour(255, 0, 0); }, wxS("colour change"), wxS("color")},
         {[](FontProperties& p) { p.glow.blurx = 9.5f; }, wxS("glow change"), wxS("glow.blurx")},
-        {[](FontProperties& p) { p.glow.blurx = 9.5f, p.glow.enabled = true; }, wxS("glow change"), wxS("glow")},
+        {[](FontProperties& p) { p.glow.blurx = 9.5f; p.glow.enabled = true; }, wxS("glow change"), wxS("glow")},
         {[](FontProperties& p) { p.glow.enabled = p.bevel.enabled = true; }, wxS("effect change"), wxS("filters")},
-        {[](FontProperties& p) { p.font = wxS("Big Sans"), p.bold = true; }, wxS("font change"), wxS("font")},
+        {[](FontProperties& p) { p.font = wxS("Big Sans"); p.bold = true; }, wxS("font change"), wxS("font")},
         {[](FontProperties& p) { p.foundry = wxS("Type Co"); }, wxS("font change"), wxS("font")},
-        {[](FontProperties& p) { p.size = 12, p.color = wxColour(0, 0, 1); }, wxS("style change"), wxS("")},
+        {[](FontProperties& p) { p.size = 12; p.color = wxColour(0, 0, 1); }, wxS("style change"), wxS("")},
     };
     const FontProperties plain;
     for (const auto& c : cases)
