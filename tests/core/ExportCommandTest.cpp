@@ -18,19 +18,10 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        user = new TempDir;
-        userTmp = new TempDir;
         sites = ProgramDir() + wxS("/Sites");
         MakeFolders(sites);
-        WriteTextFile(user->Path() + wxS("/Tallowby Software/Glyphara/glyphara.cfg"), "windowsizew=800\n");
-        userBefore = Snapshot(user->Path());
-    }
-
-    void TearDown() override
-    {
-        delete userTmp;
-        delete user;
-        CoreTest::TearDown();
+        WriteTextFile(user / wxS("Tallowby Software/Glyphara/glyphara.cfg"), "windowsizew=800\n");
+        userBefore = Snapshot(user.Path());
     }
 
     // Saves a project of two tags with two installed fonts, with the program folder of
@@ -56,21 +47,20 @@ protected:
     // The program with no display at all, as the other user.
     ProgramRun Run(const std::vector<std::string>& args)
     {
-        const std::string home(user->Path().fn_str());
+        const std::string home(user.Path().fn_str());
         return RunProgram(kProgram, args,
                           {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
-                           "TMPDIR=" + std::string(userTmp->Path().fn_str())},
+                           "TMPDIR=" + std::string(userTmp.Path().fn_str())},
                           {"DISPLAY", "WAYLAND_DISPLAY"}, std::string(sites.fn_str()));
     }
 
     void ExpectUserUntouched()
     {
-        EXPECT_EQ(userBefore, Snapshot(user->Path()));
-        EXPECT_TRUE(Snapshot(userTmp->Path()).empty());
+        EXPECT_EQ(userBefore, Snapshot(user.Path()));
+        EXPECT_TRUE(Snapshot(userTmp.Path()).empty());
     }
 
-    TempDir* user = nullptr;
-    TempDir* userTmp = nullptr;
+    TempDir user, userTmp;
     std::map<std::string, EntryState> userBefore;
     wxString sites;
 };
@@ -153,5 +143,5 @@ TEST_F(ExportCommandTest, AProjectToOpenIsHandedToTheWindowProgram)
     EXPECT_NE(2, run.status) << run.err;
     EXPECT_NE(std::string::npos, run.err.find("DISPLAY")) << run.err;
     const std::string settings = "Tallowby Software/Glyphara/glyphara.cfg";
-    EXPECT_EQ(userBefore.at(settings), Snapshot(user->Path()).at(settings));
+    EXPECT_EQ(userBefore.at(settings), Snapshot(user.Path()).at(settings));
 }

@@ -12,6 +12,14 @@
 
 namespace
 {
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 void Walk(const std::string& root, const std::string& relative, std::map<std::string, EntryState>& out)
 {
     const std::string folder = relative.empty() ? root : root + "/" + relative;
@@ -28,33 +36,19 @@ void Walk(const std::string& root, const std::string& relative, std::map<std::st
         struct stat info;
         if (lstat(path.c_str(), &info) != 0)
             continue;
-        EntryState state;
+        EntryState& state = out[part];
         state.folder = S_ISDIR(info.st_mode);
         state.inode = info.st_ino;
-        state.modifiedNs = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
-        if (!state.folder)
-        {
-            std::ifstream in(path, std::ios::binary);
-            std::ostringstream text;
-            text << in.rdbuf();
-            state.content = text.str();
-        }
-        else
-            // A folder's time changes with what it holds; its entries say that already.
-            state.modifiedNs = 0;
-        out[part] = state;
+        // A folder's time changes with what it holds; its entries say that already.
         if (state.folder)
             Walk(root, part, out);
+        else
+        {
+            state.modifiedNs = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
+            state.content = ReadAll(path);
+        }
     }
     closedir(dir);
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 }
 

@@ -44,23 +44,13 @@ std::vector<uint8_t> FontTagBody(const TestFace& face, unsigned id)
         return b;
     const size_t offsetSize = face.wideOffsets ? 4 : 2;
     size_t offset = (count + 1) * offsetSize;
-    for (size_t i = 0; i <= count; ++i)
-    {
-        if (face.wideOffsets)
-            U32(b, static_cast<uint32_t>(offset));
-        else
-            U16(b, static_cast<unsigned>(offset));
-        offset += kGlyphShape.size();
-    }
+    for (size_t i = 0; i <= count; ++i, offset += kGlyphShape.size())
+        face.wideOffsets ? U32(b, static_cast<uint32_t>(offset)) : U16(b, static_cast<unsigned>(offset));
     for (size_t i = 0; i < count; ++i)
         b.insert(b.end(), kGlyphShape.begin(), kGlyphShape.end());
-    for (uint16_t code : face.codes)
-    {
-        if (face.wideCodes)
-            U16(b, code);
-        else
-            U8(b, code);
-    }
+    auto code = [&](uint16_t c) { face.wideCodes ? U16(b, c) : U8(b, c); };
+    for (uint16_t c : face.codes)
+        code(c);
     if (face.layout)
     {
         U16(b, 900);
@@ -77,22 +67,22 @@ std::vector<uint8_t> FontTagBody(const TestFace& face, unsigned id)
         U16(b, face.kerningPairs);
         for (unsigned i = 0; i < face.kerningPairs; ++i)
         {
-            const uint16_t code = face.codes[i % count];
-            if (face.wideCodes)
-            {
-                U16(b, code);
-                U16(b, code);
-            }
-            else
-            {
-                U8(b, code);
-                U8(b, code);
-            }
+            code(face.codes[i % count]);
+            code(face.codes[i % count]);
             U16(b, static_cast<unsigned>(-20) & 0xFFFF);
         }
     }
     return b;
 }
+}
+
+TestFace Face(std::vector<uint16_t> codes, bool bold, bool italic)
+{
+    TestFace face;
+    face.codes = std::move(codes);
+    face.bold = bold;
+    face.italic = italic;
+    return face;
 }
 
 void AppendTestTag(std::vector<uint8_t>& out, unsigned code, const std::vector<uint8_t>& body)

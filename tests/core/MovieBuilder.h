@@ -21,6 +21,8 @@ struct TestFace
     unsigned tagCode = 75;    // 75 DefineFont3, 48 DefineFont2
 };
 
+TestFace Face(std::vector<uint16_t> codes, bool bold = false, bool italic = false);
+
 // The tag stream of a movie: font tags, then ShowFrame and End.
 std::vector<uint8_t> FontTags(const std::vector<TestFace>& faces);
 // Appends one tag with its record header.

@@ -40,12 +40,8 @@ bool operator==(const ProjectState& a, const ProjectState& b)
 
 std::ostream& operator<<(std::ostream& out, const ProjectState& state)
 {
-    out << "{tags:";
-    for (const auto& tag : state.tags)
-        out << " " << tag.first << "(" << tag.second.font << ", size " << tag.second.size << ", glow "
-            << tag.second.glow.enabled << "/" << tag.second.glow.strength << ")";
-    return out << "; selected " << state.selectedTag << "; effect " << state.selectedEffect << "; text "
-               << state.text << "; saved " << state.saved << "}";
+    return out << "{" << state.tags.size() << " tags; selected " << state.selectedTag << "; effect "
+               << state.selectedEffect << "; text " << state.text << "; saved " << state.saved << "}";
 }
 
 // Stands in for the main window: counts refreshes and, like its controls, hands the
@@ -106,10 +102,8 @@ protected:
         ProjectState state;
         state.tags = Core()->GetTags();
         wxArrayString list;
-        wxString shown;
-        Core()->GetTagList(list, shown);
-        state.selectedTag = shown;
-        Core()->GetSelectedEffect(state.selectedEffect);
+        Core()->GetTagList(list, state.selectedTag);
+        state.selectedEffect = Selected();
         Core()->GetUserText(state.text);
         state.saved = Core()->IsProjectSaved();
         return state;
@@ -133,16 +127,7 @@ protected:
         return Core()->SetCurrentFontProperties(record);
     }
 
-    wxString FontRow(const wxString& font)
-    {
-        wxArrayString rows;
-        wxString selected;
-        Core()->GetInstalledFontList(rows, selected);
-        for (const wxString& row : rows)
-            if (row.Contains(wxS("fontfullpath")) && row.Contains(font))
-                return row;
-        return wxString();
-    }
+    int AddTag(wxString name, bool select = false) { return Core()->AddNewTag(name, select); }
 
     wxString Store(const wxString& name)
     {
@@ -164,15 +149,12 @@ TEST_F(ProjectHistoryTest, EveryKindOfChangeIsUndoneAndRedoneWithItsSelection)
         wxString undoName;
     };
     std::vector<Step> steps;
-    auto record = [&](const wxString& expectedName, const std::function<void()>& action) {
+    auto record = [&](const wxString& name, const std::function<void()>& action) {
         Pause();
-        Step step;
-        step.before = State();
+        const ProjectState before = State();
         action();
-        step.after = State();
-        step.undoName = expectedName;
-        EXPECT_EQ(expectedName, Core()->GetUndoName());
-        steps.push_back(step);
+        steps.push_back({before, State(), name});
+        EXPECT_EQ(name, Core()->GetUndoName());
     };
     auto select = [&](const wxString& tag) {
         ASSERT_EQ(RC_OK, Core()->SetSelectedTag(tag));
@@ -180,16 +162,20 @@ TEST_F(ProjectHistoryTest, EveryKindOfChangeIsUndoneAndRedoneWithItsSelection)
     };
 
     record(wxS("Undo colour change"), [&] { Edit([](FontProperties& r) { r.color = wxColour(200, 10, 10); }); });
-    record(wxS("Undo add tag <h2>"), [&] {
-        wxString name = wxS("H2");
-        Core()->AddNewTag(name, true);
-    });
+    record(wxS("Undo add tag <h2>"), [&] { AddTag(wxS("H2"), true); });
     record(wxS("Undo size change"), [&] { Edit([](FontProperties& r) { r.size = 18; }); });
     select(wxS("h1"));
     record(wxS("Undo effect Glow"), [&] { Core()->SetSelectedEffect(wxS("Glow")); });
     record(wxS("Undo glow change"), [&] { Edit([](FontProperties& r) { r.glow.strength = 7; }); });
     select(wxS("<h2>"));
-    record(wxS("Undo font change"), [&] { Core()->SelectInstalledFont(FontRow(wxS("Slim")), true, false, false); });
+    record(wxS("Undo font change"), [&] {
+        wxArrayString rows;
+        wxString shown;
+        Core()->GetInstalledFontList(rows, shown);
+        for (const wxString& row : rows)
+            if (row.Contains(wxS("fontfullpath")) && row.Contains(wxS("Slim")))
+                Core()->SelectInstalledFont(row, true, false, false);
+    });
     record(wxS("Undo rename tag <h2> to <h3>"), [&] { Core()->RenameTag(wxS("h2"), wxS("h3")); });
     record(wxS("Undo sample text change"), [&] { Core()->SetUserText(wxS("Hello")); });
     select(wxS("h1"));
@@ -227,8 +213,7 @@ TEST_F(ProjectHistoryTest, EveryKindOfChangeIsUndoneAndRedoneWithItsSelection)
 
 TEST_F(ProjectHistoryTest, SelectionsRefusalsAndEditsThatChangeNothingAreNoSteps)
 {
-    wxString name = wxS("h2");
-    ASSERT_EQ(RC_OK, Core()->AddNewTag(name, false));
+    ASSERT_EQ(RC_OK, AddTag(wxS("h2")));
     ASSERT_EQ(1u, Core()->GetUndoCount());
 
     Core()->SetSelectedTag(wxS("h2"));
@@ -237,10 +222,8 @@ TEST_F(ProjectHistoryTest, SelectionsRefusalsAndEditsThatChangeNothingAreNoSteps
     Core()->SetUserText(wxS("Sample Text"));
     Core()->SetSelectedEffect(wxS("None"));
     EXPECT_EQ(RC_NOT_FOUND, Core()->SetSelectedEffect(wxS("No such effect")));
-    name = wxS("<123>");
-    EXPECT_EQ(RC_INVALID_TAG_NAME, Core()->AddNewTag(name, true));
-    name = wxS("H2");
-    EXPECT_EQ(RC_TAG_EXISTS, Core()->AddNewTag(name, true));
+    EXPECT_EQ(RC_INVALID_TAG_NAME, AddTag(wxS("<123>"), true));
+    EXPECT_EQ(RC_TAG_EXISTS, AddTag(wxS("H2"), true));
     EXPECT_EQ(RC_TAG_EXISTS, Core()->RenameTag(wxS("h1"), wxS("h2")));
     Core()->RemoveTag(wxS("h7"));
     Core()->SetFlashPlayerSize(300, 200);
@@ -266,8 +249,7 @@ TEST_F(ProjectHistoryTest, SelectionsRefusalsAndEditsThatChangeNothingAreNoSteps
 
 TEST_F(ProjectHistoryTest, ANewChangeDropsTheRedoSideButASelectionDoesNot)
 {
-    wxString name = wxS("h2");
-    Core()->AddNewTag(name, false);
+    AddTag(wxS("h2"));
     Edit([](FontProperties& r) { r.size = 20; });
     Edit([](FontProperties& r) { r.size = 30; });
     ASSERT_EQ(RC_OK, Core()->Undo());
@@ -311,8 +293,7 @@ TEST_F(ProjectHistoryTest, WhatTheWindowEchoesWhileAnUndoRefreshesItIsNoStep)
 TEST_F(ProjectHistoryTest, UndoingBackToTheSavedStateMarksTheProjectSaved)
 {
     SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
-    wxString name = wxS("h2");
-    Core()->AddNewTag(name, false);
+    AddTag(wxS("h2"));
     const size_t before = Core()->GetUndoCount();
     const wxString file = Store(wxS("mysite"));
     ASSERT_TRUE(Core()->IsProjectSaved());
@@ -432,13 +413,10 @@ TEST_F(ProjectHistoryTest, ADragIsOneStepAndTypingOneStepPerPause)
     g_now += 1000;
     Core()->SetUserText(wxS("Samp"));
     EXPECT_EQ(2u, Core()->GetUndoCount());
-    wxString text;
     ASSERT_EQ(RC_OK, Core()->Undo());
-    Core()->GetUserText(text);
-    EXPECT_EQ(wxS("Sam"), text);
+    EXPECT_EQ(wxS("Sam"), State().text);
     ASSERT_EQ(RC_OK, Core()->Undo());
-    Core()->GetUserText(text);
-    EXPECT_EQ(wxS("Sample Text"), text);
+    EXPECT_EQ(wxS("Sample Text"), State().text);
 }
 
 TEST_F(ProjectHistoryTest, TheHistoryKeepsTheNewestTwoHundredSteps)

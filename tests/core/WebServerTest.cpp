@@ -217,15 +217,8 @@ TEST_F(WebServerTest, AnotherLoopbackAddressIsRefused)
 
     const int fd = Connect(port, "127.0.0.2");
     ASSERT_GE(fd, 0) << "no connection from 127.0.0.2 to the server";
-    const std::string request = "GET /page.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    ::shutdown(fd, SHUT_WR);
-    std::string answer;
-    char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-        answer.append(buffer, static_cast<size_t>(n));
     ::close(fd);
-    const Reply foreign = Parse(answer);
+    const Reply foreign = Get(port, "/page.html", "127.0.0.1", "127.0.0.2");
     EXPECT_NE(200, foreign.status);
     EXPECT_EQ(std::string::npos, foreign.body.find("page"));
     // The same request from 127.0.0.1 gets the page.
