@@ -305,15 +305,21 @@ TEST_F(ProjectCommandsTest, AProjectGivenAtStartIsOpenOnceTheWindowIsUp)
     EXPECT_EQ(2u, TagList()->GetCount());
     EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("start"))) << Frame()->GetTitle();
 
-    // A missing file gets the Open command's message and leaves a new project.
-    wxTEST_DIALOG(
-        {
-            Frame()->OpenProjectAtStartup(m_site + wxS("missing.xml"));
-            RunPendingEvents(300);
-        },
-        Box(wxS("Unable to open"), wxS("Unable to load the project."), kError, wxID_OK));
-    EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames());
-    EXPECT_TRUE(Core()->GetProjectFilePath().empty());
+    // A missing or broken file gets the Open command's message and leaves a new project.
+    WriteText(m_site + wxS("broken.xml"), "<?xml version=\"1.0\"?><GlypharaProject><project");
+    for (const char* name : {"missing.xml", "broken.xml"})
+    {
+        Frame()->OpenProjectAtStartup(m_site + wxS("start.xml"));
+        ASSERT_TRUE(WaitFor([this] { return Core()->GetTags().size() == 2; }, 3000)) << name;
+        wxTEST_DIALOG(
+            {
+                Frame()->OpenProjectAtStartup(m_site + name);
+                RunPendingEvents(300);
+            },
+            Box(wxS("Unable to open"), wxS("Unable to load the project."), kError, wxID_OK));
+        EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames()) << name;
+        EXPECT_TRUE(Core()->GetProjectFilePath().empty()) << name;
+    }
 }
 
 TEST_F(ProjectCommandsTest, ClosingAsksOnlyForAnUnsavedProjectAndStoresTheGeometry)
