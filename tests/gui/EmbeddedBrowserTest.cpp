@@ -128,33 +128,6 @@ protected:
 };
 }
 
-TEST_F(EmbeddedBrowserTest, StartsBlankAndFillsItsAreaWhateverSizeItIsGiven)
-{
-    CEmbeddedBrowser* host = MakeHost();
-    ASSERT_TRUE(host->HasBrowser());
-    wxWebView* view = host->GetWebView();
-    ASSERT_NE(nullptr, view);
-    EXPECT_TRUE(WaitFor([view] { return !view->IsBusy(); }));
-    EXPECT_EQ(wxS("about:blank"), view->GetCurrentURL());
-    EXPECT_EQ(nullptr, ShownMessage(host));
-
-    // The window around it hears every size change and need not pass the event on: the
-    // view follows anyway.
-    std::vector<wxSize> sizes;
-    host->Bind(wxEVT_SIZE, [&sizes, host](wxSizeEvent& event) {
-        EXPECT_EQ(host, event.GetEventObject());
-        sizes.push_back(event.GetSize());
-    });
-    host->Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
-    m_panel->SetSizer(nullptr);
-    host->SetSize(0, 0, 321, 234);
-    RunPendingEvents(200);
-    ASSERT_FALSE(sizes.empty());
-    EXPECT_EQ(wxSize(321, 234), sizes.back());
-    EXPECT_EQ(host->GetClientSize(), view->GetSize());
-    EXPECT_EQ(wxPoint(0, 0), view->GetPosition());
-}
-
 TEST_F(EmbeddedBrowserTest, EveryLoadFetchesThePageAnewEvenWhenTheServerAllowsCaching)
 {
     ASSERT_TRUE(WriteFile(ProgramDir() + wxS("/page.html"), Page("one")));
@@ -252,10 +225,31 @@ TEST_F(EmbeddedBrowserTest, AnEndedWebPageProcessIsReportedAndRestartedByTheNext
     EXPECT_EQ(host->GetClientSize(), view->GetSize());
 }
 
-TEST_F(EmbeddedBrowserTest, TheContextMenuKeepsNoEntryThatLeavesThePreview)
+TEST_F(EmbeddedBrowserTest, StartsBlankFillsItsAreaAndItsContextMenuKeepsNoEntryThatLeavesThePreview)
 {
     CEmbeddedBrowser* host = MakeHost();
     ASSERT_TRUE(host->HasBrowser());
+    wxWebView* view = host->GetWebView();
+    ASSERT_NE(nullptr, view);
+    EXPECT_TRUE(WaitFor([view] { return !view->IsBusy(); }));
+    EXPECT_EQ(wxS("about:blank"), view->GetCurrentURL());
+    EXPECT_EQ(nullptr, ShownMessage(host));
+
+    // The window around it hears every size change and need not pass the event on: the
+    // view follows anyway.
+    std::vector<wxSize> sizes;
+    host->Bind(wxEVT_SIZE, [&sizes, host](wxSizeEvent& event) {
+        EXPECT_EQ(host, event.GetEventObject());
+        sizes.push_back(event.GetSize());
+    });
+    host->Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
+    m_panel->SetSizer(nullptr);
+    host->SetSize(0, 0, 321, 234);
+    RunPendingEvents(200);
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(wxSize(321, 234), sizes.back());
+    EXPECT_EQ(host->GetClientSize(), view->GetSize());
+    EXPECT_EQ(wxPoint(0, 0), view->GetPosition());
     WebKitWebView* native = WEBKIT_WEB_VIEW(host->GetWebView()->GetNativeBackend());
 
     // The menu WebKit offers over a link in a page with history.

@@ -83,7 +83,7 @@ private:
     std::unique_ptr<WindowManager> m_manager;
 };
 
-TEST_F(MainFrameKeyboardTest, AcceleratorsWorkWhileTheFocusIsInTheSampleTextOrTheTagList)
+TEST_F(MainFrameKeyboardTest, AcceleratorsAndMnemonicsWorkWhileTheFocusIsInTheSampleTextOrTheTagList)
 {
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
     wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
@@ -104,21 +104,19 @@ TEST_F(MainFrameKeyboardTest, AcceleratorsWorkWhileTheFocusIsInTheSampleTextOrTh
         EXPECT_EQ(key.id, commands[0]) << "key " << key.key;
         EXPECT_EQ(focus, wxWindow::FindFocus()) << "key " << key.key;
     };
-    const Key keys[] = {{'N', wxMOD_CONTROL, ID_MENUITEM_NEW},
-                {'O', wxMOD_CONTROL, ID_MENUITEM_OPEN},
-                {'S', wxMOD_CONTROL, ID_MENUITEM_SAVE},
-                {'A', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_ADDTAG},
-                {'D', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_DELETETAG},
-                {'R', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_RENAMETAG},
-                {'S', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_SAVEEFFECT},
-                {'D', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_DELETEEFFECT},
-                {'I', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTEFFECTS},
-                {'E', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_EXPORTEFFECT},
-                {'F', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTFONTS},
-                {'R', wxMOD_CONTROL, ID_MENUITEM_REFRESHFONTLIST},
-                {'M', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_MOLDWRIGHT},
-                {'P', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENU_PREVIEWCURRENTPROJECT},
-                {WXK_F1, wxMOD_NONE, ID_MENUITEM_HELP}};
+    const Key keys[] = {{'N', wxMOD_CONTROL, ID_MENUITEM_NEW}, {'O', wxMOD_CONTROL, ID_MENUITEM_OPEN},
+                        {'S', wxMOD_CONTROL, ID_MENUITEM_SAVE}, {'R', wxMOD_CONTROL, ID_MENUITEM_REFRESHFONTLIST},
+                        {'A', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_ADDTAG},
+                        {'D', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_DELETETAG},
+                        {'R', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_RENAMETAG},
+                        {'S', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_SAVEEFFECT},
+                        {'D', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_DELETEEFFECT},
+                        {'I', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTEFFECTS},
+                        {'E', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_EXPORTEFFECT},
+                        {'F', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTFONTS},
+                        {'M', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_MOLDWRIGHT},
+                        {'P', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENU_PREVIEWCURRENTPROJECT},
+                        {WXK_F1, wxMOD_NONE, ID_MENUITEM_HELP}};
     for (const Key& key : keys)
         press(key, text);
     // None of them typed into the text.
@@ -130,16 +128,11 @@ TEST_F(MainFrameKeyboardTest, AcceleratorsWorkWhileTheFocusIsInTheSampleTextOrTh
     for (const Key& key : {Key{'N', wxMOD_CONTROL, ID_MENUITEM_NEW}, Key{'O', wxMOD_CONTROL, ID_MENUITEM_OPEN},
                            Key{'S', wxMOD_CONTROL, ID_MENUITEM_SAVE}})
         press(key, tags);
-}
 
-TEST_F(MainFrameKeyboardTest, MnemonicsOpenTheMenusAndChooseTheirItems)
-{
-    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    // Something to undo, so that Undo is enabled.
+    // Mnemonics open the menus and choose their items; Undo is enabled by something to undo.
     ChangeRecord([](FontProperties& record) { record.size = 33; });
     wxTheApp->ProcessIdle();
-    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
-    RecordCommands();
+    Focus(text);
     const struct
     {
         int menu;
@@ -201,27 +194,6 @@ TEST_F(MainFrameKeyboardTest, TabReachesEveryControl)
         EXPECT_TRUE(reached.count(id)) << "Tab never reached control " << id;
 }
 
-TEST_F(MainFrameKeyboardTest, TypedSizesApplyLettersWaitAndLeavingTheBoxRestoresTheSize)
-{
-    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    wxComboBox* size = Find<wxComboBox>(ID_FONTSIZE_COMBOBOX);
-    Focus(size);
-    size->SelectAll();
-    sim.Char(WXK_BACK);
-    sim.Char('1');
-    RunPendingEvents(100);
-    EXPECT_EQ(1, Record().size);
-    sim.Char('4');
-    RunPendingEvents(100);
-    EXPECT_EQ(14, Record().size);
-    sim.Char('x');
-    RunPendingEvents(100);
-    EXPECT_EQ(14, Record().size);
-    EXPECT_EQ(wxS("14x"), size->GetValue());
-    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
-    EXPECT_EQ(wxS("14"), size->GetValue());
-}
-
 TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndLinks)
 {
     MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
@@ -263,7 +235,7 @@ TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndL
     EXPECT_EQ(4, fonts->GetSelection());
 }
 
-TEST_F(MainFrameKeyboardTest, TypingAtStartReplacesTheSampleAndUndoKeysWorkThere)
+TEST_F(MainFrameKeyboardTest, TypingAtStartReplacesTheSampleUndoKeysWorkThereAndSizesAreTyped)
 {
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
     wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
@@ -297,4 +269,22 @@ TEST_F(MainFrameKeyboardTest, TypingAtStartReplacesTheSampleAndUndoKeysWorkThere
     }
     // The text field's own undo never ran.
     EXPECT_EQ(wxS("Big news"), text->GetValue());
+
+    // Typed sizes apply at once; letters wait, and leaving the box restores the size.
+    wxComboBox* size = Find<wxComboBox>(ID_FONTSIZE_COMBOBOX);
+    Focus(size);
+    size->SelectAll();
+    sim.Char(WXK_BACK);
+    sim.Char('1');
+    RunPendingEvents(100);
+    EXPECT_EQ(1, Record().size);
+    sim.Char('4');
+    RunPendingEvents(100);
+    EXPECT_EQ(14, Record().size);
+    sim.Char('x');
+    RunPendingEvents(100);
+    EXPECT_EQ(14, Record().size);
+    EXPECT_EQ(wxS("14x"), size->GetValue());
+    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
+    EXPECT_EQ(wxS("14"), size->GetValue());
 }
