@@ -89,7 +89,9 @@ TEST_F(MainFrameTest, ToolBarHoldsTenToolsWithArchivePicturesAtTheirOwnSize)
         labels.Add(tool->IsSeparator() ? wxString(wxS("-")) : tool->GetLabel() + wxS("/") + tool->GetShortHelp());
         // The archive picture, whole: 39 x 42 in the archive, 39 x 42 on the tool.
         if (!tool->IsSeparator())
+        {
             EXPECT_EQ(wxSize(39, 42), tool->GetNormalBitmap().GetLogicalSize()) << tool->GetLabel();
+        }
     }
     EXPECT_EQ(ids, shown);
     EXPECT_EQ(wxS("New/Create new project|Open/Open existing project|Save/Save current project|-|Add tag/Create new "
