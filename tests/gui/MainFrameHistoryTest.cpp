@@ -10,14 +10,21 @@
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 
-TEST_F(MainFrameTest, WindowEditsAreStepsAndItsRefreshesAreNot)
+TEST_F(MainFrameTest, WindowEditsAreStepsTheEditMenuNamesThemAndRefreshesAreNot)
 {
     OpenFrame();
     RunPendingEvents(50);
     EXPECT_EQ(0u, Core()->GetUndoCount());
+    wxMenuBar* bar = Frame()->GetMenuBar();
+    Frame()->UpdateWindowUI();
+    EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
+    EXPECT_FALSE(bar->IsEnabled(wxID_REDO));
 
     CTextColorPickerCtrl* colour = Find<CTextColorPickerCtrl>(ID_FONT_COLOR);
     colour->GetTextCtrl()->SetValue(wxS("#FF0000"));
+    Frame()->UpdateWindowUI();
+    EXPECT_TRUE(bar->IsEnabled(wxID_UNDO));
+    EXPECT_EQ(wxS("&Undo colour change\tCtrl+Z"), bar->GetLabel(wxID_UNDO));
     wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
     text->SetValue(wxS("Hello"));
     CTextSlider* strength = Find<CTextSlider>(ID_GLOW_STRENGTH);
@@ -29,11 +36,18 @@ TEST_F(MainFrameTest, WindowEditsAreStepsAndItsRefreshesAreNot)
 
     ASSERT_EQ(RC_OK, Core()->Undo());
     ASSERT_EQ(RC_OK, Core()->Undo());
-    ASSERT_EQ(RC_OK, Core()->Undo());
     RunPendingEvents(50);
     EXPECT_EQ(wxS("Sample Text"), text->GetValue());
-    EXPECT_EQ(wxColour(0, 0, 0), colour->GetColour());
     EXPECT_EQ(2, strength->GetValue());
+    // Chosen from the menu, the step is undone and offered for redo.
+    wxCommandEvent undo(wxEVT_MENU, wxID_UNDO);
+    Frame()->ProcessWindowEvent(undo);
+    RunPendingEvents(50);
+    Frame()->UpdateWindowUI();
+    EXPECT_EQ(wxColour(0, 0, 0), colour->GetColour());
+    EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
+    EXPECT_TRUE(bar->IsEnabled(wxID_REDO));
+    EXPECT_EQ(wxS("&Redo colour change\tCtrl+Shift+Z"), bar->GetLabel(wxID_REDO));
     EXPECT_EQ(3u, Core()->GetRedoCount());
 
     ASSERT_EQ(RC_OK, Core()->Redo());
@@ -42,32 +56,6 @@ TEST_F(MainFrameTest, WindowEditsAreStepsAndItsRefreshesAreNot)
     EXPECT_EQ(wxS("Hello"), text->GetValue());
     EXPECT_EQ(wxColour(255, 0, 0), colour->GetColour());
     EXPECT_EQ(1u, Core()->GetRedoCount());
-}
-
-// Where the menu stands and its first labels are checked with the other menus.
-TEST_F(MainFrameTest, TheEditMenuNamesTheStep)
-{
-    OpenFrame();
-    RunPendingEvents(50);
-    wxMenuBar* bar = Frame()->GetMenuBar();
-    Frame()->UpdateWindowUI();
-    EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
-    EXPECT_FALSE(bar->IsEnabled(wxID_REDO));
-
-    Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxS("#336699"));
-    Frame()->UpdateWindowUI();
-    EXPECT_TRUE(bar->IsEnabled(wxID_UNDO));
-    EXPECT_EQ(wxS("&Undo colour change\tCtrl+Z"), bar->GetLabel(wxID_UNDO));
-
-    // Chosen from the menu, the step is undone and offered for redo.
-    wxCommandEvent undo(wxEVT_MENU, wxID_UNDO);
-    Frame()->ProcessWindowEvent(undo);
-    RunPendingEvents(50);
-    Frame()->UpdateWindowUI();
-    EXPECT_EQ(wxColour(0, 0, 0), Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetColour());
-    EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
-    EXPECT_TRUE(bar->IsEnabled(wxID_REDO));
-    EXPECT_EQ(wxS("&Redo colour change\tCtrl+Shift+Z"), bar->GetLabel(wxID_REDO));
 }
 
 TEST_F(MainFrameTest, ADraggedThumbIsOneStepHoweverSlowTheDrag)

@@ -40,26 +40,6 @@ std::set<int> ControlsWithFocus(wxWindow* frame)
     visit(frame);
     return ids;
 }
-
-// Records the menu commands that reach the window and stops them there: what the
-// commands themselves do, dialogs and all, is tested elsewhere.
-class CommandRecorder
-{
-public:
-    explicit CommandRecorder(wxWindow* frame) : m_frame(frame)
-    {
-        m_frame->Bind(wxEVT_MENU, &CommandRecorder::OnMenu, this);
-    }
-    ~CommandRecorder() { m_frame->Unbind(wxEVT_MENU, &CommandRecorder::OnMenu, this); }
-    std::vector<int> ids;
-
-private:
-    void OnMenu(wxCommandEvent& event)
-    {
-        ids.push_back(event.GetId());
-    }
-    wxWindow* m_frame;
-};
 }
 
 class MainFrameKeyboardTest : public MainFrameTest
@@ -84,6 +64,12 @@ protected:
         Frame()->Raise();
         return WaitFor([this] { return Frame()->IsActive(); }, 3000);
     }
+    // Records the menu commands that reach the window and stops them there: what the
+    // commands themselves do, dialogs and all, is tested elsewhere.
+    void RecordCommands()
+    {
+        Frame()->Bind(wxEVT_MENU, [this](wxCommandEvent& event) { commands.push_back(event.GetId()); });
+    }
     void Focus(wxWindow* window)
     {
         window->SetFocus();
@@ -91,32 +77,19 @@ protected:
     }
 
     wxUIActionSimulator sim;
+    std::vector<int> commands;
 
 private:
     std::unique_ptr<WindowManager> m_manager;
 };
 
-TEST_F(MainFrameKeyboardTest, TypingAtStartReplacesTheSample)
-{
-    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
-    EXPECT_EQ(text, wxWindow::FindFocus());
-    EXPECT_EQ(wxS("Sample Text"), text->GetStringSelection());
-    sim.Text("Big news");
-    RunPendingEvents(200);
-    EXPECT_EQ(wxS("Big news"), text->GetValue());
-    wxString stored;
-    Core()->GetUserText(stored);
-    EXPECT_EQ(wxS("Big news"), stored);
-}
-
-TEST_F(MainFrameKeyboardTest, AcceleratorsWorkWhileTheFocusIsInTheSampleTextOrTheTagList)
+TEST_F(MainFrameKeyboardTest, AcceleratorsAndMnemonicsWorkWhileTheFocusIsInTheSampleTextOrTheTagList)
 {
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
     wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
     Focus(text);
     text->SetInsertionPointEnd();
-    CommandRecorder recorder(Frame());
+    RecordCommands();
     struct Key
     {
         int key;
@@ -124,28 +97,26 @@ TEST_F(MainFrameKeyboardTest, AcceleratorsWorkWhileTheFocusIsInTheSampleTextOrTh
         int id;
     };
     auto press = [&](const Key& key, wxWindow* focus) {
-        recorder.ids.clear();
+        commands.clear();
         sim.Char(key.key, key.modifiers);
         RunPendingEvents(150);
-        ASSERT_EQ(1u, recorder.ids.size()) << "key " << key.key << " with modifiers " << key.modifiers;
-        EXPECT_EQ(key.id, recorder.ids[0]) << "key " << key.key;
+        ASSERT_EQ(1u, commands.size()) << "key " << key.key << " with modifiers " << key.modifiers;
+        EXPECT_EQ(key.id, commands[0]) << "key " << key.key;
         EXPECT_EQ(focus, wxWindow::FindFocus()) << "key " << key.key;
     };
-    const Key keys[] = {{'N', wxMOD_CONTROL, ID_MENUITEM_NEW},
-                {'O', wxMOD_CONTROL, ID_MENUITEM_OPEN},
-                {'S', wxMOD_CONTROL, ID_MENUITEM_SAVE},
-                {'A', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_ADDTAG},
-                {'D', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_DELETETAG},
-                {'R', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_RENAMETAG},
-                {'S', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_SAVEEFFECT},
-                {'D', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_DELETEEFFECT},
-                {'I', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTEFFECTS},
-                {'E', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_EXPORTEFFECT},
-                {'F', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTFONTS},
-                {'R', wxMOD_CONTROL, ID_MENUITEM_REFRESHFONTLIST},
-                {'M', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_MOLDWRIGHT},
-                {'P', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENU_PREVIEWCURRENTPROJECT},
-                {WXK_F1, wxMOD_NONE, ID_MENUITEM_HELP}};
+    const Key keys[] = {{'N', wxMOD_CONTROL, ID_MENUITEM_NEW}, {'O', wxMOD_CONTROL, ID_MENUITEM_OPEN},
+                        {'S', wxMOD_CONTROL, ID_MENUITEM_SAVE}, {'R', wxMOD_CONTROL, ID_MENUITEM_REFRESHFONTLIST},
+                        {'A', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_ADDTAG},
+                        {'D', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_DELETETAG},
+                        {'R', wxMOD_ALT | wxMOD_SHIFT, ID_MENUITEM_RENAMETAG},
+                        {'S', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_SAVEEFFECT},
+                        {'D', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_DELETEEFFECT},
+                        {'I', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTEFFECTS},
+                        {'E', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_EXPORTEFFECT},
+                        {'F', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_IMPORTFONTS},
+                        {'M', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENUITEM_MOLDWRIGHT},
+                        {'P', wxMOD_CONTROL | wxMOD_SHIFT, ID_MENU_PREVIEWCURRENTPROJECT},
+                        {WXK_F1, wxMOD_NONE, ID_MENUITEM_HELP}};
     for (const Key& key : keys)
         press(key, text);
     // None of them typed into the text.
@@ -157,16 +128,11 @@ TEST_F(MainFrameKeyboardTest, AcceleratorsWorkWhileTheFocusIsInTheSampleTextOrTh
     for (const Key& key : {Key{'N', wxMOD_CONTROL, ID_MENUITEM_NEW}, Key{'O', wxMOD_CONTROL, ID_MENUITEM_OPEN},
                            Key{'S', wxMOD_CONTROL, ID_MENUITEM_SAVE}})
         press(key, tags);
-}
 
-TEST_F(MainFrameKeyboardTest, MnemonicsOpenTheMenusAndChooseTheirItems)
-{
-    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    // Something to undo, so that Undo is enabled.
+    // Mnemonics open the menus and choose their items; Undo is enabled by something to undo.
     ChangeRecord([](FontProperties& record) { record.size = 33; });
     wxTheApp->ProcessIdle();
-    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
-    CommandRecorder recorder(Frame());
+    Focus(text);
     const struct
     {
         int menu;
@@ -178,25 +144,25 @@ TEST_F(MainFrameKeyboardTest, MnemonicsOpenTheMenusAndChooseTheirItems)
                  {'W', 'R', ID_MENU_PREVIEWMYWEB}};
     for (const auto& path : paths)
     {
-        recorder.ids.clear();
+        commands.clear();
         // "&Edit" and "&Effects" share Alt+E: the toolkit opens them in turn, so the
         // second press at most reaches the other one.
         const int tries = path.menu == 'E' ? 2 : 1;
-        for (int attempt = 0; attempt < tries && recorder.ids.empty(); ++attempt)
+        for (int attempt = 0; attempt < tries && commands.empty(); ++attempt)
         {
             sim.Char(path.menu, wxMOD_ALT);
             RunPendingEvents(300);
             sim.Char(path.item);
             RunPendingEvents(300);
-            if (recorder.ids.empty())
+            if (commands.empty())
             {
                 sim.Char(WXK_ESCAPE);
                 sim.Char(WXK_ESCAPE);
                 RunPendingEvents(300);
             }
         }
-        ASSERT_EQ(1u, recorder.ids.size()) << char(path.menu) << " " << char(path.item);
-        EXPECT_EQ(path.id, recorder.ids[0]) << char(path.menu) << " " << char(path.item);
+        ASSERT_EQ(1u, commands.size()) << char(path.menu) << " " << char(path.item);
+        EXPECT_EQ(path.id, commands[0]) << char(path.menu) << " " << char(path.item);
     }
 }
 
@@ -228,47 +194,6 @@ TEST_F(MainFrameKeyboardTest, TabReachesEveryControl)
         EXPECT_TRUE(reached.count(id)) << "Tab never reached control " << id;
 }
 
-TEST_F(MainFrameKeyboardTest, TypedSizesApplyLettersWaitAndLeavingTheBoxRestoresTheSize)
-{
-    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    wxComboBox* size = Find<wxComboBox>(ID_FONTSIZE_COMBOBOX);
-    Focus(size);
-    size->SelectAll();
-    sim.Char(WXK_BACK);
-    sim.Char('1');
-    RunPendingEvents(100);
-    EXPECT_EQ(1, Record().size);
-    sim.Char('4');
-    RunPendingEvents(100);
-    EXPECT_EQ(14, Record().size);
-    sim.Char('x');
-    RunPendingEvents(100);
-    EXPECT_EQ(14, Record().size);
-    EXPECT_EQ(wxS("14x"), size->GetValue());
-    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
-    EXPECT_EQ(wxS("14"), size->GetValue());
-}
-
-TEST_F(MainFrameKeyboardTest, ClickingTheAddMoreLinkOpensTheShopAndKeepsTheFont)
-{
-    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
-    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
-    ASSERT_EQ(3u, fonts->GetCount());
-    ASSERT_TRUE(fonts->GetString(2).Contains(wxS("addfontsfromweb")));
-    fonts->ScrollToRow(0);
-    RunPendingEvents(100);
-    // The link text starts after the row's 10-pixel indent.
-    const wxRect row = fonts->GetItemRect(2);
-    sim.MouseMove(fonts->ClientToScreen(wxPoint(row.x + 30, row.y + row.height / 2)));
-    RunPendingEvents(100);
-    sim.MouseClick();
-    RunPendingEvents(300);
-    EXPECT_EQ(1u, openedUrls.size());
-    EXPECT_EQ(1, fonts->GetSelection());
-    EXPECT_EQ(wxS("Alpha"), Record().font);
-}
-
 TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndLinks)
 {
     MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
@@ -276,7 +201,23 @@ TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndL
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
     wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
     ASSERT_EQ(6u, fonts->GetCount());
+    ASSERT_TRUE(fonts->GetString(2).Contains(wxS("addfontsfromweb")));
     EXPECT_EQ(wxS("Alpha"), Record().font);
+    auto click = [&](int row, int x) {
+        const wxRect rect = fonts->GetItemRect(row);
+        sim.MouseMove(fonts->ClientToScreen(wxPoint(rect.x + x, rect.y + rect.height / 2)));
+        RunPendingEvents(100);
+        sim.MouseClick();
+        RunPendingEvents(300);
+    };
+    // The link text starts after the row's 10-pixel indent: the shop opens, the font stays.
+    fonts->ScrollToRow(0);
+    RunPendingEvents(100);
+    click(2, 30);
+    EXPECT_EQ(1u, openedUrls.size());
+    EXPECT_EQ(1, fonts->GetSelection());
+    EXPECT_EQ(wxS("Alpha"), Record().font);
+
     Focus(fonts);
     sim.Char(WXK_DOWN);
     RunPendingEvents(300);
@@ -289,23 +230,25 @@ TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndL
     EXPECT_EQ(1, fonts->GetSelection());
 
     // A click on a foundry's header gives the first font below it.
-    const wxRect header = fonts->GetItemRect(3);
-    sim.MouseMove(fonts->ClientToScreen(wxPoint(header.x + header.width / 2, header.y + header.height / 2)));
-    RunPendingEvents(100);
-    sim.MouseClick();
-    RunPendingEvents(300);
+    click(3, fonts->GetItemRect(3).width / 2);
     EXPECT_EQ(wxS("Beta"), Record().font);
     EXPECT_EQ(4, fonts->GetSelection());
 }
 
-TEST_F(MainFrameKeyboardTest, UndoAndRedoKeysWorkWhileTheFocusIsInTheSampleText)
+TEST_F(MainFrameKeyboardTest, TypingAtStartReplacesTheSampleUndoKeysWorkThereAndSizesAreTyped)
 {
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    ChangeRecord([](FontProperties& record) { record.size = 33; });
-    ASSERT_EQ(1u, Core()->GetUndoCount());
     wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
-    Focus(text);
+    EXPECT_EQ(text, wxWindow::FindFocus());
+    EXPECT_EQ(wxS("Sample Text"), text->GetStringSelection());
+    sim.Text("Big news");
+    RunPendingEvents(200);
+    EXPECT_EQ(wxS("Big news"), text->GetValue());
+    wxString stored;
+    Core()->GetUserText(stored);
+    EXPECT_EQ(wxS("Big news"), stored);
 
+    ChangeRecord([](FontProperties& record) { record.size = 33; });
     const struct
     {
         int key;
@@ -324,5 +267,24 @@ TEST_F(MainFrameKeyboardTest, UndoAndRedoKeysWorkWhileTheFocusIsInTheSampleText)
         EXPECT_EQ(press.undone ? 1u : 0u, Core()->GetRedoCount()) << "key " << char(press.key) << " " << press.modifiers;
         EXPECT_EQ(press.undone ? 40 : 33, Record().size) << "key " << char(press.key);
     }
-    EXPECT_EQ(wxS("Sample Text"), text->GetValue());
+    // The text field's own undo never ran.
+    EXPECT_EQ(wxS("Big news"), text->GetValue());
+
+    // Typed sizes apply at once; letters wait, and leaving the box restores the size.
+    wxComboBox* size = Find<wxComboBox>(ID_FONTSIZE_COMBOBOX);
+    Focus(size);
+    size->SelectAll();
+    sim.Char(WXK_BACK);
+    sim.Char('1');
+    RunPendingEvents(100);
+    EXPECT_EQ(1, Record().size);
+    sim.Char('4');
+    RunPendingEvents(100);
+    EXPECT_EQ(14, Record().size);
+    sim.Char('x');
+    RunPendingEvents(100);
+    EXPECT_EQ(14, Record().size);
+    EXPECT_EQ(wxS("14x"), size->GetValue());
+    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
+    EXPECT_EQ(wxS("14"), size->GetValue());
 }

@@ -8,58 +8,44 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/process.h>
-#include <wx/stopwatch.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
-#include <wx/webview.h>
 
 #include <cstdlib>
-#include <map>
 #include <memory>
 
 namespace
 {
 const wxString kBuilt = wxS(GLYPHARA_PROGRAM_DIR);
+}
 
-class RecordingLauncher : public CPlatformLauncher
+// Records what would have gone to the desktop.
+class MainFrameTest::RecordingLauncher : public CPlatformLauncher
 {
 public:
-    RecordingLauncher(std::vector<wxString>* urls, const std::map<wxString, wxString>* openCommands,
-                      std::vector<wxString>* commands)
-        : m_urls(urls), m_openCommands(openCommands), m_commands(commands)
-    {
-    }
+    explicit RecordingLauncher(MainFrameTest* test) : m_test(test) {}
     bool OpenUrl(const wxString& url) override
     {
-        m_urls->push_back(url);
+        m_test->openedUrls.push_back(url);
         return true;
     }
-    bool StartProcess(const wxString& executable) override
-    {
-        m_urls->push_back(executable);
-        return true;
-    }
+    bool StartProcess(const wxString& executable) override { return OpenUrl(executable); }
     wxString GetOpenCommand(const wxString& extension, const wxString& path) override
     {
-        const auto found = m_openCommands->find(extension);
-        if (found == m_openCommands->end())
-            return wxString();
-        wxString command = found->second;
+        const auto found = m_test->openCommands.find(extension);
+        wxString command = found == m_test->openCommands.end() ? wxString() : found->second;
         command.Replace(wxS("%s"), path);
         return command;
     }
     bool RunCommand(const wxString& command) override
     {
-        m_commands->push_back(command);
+        m_test->ranCommands.push_back(command);
         return true;
     }
 
 private:
-    std::vector<wxString>* m_urls;
-    const std::map<wxString, wxString>* m_openCommands;
-    std::vector<wxString>* m_commands;
+    MainFrameTest* m_test;
 };
-}
 
 void MakeEmptyFile(const wxString& path)
 {
@@ -134,7 +120,7 @@ bool MainFrameTest::UseBuiltEffects()
 GlypharaMainFrame* MainFrameTest::OpenFrame()
 {
     CGlypharaCore* core = Core();
-    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new RecordingLauncher(&openedUrls, &openCommands, &ranCommands)));
+    core->SetLauncher(std::unique_ptr<CPlatformLauncher>(new RecordingLauncher(this)));
     EXPECT_EQ(RC_OK, core->Init());
     m_frame = new GlypharaMainFrame(nullptr, wxS("Glyphara"), wxSize(1024, 768));
     m_frame->Show();

@@ -128,6 +128,7 @@ protected:
     std::vector<wxString> ranCommands;
 
 private:
+    class RecordingLauncher;
     GlypharaMainFrame* m_frame = nullptr;
     wxString m_tmp;
 };

@@ -43,16 +43,14 @@ TEST_F(GuiTest, TabWalksThroughTheInnerControlsAndStopsOnceOnThePreview)
     // Which part has the keyboard; the web view's focus lives inside WebKit's widget.
     auto focused = [&]() -> std::string {
         wxWindow* focus = wxWindow::FindFocus();
-        if (focus == first)
-            return "first";
-        if (focus == last)
-            return "last";
-        if (focus == slider->GetSlider())
-            return "slider";
-        if (focus == slider->GetTextCtrl())
-            return "number";
-        if (focus == colour->GetTextCtrl())
-            return "colour";
+        const std::pair<wxWindow*, const char*> parts[] = {{first, "first"},
+                                                           {last, "last"},
+                                                           {slider->GetSlider(), "slider"},
+                                                           {slider->GetTextCtrl(), "number"},
+                                                           {colour->GetTextCtrl(), "colour"}};
+        for (const auto& part : parts)
+            if (focus == part.first)
+                return part.second;
         if (gtk_window_get_focus(GTK_WINDOW(frame->GetHandle())) == host->GetWebView()->GetNativeBackend())
             return "preview";
         return focus ? "other" : "none";
