@@ -67,7 +67,7 @@ TEST_F(MissingCharactersLineTest, NamesTheLackingCharactersWhileTheSampleUsesThe
     EXPECT_LT(BrowserHeight(), fullHeight);
     EXPECT_GT(BrowserHeight(), fullHeight - 40);
     // The tag is drawn all the same: with the movie, the lacking characters in the
-    // browser's font.
+    // browser's font. The web process may start first, slowly on a busy machine.
     CEmbeddedBrowser* browser = Find<CEmbeddedBrowser>(ID_BROWSER);
     if (wxWebView* view = browser->HasBrowser() ? browser->GetWebView() : nullptr)
     {
@@ -77,7 +77,7 @@ TEST_F(MissingCharactersLineTest, NamesTheLackingCharactersWhileTheSampleUsesThe
                                        wxS("') && (() => { const t = Array.from(document.querySelectorAll('h1 svg "
                                            "text')).map((e) => e.textContent).join(''); return t.includes('") +
                                        wxString::FromUTF8("ł') && t.includes('ő'); })()");
-        EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, drawnWithText) == wxS("true"); }, 20000))
+        EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, drawnWithText) == wxS("true"); }, 45000))
             << Evaluate(view, wxS("document.querySelector('h1') ? document.querySelector('h1').outerHTML : 'no h1'"));
     }
 
