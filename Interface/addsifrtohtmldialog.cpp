@@ -99,6 +99,8 @@ void CAddSIFRToHTMLDialog::CreateControls()
     column->Add(new wxButton(this, ID_OK, _("&OK!"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                              wxS("button")),
                 0, wxALIGN_CENTER_HORIZONTAL | wxALL, 5);
+    // The dialog has no Cancel button for Escape to find.
+    SetEscapeId(ID_OK);
 }
 
 int CAddSIFRToHTMLDialog::SetCodeSnippet(const wxString& snippet)

@@ -50,6 +50,7 @@ wxBEGIN_EVENT_TABLE(CDailytipDialog, wxDialog)
     EVT_MOTION(CDailytipDialog::OnMotion)
     EVT_LEFT_UP(CDailytipDialog::OnLeftUp)
     EVT_MOUSE_CAPTURE_LOST(CDailytipDialog::OnCaptureLost)
+    EVT_CHAR_HOOK(CDailytipDialog::OnCharHook)
 wxEND_EVENT_TABLE()
 
 CDailytipDialog::CDailytipDialog(wxWindow* parent, const wxString& caption, const wxSize& size)
@@ -263,6 +264,20 @@ void CDailytipDialog::OnClose(wxCommandEvent& event)
     settings->Flush();
     Close();
     event.Skip();
+}
+
+// Escape is the Close button. The dialog's own Escape handling is not used: it would also
+// turn the title bar's close box into the Close button, which stores the next tip.
+void CDailytipDialog::OnCharHook(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() != WXK_ESCAPE || event.HasAnyModifiers())
+    {
+        event.Skip();
+        return;
+    }
+    wxCommandEvent close(wxEVT_BUTTON, ID_CLOSE);
+    close.SetEventObject(m_close);
+    m_close->GetEventHandler()->ProcessEvent(close);
 }
 
 void CDailytipDialog::OnLeftDown(wxMouseEvent& event)

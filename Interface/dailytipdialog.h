@@ -69,6 +69,7 @@ private:
     void OnMotion(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);
     void OnCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnCharHook(wxKeyEvent& event);
 
     wxBitmap m_background;
     wxArrayString m_tips;

@@ -149,6 +149,17 @@ TEST_F(DailyTipTest, TheBoxIsWrittenAtOnceCloseStoresTheNextTipAndTheButtonsGoRo
     EXPECT_TRUE(SettingsOnDisk().Contains(wxS("showdailytips=0"))) << SettingsOnDisk();
     dialog->Destroy();
 
+    // Escape is the Close button; past the last tip the count starts again.
+    dialog = Open();
+    EXPECT_EQ(0, dialog->GetCurrentTip());
+    dialog->Show();
+    RunPendingEvents(100);
+    PressEscape(dialog);
+    RunPendingEvents(50);
+    EXPECT_FALSE(dialog->IsShown());
+    EXPECT_TRUE(SettingsOnDisk().Contains(wxS("lastshowntip=1"))) << SettingsOnDisk();
+    dialog->Destroy();
+
     // 3 is past the last tip, as are -5 and 99.
     for (long stored : {3L, -5L, 99L})
     {

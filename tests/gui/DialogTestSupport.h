@@ -51,6 +51,15 @@ inline void PressButton(wxWindow* window, int id)
     button->GetEventHandler()->ProcessEvent(event);
 }
 
+// What the toolkit sends first when Escape is pressed in a dialog.
+inline void PressEscape(wxWindow* dialog)
+{
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = WXK_ESCAPE;
+    event.SetEventObject(dialog);
+    dialog->GetEventHandler()->ProcessEvent(event);
+}
+
 inline void Tick(wxWindow* window, int id, bool ticked)
 {
     wxCheckBox* box = dynamic_cast<wxCheckBox*>(window->FindWindow(id));

@@ -110,4 +110,14 @@ TEST_F(DialogTest, GetCodeKeepsTheUntickedBoxWhenClosedByTheTitleBar)
                                         [](CAddSIFRToHTMLDialog* d) { PressButton(d, CAddSIFRToHTMLDialog::ID_OK); }, wxID_OK));
     EXPECT_FALSE(next.IsShown());
     EXPECT_TRUE(SettingsOnDisk().Contains(wxS("showhowtoaddaftersave=0"))) << SettingsOnDisk();
+
+    // Escape closes it as OK! does, settings written.
+    CAddSIFRToHTMLDialog third(nullptr, wxString(kGetCodeCaption), wxSize(400, 300));
+    wxTEST_DIALOG(third.ShowModal(), ExpectDialog<CAddSIFRToHTMLDialog>(
+                                         [](CAddSIFRToHTMLDialog* d) {
+                                             Tick(d, CAddSIFRToHTMLDialog::ID_SHOW_AFTER_SAVE, true);
+                                             PressEscape(d);
+                                         },
+                                         wxID_OK));
+    EXPECT_TRUE(SettingsOnDisk().Contains(wxS("showhowtoaddaftersave=1"))) << SettingsOnDisk();
 }
