@@ -88,5 +88,7 @@ void GlypharaMainFrame::OnMenuitemShowdailytipsClick(wxCommandEvent&)
 void GlypharaMainFrame::OnAboutClick(wxCommandEvent&)
 {
     TS_LOG_AS("GlypharaMainFrame::OnAboutClick", TS_MESSAGE, wxS("User requests About dialog"));
-    (new CGlypharaSplash(this, _("GlypharaSplash"), wxSize(640, 480)))->Show();
+    CGlypharaSplash* about = new CGlypharaSplash(this, _("GlypharaSplash"), wxSize(640, 480));
+    about->Show();
+    about->SetFocus();
 }

@@ -17,6 +17,7 @@ constexpr int kVersionY = 70;
 wxBEGIN_EVENT_TABLE(CGlypharaSplash, wxFrame)
     EVT_PAINT(CGlypharaSplash::OnPaint)
     EVT_MOUSE_EVENTS(CGlypharaSplash::OnMouse)
+    EVT_CHAR_HOOK(CGlypharaSplash::OnCharHook)
 wxEND_EVENT_TABLE()
 
 CGlypharaSplash::CGlypharaSplash(wxWindow* parent, const wxString& title, const wxSize& size)
@@ -24,6 +25,8 @@ CGlypharaSplash::CGlypharaSplash(wxWindow* parent, const wxString& title, const 
 {
     // The picture covers the whole window.
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    // Without a control inside, the window itself must take the keyboard for Escape to reach it.
+    SetCanFocus(true);
     CreateControls();
     CentreOnParent();
 }
@@ -67,6 +70,21 @@ void CGlypharaSplash::OnMouse(wxMouseEvent& event)
     // Pointer moves, the wheel and entering or leaving leave the window up.
     if (!event.ButtonDown() && !event.ButtonUp() && !event.ButtonDClick())
         return;
+    Dismiss();
+}
+
+void CGlypharaSplash::OnCharHook(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() != WXK_ESCAPE || event.HasAnyModifiers())
+    {
+        event.Skip();
+        return;
+    }
+    Dismiss();
+}
+
+void CGlypharaSplash::Dismiss()
+{
     if (GetParent())
         Close(true);
     else

@@ -1,5 +1,5 @@
 // The About window: the splash picture with the program's version and build written on
-// it. Borderless; any mouse click closes it.
+// it. Borderless; any mouse click closes it, and so does Escape, as it has no close box.
 #ifndef GLYPHARA_INTERFACE_GLYPHARASPLASH_H
 #define GLYPHARA_INTERFACE_GLYPHARASPLASH_H
 
@@ -26,6 +26,8 @@ public:
 
 private:
     void OnMouse(wxMouseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void Dismiss();
 
     wxBitmap m_background;
 

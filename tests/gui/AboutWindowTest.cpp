@@ -7,7 +7,7 @@
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
 
-TEST_F(DialogTest, TheAboutWindowTakesThePicturesSizeAMoveLeavesItAndAClickClosesIt)
+TEST_F(DialogTest, TheAboutWindowTakesThePicturesSizeAMoveLeavesItAndAClickOrEscapeClosesIt)
 {
     // Without its picture it keeps the size asked for, and a parentless one goes too.
     wxWeakRef<CGlypharaSplash> about(new CGlypharaSplash(nullptr, wxS("GlypharaSplash"), wxSize(640, 480)));
@@ -46,6 +46,19 @@ TEST_F(DialogTest, TheAboutWindowTakesThePicturesSizeAMoveLeavesItAndAClickClose
     EXPECT_TRUE(about->IsShown());
 
     mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+    RunPendingEvents();
+    EXPECT_FALSE(about);
+
+    // Escape closes it too; other keys leave it up.
+    about = new CGlypharaSplash(frame, wxS("GlypharaSplash"), wxSize(640, 480));
+    about->Show();
+    RunPendingEvents();
+    wxKeyEvent other(wxEVT_CHAR_HOOK);
+    other.m_keyCode = 'A';
+    about->GetEventHandler()->ProcessEvent(other);
+    RunPendingEvents();
+    ASSERT_TRUE(about);
+    PressEscape(about);
     RunPendingEvents();
     EXPECT_FALSE(about);
     EXPECT_EQ(1, LogCount(wxS("Background image is not initialized")));

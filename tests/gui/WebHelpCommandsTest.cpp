@@ -12,6 +12,8 @@
 #include <wx/ffile.h>
 #include <wx/filename.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
+#include <wx/weakref.h>
 
 namespace
 {
@@ -147,4 +149,10 @@ TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowAndAboutShowsThe
     ASSERT_EQ(1u, about.size());
     EXPECT_TRUE(about[0]->IsShown());
     EXPECT_TRUE(LogContains(wxS("User requests About dialog")));
+    // It has no close box: the keyboard goes to it, so Escape closes it.
+    wxWeakRef<CGlypharaSplash> shown(about[0]);
+    wxUIActionSimulator keyboard;
+    keyboard.Char(WXK_ESCAPE);
+    WaitFor([&] { return !shown; }, 2000);
+    EXPECT_FALSE(shown);
 }
