@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -59,6 +60,19 @@ struct Timing
 inline Timing Summary(const std::vector<double>& values)
 {
     return Timing{Median(values), Minimum(values)};
+}
+
+// The fastest of a number of rounds for each measure, after one round to warm up. The
+// measures take turns within each round, so that a busy machine hurts all alike.
+inline std::vector<double> BestOfInterleaved(int rounds, const std::vector<std::function<double()>>& measures)
+{
+    for (const auto& measure : measures)
+        measure();
+    std::vector<double> best(measures.size(), 1e9);
+    for (int round = 0; round < rounds; ++round)
+        for (size_t m = 0; m < measures.size(); ++m)
+            best[m] = std::min(best[m], measures[m]());
+    return best;
 }
 
 // A folder below /tmp, removed with everything in it when the object goes.

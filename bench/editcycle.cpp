@@ -67,17 +67,9 @@ int main()
         return bench::MillisecondsSince(start) / kCycles;
     };
 
-    editCycles();
-    plainCycles(false);
-    plainCycles(true);
-    // Best of a few rounds, interleaved, so that a busy machine hurts all alike.
-    double edit = 1e9, overwrite = 1e9, fresh = 1e9;
-    for (int round = 0; round < 9; ++round)
-    {
-        edit = std::min(edit, editCycles());
-        overwrite = std::min(overwrite, plainCycles(false));
-        fresh = std::min(fresh, plainCycles(true));
-    }
+    const std::vector<double> best = bench::BestOfInterleaved(
+        9, {editCycles, [&] { return plainCycles(false); }, [&] { return plainCycles(true); }});
+    const double edit = best[0], overwrite = best[1], fresh = best[2];
     const double plain = std::min(overwrite, fresh);
 
     bench::StopCore();

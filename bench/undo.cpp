@@ -70,17 +70,9 @@ int main()
         return bench::MillisecondsSince(start) / kSteps;
     };
 
-    changes();
-    walk(true);
-    walk(false);
-    // Best of a few rounds, interleaved, so that a busy machine hurts all alike.
-    double change = 1e9, undo = 1e9, redo = 1e9;
-    for (int round = 0; round < 9; ++round)
-    {
-        change = std::min(change, changes());
-        undo = std::min(undo, walk(true));
-        redo = std::min(redo, walk(false));
-    }
+    const std::vector<double> best =
+        bench::BestOfInterleaved(9, {changes, [&] { return walk(true); }, [&] { return walk(false); }});
+    const double change = best[0], undo = best[1], redo = best[2];
 
     // The rounds have filled the history; see what 10,000 more edits cost in memory.
     const long residentBefore = ResidentKilobytes();

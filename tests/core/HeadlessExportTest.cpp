@@ -32,10 +32,7 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), "FWS-big-sans");
-        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.png"), "PNG-big-sans");
-        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
-        WriteSupportFiles(ProgramDir());
+        InstallBigSansAndSlim();
         sites = ProgramDir() + wxS("/Sites");
         project = sites + wxS("/mysite.xml");
         data = sites + wxS("/mysite files");

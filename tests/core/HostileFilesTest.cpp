@@ -193,10 +193,7 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), "FWS-big-sans");
-        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.png"), "PNG-big-sans");
-        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
-        WriteSupportFiles(ProgramDir());
+        InstallBigSansAndSlim();
         MakeFolders(SystemEffectDir());
         project = root / wxS("sandbox/project");
         out = root / wxS("sandbox/out");

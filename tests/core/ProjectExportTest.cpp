@@ -25,14 +25,10 @@ wxArrayString FilesBelow(const wxString& folder)
 class ProjectExportTest : public CoreTest
 {
 protected:
-    // Two installed fonts, one with a picture and one without, and the sIFR files.
     void SetUp() override
     {
         CoreTest::SetUp();
-        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), "FWS-big-sans");
-        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.png"), "PNG-big-sans");
-        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
-        WriteSupportFiles(ProgramDir());
+        InstallBigSansAndSlim();
         ASSERT_EQ(RC_OK, InitCore());
         SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
         sites = ProgramDir() + wxS("/Sites");

@@ -93,6 +93,16 @@ protected:
     wxString SystemFontDir() const { return ProgramDir() + wxS("/Fonts/"); }
     wxString SystemEffectDir() const { return ProgramDir() + wxS("/Effects/"); }
 
+    // The installed fonts most project tests use: Big Sans of My Foundry with its picture,
+    // Slim of Type Co without one, and the sIFR files.
+    void InstallBigSansAndSlim()
+    {
+        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), "FWS-big-sans");
+        WriteTextFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.png"), "PNG-big-sans");
+        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
+        WriteSupportFiles(ProgramDir());
+    }
+
     CapturingLog* log = nullptr;
     std::vector<wxString> openedUrls;
     std::vector<wxString> startedProcesses;
