@@ -1,5 +1,7 @@
 #include "Interface/CommandLine.h"
 
+#include "core/TextUtil.h"
+
 #include <wx/filesys.h>
 
 namespace
@@ -36,10 +38,7 @@ wxString Absolute(const wxString& argument, const wxString& workingFolder)
         return path;
     if (path.StartsWith(wxS("./")))
         path = path.Mid(2);
-    wxString base = workingFolder;
-    if (!base.EndsWith(wxS("/")))
-        base += wxS("/");
-    return base + path;
+    return JoinPath(workingFolder, path);
 }
 
 CommandLine Failure(const wxString& text)

@@ -1,20 +1,10 @@
 #include "Interface/FontListCache.h"
 
+#include "core/FontFolders.h"
+
 #include <sys/stat.h>
 
 #include <set>
-
-namespace
-{
-// A folder changed within one step of the file system's clock before it was stamped
-// could change again in the same step unseen; such a stamp proves nothing. Whole-second
-// stamps come from file systems with a resolution of up to 2 s.
-bool OldEnough(const timespec& modified, const timespec& now)
-{
-    const long long margin = modified.tv_nsec != 0 ? 50000000LL : 3000000000LL;
-    return modified.tv_sec * 1000000000LL + modified.tv_nsec + margin < now.tv_sec * 1000000000LL + now.tv_nsec;
-}
-}
 
 FontListCache::FolderStamp FontListCache::Stamp(const wxString& path)
 {
@@ -60,7 +50,7 @@ void FontListCache::Remember(const FontTable& table, const wxString& foundry, co
     for (const wxString& folder : folders)
     {
         m_folders.push_back(Stamp(folder));
-        if (m_folders.back().exists && !OldEnough(m_folders.back().modified, now))
+        if (m_folders.back().exists && !FontFolders::OldEnough(m_folders.back().modified, now))
             m_valid = false;
     }
     m_table = table;

@@ -36,19 +36,14 @@ namespace
 // The browser area is this much wider and taller than the movie it shows.
 const int kFlashPlayerMargin = 40;
 
-void TraceAction(const char* handler, const wxString& message)
-{
-    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), wxString(__FILE__), wxString(handler),
-                                      __LINE__, TS_MESSAGE, message);
-}
-
 // Copies the selected tag's record out of the core, changes one field and hands the
 // whole record back. The core's results are not examined: a refusal leaves the
 // controls as the user set them until the next refresh.
 template <typename Change>
 void EditSelectedRecord(const char* handler, const wxString& message, Change change)
 {
-    TraceAction(handler, message);
+    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), __FILE__, wxString(handler), __LINE__, TS_MESSAGE,
+                                      message);
     CGlypharaCore* core = CGlypharaCore::GetInstance();
     FontProperties record;
     core->GetSelectedFontProperties(record);
@@ -469,7 +464,8 @@ void GlypharaMainFrame::OnFontsizecomboboxUpdated(wxCommandEvent& event)
 
 void GlypharaMainFrame::ApplySizeBoxText()
 {
-    TraceAction("GlypharaMainFrame::ApplySizeBoxText", wxS("Font size control changed to: ") + m_fontSizeBox->GetValue());
+    TS_LOG_AS("GlypharaMainFrame::ApplySizeBoxText", TS_MESSAGE,
+              wxS("Font size control changed to: ") + m_fontSizeBox->GetValue());
     CGlypharaCore* core = CGlypharaCore::GetInstance();
     FontProperties record;
     core->GetSelectedFontProperties(record);
@@ -498,7 +494,8 @@ void GlypharaMainFrame::OnFontsizecomboboxKillFocus(wxFocusEvent& event)
 void GlypharaMainFrame::OnUserText(wxCommandEvent& event)
 {
     const wxString text = m_userText->GetValue();
-    TraceAction("GlypharaMainFrame::OnUserText", wxString::Format(wxS("User input text control changed to: %s"), text));
+    TS_LOG_AS("GlypharaMainFrame::OnUserText", TS_MESSAGE,
+              wxString::Format(wxS("User input text control changed to: %s"), text));
     CGlypharaCore::GetInstance()->SetUserText(text);
     // The core asks only for a new preview when the text changes, not for a refresh.
     UpdateMissingCharacters();
@@ -509,7 +506,7 @@ void GlypharaMainFrame::OnTagListboxSelected(wxCommandEvent& event)
 {
     const int selection = m_tagList->GetSelection();
     const wxString tag = selection != wxNOT_FOUND ? m_tagList->GetString(selection) : wxString();
-    TraceAction("GlypharaMainFrame::OnTagListboxSelected", wxString::Format(wxS("Tag selected: %s"), tag));
+    TS_LOG_AS("GlypharaMainFrame::OnTagListboxSelected", TS_MESSAGE, wxString::Format(wxS("Tag selected: %s"), tag));
     // A list left without a selection names no tag; the core would take the empty name
     // for a tag of its own, so the highlight goes back to the selected tag instead.
     if (tag.empty())
@@ -543,7 +540,8 @@ void GlypharaMainFrame::OnFontListboxSelected(wxCommandEvent& event)
     const int selection = m_fontList->GetSelection();
     const wxString row = selection != wxNOT_FOUND ? m_fontList->GetString(selection) : wxString();
     const wxString shown = event.GetString().empty() ? row : event.GetString();
-    TraceAction("GlypharaMainFrame::OnFontListboxSelected", wxString::Format(wxS("New font list selection: %s"), shown));
+    TS_LOG_AS("GlypharaMainFrame::OnFontListboxSelected", TS_MESSAGE,
+              wxString::Format(wxS("New font list selection: %s"), shown));
     if (selection != wxNOT_FOUND)
     {
         // The press being handled counts as held even when the user has let go of it
@@ -574,15 +572,11 @@ void GlypharaMainFrame::OnFontListboxMouseDown(wxMouseEvent& event)
 
 void GlypharaMainFrame::OnFontListboxLeftUp(wxMouseEvent& event)
 {
-    TraceAction("GlypharaMainFrame::OnFontListboxLeftUp", wxS("Font list click. Selecting previous selection"));
-    wxArrayString rows;
-    wxString selected;
-    if (CGlypharaCore::GetInstance()->GetInstalledFontList(rows, selected) == RC_OK)
-    {
-        const int index = m_fontRows.Index(selected);
-        if (!selected.empty() && index != wxNOT_FOUND && m_fontList->GetSelection() != index)
-            m_fontList->SetSelection(index);
-    }
+    TS_LOG_AS("GlypharaMainFrame::OnFontListboxLeftUp", TS_MESSAGE,
+              wxS("Font list click. Selecting previous selection"));
+    // The refresh that followed the click has set the row of the font in use.
+    if (m_fontRowInUse != wxNOT_FOUND && m_fontList->GetSelection() != m_fontRowInUse)
+        m_fontList->SetSelection(m_fontRowInUse);
     event.Skip();
 }
 
@@ -595,8 +589,8 @@ void GlypharaMainFrame::OnFontListboxLinkClicked(wxHtmlLinkEvent&)
     if (row == wxNOT_FOUND)
         return;
     const wxString entry = m_fontList->GetString(row);
-    TraceAction("GlypharaMainFrame::OnFontListboxLinkClicked",
-                wxString::Format(wxS("New font list selection: %s"), entry));
+    TS_LOG_AS("GlypharaMainFrame::OnFontListboxLinkClicked", TS_MESSAGE,
+              wxString::Format(wxS("New font list selection: %s"), entry));
     m_fontList->SetSelection(row);
     CGlypharaCore::GetInstance()->SelectInstalledFont(entry, true, false, false);
 }
@@ -883,7 +877,8 @@ void GlypharaMainFrame::OnFlashPlayerSize(wxSizeEvent& event)
     // A browser area under the margin gives an empty movie, never a negative one.
     const int width = std::max(0, event.GetSize().x - kFlashPlayerMargin);
     const int height = std::max(0, event.GetSize().y - kFlashPlayerMargin);
-    TraceAction("GlypharaMainFrame::OnFlashPlayerSize", wxString::Format(wxS("IECtrl size changed to: %dx%d"), width, height));
+    TS_LOG_AS("GlypharaMainFrame::OnFlashPlayerSize", TS_MESSAGE,
+              wxString::Format(wxS("IECtrl size changed to: %dx%d"), width, height));
     CGlypharaCore::GetInstance()->SetFlashPlayerSize(width, height);
     event.Skip();
 }

@@ -23,12 +23,6 @@ namespace
 const wxString kRecentProjectsGroup = wxS("/RecentProjects");
 const wxString kProjectWildcard = wxS("*.xml");
 
-void TraceAction(const char* handler, const wxString& message)
-{
-    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), wxString(__FILE__), wxString(handler),
-                                      __LINE__, TS_MESSAGE, message);
-}
-
 // The file the core writes for a chosen path: it appends ".xml" unless the name already
 // ends with it, in any case.
 wxString ProjectFileFor(const wxString& chosen)
@@ -192,15 +186,18 @@ int GlypharaMainFrame::OpenProjectFile(const wxString& path)
 void GlypharaMainFrame::OpenProjectAtStartup(const wxString& path)
 {
     // After the event loop has started, so that a message box has a shown window to sit on.
-    CallAfter([this, path] {
-        TraceAction("GlypharaMainFrame::OpenProjectAtStartup", wxS("Opening the project given at start: ") + path);
-        OpenProjectFile(path);
-    });
+    CallAfter(
+        [this, path]
+        {
+            TS_LOG_AS("GlypharaMainFrame::OpenProjectAtStartup", TS_MESSAGE,
+                      wxS("Opening the project given at start: ") + path);
+            OpenProjectFile(path);
+        });
 }
 
 void GlypharaMainFrame::OnMenuitemNew(wxCommandEvent&)
 {
-    TraceAction("GlypharaMainFrame::OnMenuitemNew", wxS("User requests new project"));
+    TS_LOG_AS("GlypharaMainFrame::OnMenuitemNew", TS_MESSAGE, wxS("User requests new project"));
     if (SaveProject(false, true, false) == RC_OK)
         CGlypharaCore::GetInstance()->NewProject();
 }
@@ -220,31 +217,31 @@ void GlypharaMainFrame::OpenProject(wxCommandEvent&)
 
 void GlypharaMainFrame::OnMenuitemSave(wxCommandEvent&)
 {
-    TraceAction("GlypharaMainFrame::OnMenuitemSave", wxS("User requests to save the project"));
+    TS_LOG_AS("GlypharaMainFrame::OnMenuitemSave", TS_MESSAGE, wxS("User requests to save the project"));
     SaveProject(false, false, true);
 }
 
 void GlypharaMainFrame::OnSaveToolClick(wxCommandEvent&)
 {
-    TraceAction("GlypharaMainFrame::OnSaveToolClick", wxS("User requests to save the project"));
+    TS_LOG_AS("GlypharaMainFrame::OnSaveToolClick", TS_MESSAGE, wxS("User requests to save the project"));
     SaveProject(false, false, true);
 }
 
 void GlypharaMainFrame::OnMenuitemSaveAs(wxCommandEvent&)
 {
-    TraceAction("GlypharaMainFrame::OnMenuitemSaveAs", wxS("User requests to save the project as"));
+    TS_LOG_AS("GlypharaMainFrame::OnMenuitemSaveAs", TS_MESSAGE, wxS("User requests to save the project as"));
     SaveProject(true, false, false);
 }
 
 void GlypharaMainFrame::OnMenuitemExit(wxCommandEvent&)
 {
-    TraceAction("GlypharaMainFrame::OnMenuitemExit", wxS("User requests to exit on Windows"));
+    TS_LOG_AS("GlypharaMainFrame::OnMenuitemExit", TS_MESSAGE, wxS("User requests to exit on Windows"));
     Close(false);
 }
 
 void GlypharaMainFrame::OnCloseWindow(wxCloseEvent& event)
 {
-    TraceAction("GlypharaMainFrame::OnCloseWindow", wxS("Main window is being closed"));
+    TS_LOG_AS("GlypharaMainFrame::OnCloseWindow", TS_MESSAGE, wxS("Main window is being closed"));
     StoreGeometry();
     wxConfigBase::Get()->Flush();
     // A close that cannot be refused still offers to save, but goes on whatever the
@@ -304,7 +301,8 @@ void GlypharaMainFrame::OnRecentProject(wxCommandEvent& event)
     if (index < 0 || static_cast<size_t>(index) >= m_recentProjects->GetCount())
         return;
     const wxString path = m_recentProjects->GetHistoryFile(index);
-    TraceAction("GlypharaMainFrame::OnRecentProject", wxS("User requests to open the recent project ") + path);
+    TS_LOG_AS("GlypharaMainFrame::OnRecentProject", TS_MESSAGE,
+              wxS("User requests to open the recent project ") + path);
     // Checked before offering to save: the answer would be wasted on a file that is gone.
     if (!wxFileExists(path))
     {

@@ -14,12 +14,6 @@
 // the window, where it blocks the program unseen.
 namespace
 {
-void TraceAction(const char* handler, const wxString& message)
-{
-    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), wxString(__FILE__), wxString(handler),
-                                      __LINE__, TS_MESSAGE, message);
-}
-
 void ShowError(wxWindow* parent, const wxString& text)
 {
     wxMessageBox(text, _("Error"), wxOK | wxICON_ERROR, parent);
@@ -66,14 +60,14 @@ void ShowTagRefusal(wxWindow* parent, int rc)
 void GlypharaMainFrame::OnMenuitemAddtagClick(wxCommandEvent&)
 {
     wxString name = AskTagName(this, wxEmptyString, false);
-    TraceAction("GlypharaMainFrame::OnMenuitemAddtagClick",
-                wxString::Format(wxS("User requests to add a new tag with name: %s"), name));
+    TS_LOG_AS("GlypharaMainFrame::OnMenuitemAddtagClick", TS_MESSAGE,
+              wxString::Format(wxS("User requests to add a new tag with name: %s"), name));
     if (name.empty() || !AcceptTagName(this, name))
         return;
     const int rc = CGlypharaCore::GetInstance()->AddNewTag(name, true);
     if (rc == RC_NONSTANDARD_TAG)
-        TraceAction("GlypharaMainFrame::OnMenuitemAddtagClick",
-                    wxString::Format(wxS("User agrees to add a non standard tag: %s"), name));
+        TS_LOG_AS("GlypharaMainFrame::OnMenuitemAddtagClick", TS_MESSAGE,
+                  wxString::Format(wxS("User agrees to add a non standard tag: %s"), name));
     else
         ShowTagRefusal(this, rc);
 }
@@ -81,16 +75,16 @@ void GlypharaMainFrame::OnMenuitemAddtagClick(wxCommandEvent&)
 void GlypharaMainFrame::OnMenuitemRenametagClick(wxCommandEvent&)
 {
     const wxString oldName = SelectedItem(m_tagList);
-    TraceAction("GlypharaMainFrame::OnMenuitemRenametagClick",
-                wxString::Format(wxS("User requests to rename tag: %s"), oldName));
+    TS_LOG_AS("GlypharaMainFrame::OnMenuitemRenametagClick", TS_MESSAGE,
+              wxString::Format(wxS("User requests to rename tag: %s"), oldName));
     if (oldName.empty())
     {
         ShowError(this, _("No tag is selected"));
         return;
     }
     const wxString newName = AskTagName(this, oldName, true);
-    TraceAction("GlypharaMainFrame::OnMenuitemRenametagClick",
-                wxString::Format(wxS("User requests to rename selected tag (%s) to: %s"), oldName, newName));
+    TS_LOG_AS("GlypharaMainFrame::OnMenuitemRenametagClick", TS_MESSAGE,
+              wxString::Format(wxS("User requests to rename selected tag (%s) to: %s"), oldName, newName));
     if (newName.empty() || !AcceptTagName(this, newName))
         return;
     ShowTagRefusal(this, CGlypharaCore::GetInstance()->RenameTag(oldName, newName));
@@ -99,8 +93,8 @@ void GlypharaMainFrame::OnMenuitemRenametagClick(wxCommandEvent&)
 void GlypharaMainFrame::OnMenuitemDeletetagClick(wxCommandEvent&)
 {
     const wxString name = SelectedItem(m_tagList);
-    TraceAction("GlypharaMainFrame::OnMenuitemDeletetagClick",
-                wxString::Format(wxS("User requests to remove selected tag: %s"), name));
+    TS_LOG_AS("GlypharaMainFrame::OnMenuitemDeletetagClick", TS_MESSAGE,
+              wxString::Format(wxS("User requests to remove selected tag: %s"), name));
     if (name.empty())
     {
         ShowError(this, _("No tag is selected"));

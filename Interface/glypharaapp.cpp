@@ -5,6 +5,7 @@
 #include "Interface/dailytipdialog.h"
 #include "Interface/glypharamainframe.h"
 #include "core/GlypharaCore.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 
@@ -14,7 +15,6 @@
 #include <wx/gdicmn.h>
 #include <wx/image.h>
 #include <wx/intl.h>
-#include <wx/stdpaths.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -33,7 +33,7 @@ constexpr int kPlacementGraceMs = 2000;
 // it was started from.
 void EnterProgramFolder()
 {
-    const wxString folder = wxStandardPaths::Get().GetExecutablePath().BeforeLast('/') + wxS("/");
+    const wxString folder = WithTrailingSeparator(ProgramFolder());
     wxSetWorkingDirectory(folder);
     TS_LOG_AS("GlypharaApp::OnInit", TS_MESSAGE, wxS("Working directory changed to: ") + folder);
 }

@@ -56,18 +56,13 @@ bool EndsWithExactly(const char* name, const char* ending)
 }
 }
 
-namespace
-{
-// File timestamps are taken from a clock that advances in steps; a folder changed within
-// a step of its listing could change again unseen, so such a listing is not trusted.
-bool OldEnough(const timespec& modified, const timespec& listed)
+bool FontFolders::OldEnough(const timespec& modified, const timespec& listed)
 {
     // Whole-second stamps come from file systems with coarse (up to 2 s) resolution.
     const long long margin = modified.tv_nsec != 0 ? 50000000LL : 3000000000LL;
     const long long modifiedNs = modified.tv_sec * 1000000000LL + modified.tv_nsec;
     const long long listedNs = listed.tv_sec * 1000000000LL + listed.tv_nsec;
     return modifiedNs + margin < listedNs;
-}
 }
 
 void PictureListing::Add(const char* name, bool linked)
@@ -83,7 +78,7 @@ void PictureListing::Stamp(const struct stat& state, const timespec& listedAt)
     m_inode = state.st_ino;
     m_modified = state.st_mtim;
     // A link's target can vanish without the folder changing.
-    m_vouched = !m_linked && OldEnough(state.st_mtim, listedAt);
+    m_vouched = !m_linked && FontFolders::OldEnough(state.st_mtim, listedAt);
 }
 
 bool PictureListing::StillHolds(const struct stat& state) const

@@ -25,6 +25,10 @@ enum class EntryKind
     Other
 };
 
+// File timestamps are taken from a clock that advances in steps; a folder changed within
+// a step of its listing could change again unseen, so such a listing is not trusted.
+bool OldEnough(const timespec& modified, const timespec& listed);
+
 inline bool IsDotOrDotDot(const char* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));

@@ -372,18 +372,17 @@ int CGlypharaCore::ExportProject(const wxString& projectFile, const wxString& fo
         Bytes(StripTrailingSeparators(folder.empty() ? JoinPath(ProjectPaths::FolderOfPath(projectFile), name + wxS(" files"))
                                                      : folder));
     std::vector<std::string> createdLevels;
-    errno = 0;
-    if (!MakeFolders(target, createdLevels))
-    {
-        message = FromBytes(target) + wxS(" cannot be created: ") + wxString(std::strerror(errno), wxConvLibc);
-        for (std::vector<std::string>::reverse_iterator level = createdLevels.rbegin(); level != createdLevels.rend(); ++level)
-            ::rmdir(level->c_str());
-        TS_RETURN(RC_WRITE_FAILED, message);
-    }
     auto takeBackFolders = [&createdLevels] {
         for (std::vector<std::string>::reverse_iterator level = createdLevels.rbegin(); level != createdLevels.rend(); ++level)
             ::rmdir(level->c_str());
     };
+    errno = 0;
+    if (!MakeFolders(target, createdLevels))
+    {
+        message = FromBytes(target) + wxS(" cannot be created: ") + wxString(std::strerror(errno), wxConvLibc);
+        takeBackFolders();
+        TS_RETURN(RC_WRITE_FAILED, message);
+    }
 
     // Staged inside the target: the same file system, so every move is a rename, and
     // only the target itself needs to be writable.

@@ -1,3 +1,4 @@
+#include "core/FileStamp.h"
 #include "core/GlyphCoverage.h"
 #include "core/GlypharaCore.h"
 
@@ -7,36 +8,6 @@
 
 namespace
 {
-// What tells one state of a file from another: a movie rewritten in place changes its
-// time or size, one renamed into place (as the font maker writes) its inode.
-struct FileState
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    long long modifiedSeconds = 0;
-    long modifiedNanoseconds = 0;
-
-    bool operator==(const FileState& o) const
-    {
-        return device == o.device && inode == o.inode && size == o.size && modifiedSeconds == o.modifiedSeconds &&
-               modifiedNanoseconds == o.modifiedNanoseconds;
-    }
-};
-
-bool StateOf(const wxString& path, FileState& state)
-{
-    struct stat st;
-    if (::stat(path.fn_str(), &st) != 0)
-        return false;
-    state.device = st.st_dev;
-    state.inode = st.st_ino;
-    state.size = st.st_size;
-    state.modifiedSeconds = st.st_mtim.tv_sec;
-    state.modifiedNanoseconds = st.st_mtim.tv_nsec;
-    return true;
-}
-
 // The text of a tag's block on the sample page, as a reader sees it (the link's text
 // included, its markup not).
 wxString SampleSentence(const wxString& tag)
@@ -47,15 +18,15 @@ wxString SampleSentence(const wxString& tag)
 
 struct CGlypharaCore::MovieCoverageEntry
 {
-    FileState state;
+    FileStamp state;
     // Null when the file is no movie the runtime would draw with.
     std::shared_ptr<const MovieCoverage> coverage;
 };
 
 std::shared_ptr<const MovieCoverage> CGlypharaCore::MovieCoverageOf(const wxString& path)
 {
-    FileState state;
-    if (!StateOf(path, state))
+    FileStamp state;
+    if (!StampOf(path, state))
     {
         m_movieCoverage.erase(path);
         return nullptr;

@@ -2,6 +2,7 @@
 // written for storing, for the browser preview and for the embedded preview.
 #include "core/GlypharaCore.h"
 
+#include "core/FileStamp.h"
 #include "core/ProjectPaths.h"
 #include "trace/TraceSystem.h"
 
@@ -26,35 +27,6 @@ bool MakeFolder(const wxString& path)
 {
     wxLogNull quiet;
     return wxFileName::Mkdir(path, 0777, wxPATH_MKDIR_FULL) || FolderExists(path);
-}
-
-struct FileStamp
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
-
-    bool operator==(const FileStamp& other) const
-    {
-        return device == other.device && inode == other.inode && size == other.size &&
-               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
-               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
-    }
-};
-
-bool StampOf(const wxString& path, FileStamp& stamp)
-{
-    struct stat status;
-    if (::stat(path.fn_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return false;
-    stamp.device = status.st_dev;
-    stamp.inode = status.st_ino;
-    stamp.size = status.st_size;
-    stamp.modified = status.st_mtim;
-    stamp.changed = status.st_ctim;
-    return true;
 }
 
 // What each target held right after we copied it, and from which source state. Every

@@ -71,11 +71,6 @@ void CompareTags(const TagMap& before, const TagMap& after, std::vector<UndoTagC
     }
 }
 
-wxString ShownTag(const wxString& name)
-{
-    return wxS("<") + name + wxS(">");
-}
-
 // A name for a step that no operation named: what its content says.
 wxString NameFromContent(const UndoStep& step)
 {

@@ -10,11 +10,6 @@ namespace
 {
 const wxChar* const kStandardTagNames[] = {wxS("<h1>"), wxS("<h2>"), wxS("<h3>"),
                                            wxS("<h4>"), wxS("<h5>"), wxS("<h6>")};
-
-wxString ShownTag(const wxString& name)
-{
-    return wxS("<") + name + wxS(">");
-}
 }
 
 int CGlypharaCore::NewProject()

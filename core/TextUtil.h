@@ -13,6 +13,12 @@ struct Utf16Less
     bool operator()(const wxString& a, const wxString& b) const;
 };
 
+// A tag name as lists and step names show it: "<h1>".
+inline wxString ShownTag(const wxString& name)
+{
+    return wxS("<") + name + wxS(">");
+}
+
 // printf "%f": six decimals, always a point.
 wxString FormatFloat(double value);
 // "#RRGGBB" with upper-case hexadecimal digits.
