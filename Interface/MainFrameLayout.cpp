@@ -3,7 +3,11 @@
 #include "Interface/glypharamainframe.h"
 
 #include "Interface/ControlIds.h"
+#include "Interface/FontListCtrl.h"
 #include "Interface/ProgramIcon.h"
+#include "Interface/WindowGeometry.h"
+#include "Library/Accessibility/Accessibility.h"
+#include "Library/Accessibility/Contrast.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
@@ -17,10 +21,10 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/display.h>
 #include <wx/dcmemory.h>
 #include <wx/filefn.h>
 #include <wx/gbsizer.h>
-#include <wx/htmllbox.h>
 #include <wx/iconbndl.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
@@ -134,6 +138,7 @@ void GlypharaMainFrame::CreateControls()
     LoadArchiveImages();
     ApplyFonts();
     SetTextSliderRanges();
+    MakeAccessible();
 
     TS_LOG_AS("GlypharaMainFrame::CreateControls", TS_MESSAGE, wxS("Controls created. Updating controls..."));
     RegisterWithCore();
@@ -146,9 +151,9 @@ void GlypharaMainFrame::CreateControls()
     m_userText->SetFocus();
     m_userText->SetInsertionPointEnd();
     m_userText->SelectAll();
-    if (m_fontList->GetItemCount() > 0)
-        m_fontList->ScrollToRow(m_fontList->GetItemCount() - 1);
-    SetMinSize(kMinimumFrameSize);
+    if (m_fontList->GetCount() > 0)
+        m_fontList->ScrollToRow(static_cast<int>(m_fontList->GetCount()) - 1);
+    FitToContent();
     TS_LOG_AS("GlypharaMainFrame::CreateControls", TS_MESSAGE, wxS("...controls updated!"));
 }
 
@@ -325,9 +330,7 @@ wxSizer* GlypharaMainFrame::CreateFontBox(wxWindow* parent)
 
     wxBoxSizer* left = new wxBoxSizer(wxVERTICAL);
     box->Add(left, 1, wxEXPAND);
-    const wxString firstRow = wxS("Font1");
-    m_fontList = new wxSimpleHtmlListBox(parent, ID_FONT_LISTBOX, wxDefaultPosition, wxDefaultSize, 1, &firstRow,
-                                         wxBORDER_STATIC, wxDefaultValidator, wxS("simpleHtmlListBox"));
+    m_fontList = new CFontListCtrl(parent, ID_FONT_LISTBOX, wxS("simpleHtmlListBox"));
     left->Add(m_fontList, 1, wxEXPAND);
     wxBoxSizer* buttons = new wxBoxSizer(wxHORIZONTAL);
     left->Add(buttons, 0, wxTOP, 1);
@@ -441,51 +444,60 @@ wxSizer* GlypharaMainFrame::CreateEffectsColumn(wxWindow* parent)
     };
     auto slider = [&](int id) { return new CTextSlider(list, id, kPickerSize); };
     auto picker = [&](int id) { return new CTextColorPickerCtrl(list, id, kPickerSize); };
-    auto row = [&](wxGridBagSizer* grid, int r, const wxString& label, wxWindow* field, bool fixedWidth) {
-        AddGridRow(grid, r, GridLabel(list, label, fixedWidth ? kFilterLabelWidth : wxDefaultCoord), field,
-                   wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL, 0);
+    // The label is made before its field, so that it comes first wherever the order of
+    // windows counts (the toolkit's own guess at which control a text labels among them).
+    auto row = [&](wxGridBagSizer* grid, int r, const wxString& label, bool fixedWidth, auto makeField) {
+        wxStaticText* text = GridLabel(list, label, fixedWidth ? kFilterLabelWidth : wxDefaultCoord);
+        AddGridRow(grid, r, text, makeField(), wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL, 0);
     };
     wxBoxSizer* switchRow = nullptr;
 
     auto dropShadow = section(m_dropShadowCheck, ID_DROPSHADOW_CHECKBOX, _("Drop shadow"), switchRow);
     m_dropShadowKnockoutCheck = new wxCheckBox(list, ID_DROPSHADOW_KNOCKOUT_CHECKBOX, _("Knockout"));
     switchRow->Add(m_dropShadowKnockoutCheck, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 5);
-    row(dropShadow.second, 0, _("Color:"), m_dropShadowColor = picker(ID_DROPSHADOW_COLOR), true);
-    row(dropShadow.second, 1, _("Angle:"), m_dropShadowAngle = slider(ID_DROPSHADOW_ANGLE), false);
-    row(dropShadow.second, 2, _("Distance:"), m_dropShadowDistance = slider(ID_DROPSHADOW_DISTANCE), false);
-    row(dropShadow.second, 3, _("Strength:"), m_dropShadowStrength = slider(ID_DROPSHADOW_STRENGTH), false);
+    row(dropShadow.second, 0, _("Color:"), true, [&] { return m_dropShadowColor = picker(ID_DROPSHADOW_COLOR); });
+    row(dropShadow.second, 1, _("Angle:"), false, [&] { return m_dropShadowAngle = slider(ID_DROPSHADOW_ANGLE); });
+    row(dropShadow.second, 2, _("Distance:"), false,
+        [&] { return m_dropShadowDistance = slider(ID_DROPSHADOW_DISTANCE); });
+    row(dropShadow.second, 3, _("Strength:"), false,
+        [&] { return m_dropShadowStrength = slider(ID_DROPSHADOW_STRENGTH); });
 
     auto bevel = section(m_bevelCheck, ID_BEVEL_CHECKBOX, _("Bevel"), switchRow);
-    const wxString types[] = {_("Inner"), _("Outer"), _("Full")};
-    m_bevelTypeChoice = new wxChoice(list, ID_BEVEL_TYPE_CHOICE, wxDefaultPosition, wxSize(87, wxDefaultCoord),
-                                     WXSIZEOF(types), types);
-    m_bevelTypeChoice->SetSelection(1);
-    row(bevel.second, 0, _("Type:"), m_bevelTypeChoice, true);
-    row(bevel.second, 1, _("Shadow:"), m_bevelShadowColor = picker(ID_BEVEL_SHADOW_COLOR), false);
-    row(bevel.second, 2, _("Highlight:"), m_bevelHighlightColor = picker(ID_BEVEL_HIGHLIGHT_COLOR), false);
-    row(bevel.second, 3, _("Angle:"), m_bevelAngle = slider(ID_BEVEL_ANGLE), false);
-    row(bevel.second, 4, _("Distance:"), m_bevelDistance = slider(ID_BEVEL_DISTANCE), false);
-    row(bevel.second, 5, _("Strength:"), m_bevelStrength = slider(ID_BEVEL_STRENGTH), false);
+    row(bevel.second, 0, _("Type:"), true, [&] {
+        const wxString types[] = {_("Inner"), _("Outer"), _("Full")};
+        m_bevelTypeChoice = new wxChoice(list, ID_BEVEL_TYPE_CHOICE, wxDefaultPosition, wxSize(87, wxDefaultCoord),
+                                         WXSIZEOF(types), types);
+        m_bevelTypeChoice->SetSelection(1);
+        return m_bevelTypeChoice;
+    });
+    row(bevel.second, 1, _("Shadow:"), false, [&] { return m_bevelShadowColor = picker(ID_BEVEL_SHADOW_COLOR); });
+    row(bevel.second, 2, _("Highlight:"), false,
+        [&] { return m_bevelHighlightColor = picker(ID_BEVEL_HIGHLIGHT_COLOR); });
+    row(bevel.second, 3, _("Angle:"), false, [&] { return m_bevelAngle = slider(ID_BEVEL_ANGLE); });
+    row(bevel.second, 4, _("Distance:"), false, [&] { return m_bevelDistance = slider(ID_BEVEL_DISTANCE); });
+    row(bevel.second, 5, _("Strength:"), false, [&] { return m_bevelStrength = slider(ID_BEVEL_STRENGTH); });
 
     auto glow = section(m_glowCheck, ID_GLOW_CHECKBOX, _("Glow"), switchRow);
     m_glowInnerCheck = new wxCheckBox(list, ID_GLOW_INNER_CHECKBOX, _("Inner"));
     switchRow->Add(m_glowInnerCheck, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 5);
     m_glowKnockoutCheck = new wxCheckBox(list, ID_GLOW_KNOCKOUT_CHECKBOX, _("Knockout"));
     switchRow->Add(m_glowKnockoutCheck, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 5);
-    row(glow.second, 0, _("Color:"), m_glowColor = picker(ID_GLOW_COLOR), true);
-    row(glow.second, 1, _("Alpha:"), m_glowAlpha = slider(ID_GLOW_ALPHA), false);
-    row(glow.second, 2, _("H blur:"), m_glowHBlur = slider(ID_GLOW_HBLUR), false);
-    row(glow.second, 3, _("V blur:"), m_glowVBlur = slider(ID_GLOW_VBLUR), false);
-    row(glow.second, 4, _("Strength:"), m_glowStrength = slider(ID_GLOW_STRENGTH), false);
+    row(glow.second, 0, _("Color:"), true, [&] { return m_glowColor = picker(ID_GLOW_COLOR); });
+    row(glow.second, 1, _("Alpha:"), false, [&] { return m_glowAlpha = slider(ID_GLOW_ALPHA); });
+    row(glow.second, 2, _("H blur:"), false, [&] { return m_glowHBlur = slider(ID_GLOW_HBLUR); });
+    row(glow.second, 3, _("V blur:"), false, [&] { return m_glowVBlur = slider(ID_GLOW_VBLUR); });
+    row(glow.second, 4, _("Strength:"), false, [&] { return m_glowStrength = slider(ID_GLOW_STRENGTH); });
 
     auto blur = section(m_blurCheck, ID_BLUR_CHECKBOX, _("Blur"), switchRow);
     m_blurGroupSizer = blur.first;
-    m_blurHBlur = new wxSlider(list, ID_BLUR_HBLUR_SLIDER, 5, 0, 31, wxDefaultPosition, wxSize(75, wxDefaultCoord),
-                               wxSL_HORIZONTAL);
-    row(blur.second, 0, _("H blur:"), m_blurHBlur, false);
-    m_blurVBlur = new wxSlider(list, ID_BLUR_VBLUR_SLIDER, 5, 0, 31, wxDefaultPosition, wxSize(75, wxDefaultCoord),
-                               wxSL_HORIZONTAL);
-    row(blur.second, 1, _("V blur:"), m_blurVBlur, false);
+    row(blur.second, 0, _("H blur:"), false, [&] {
+        return m_blurHBlur = new wxSlider(list, ID_BLUR_HBLUR_SLIDER, 5, 0, 31, wxDefaultPosition,
+                                          wxSize(75, wxDefaultCoord), wxSL_HORIZONTAL);
+    });
+    row(blur.second, 1, _("V blur:"), false, [&] {
+        return m_blurVBlur = new wxSlider(list, ID_BLUR_VBLUR_SLIDER, 5, 0, 31, wxDefaultPosition,
+                                          wxSize(75, wxDefaultCoord), wxSL_HORIZONTAL);
+    });
 
     m_effectsScrolled->FitInside();
     return effectBox;
@@ -498,12 +510,10 @@ void GlypharaMainFrame::BindRunTimeEvents()
     m_tagList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnTagListboxLeftUp, this);
     m_tagList->Bind(wxEVT_KEY_DOWN, &GlypharaMainFrame::OnTagListboxKeyDown, this);
     m_tagList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnTagListboxRightUp, this);
+    m_tagList->Bind(wxEVT_CONTEXT_MENU, &GlypharaMainFrame::OnTagListboxContextMenu, this);
     m_fontList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
     m_fontList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
     m_fontSizeBox->Bind(wxEVT_KILL_FOCUS, &GlypharaMainFrame::OnFontsizecomboboxKillFocus, this);
-    m_fontList->Bind(wxEVT_KEY_DOWN, &GlypharaMainFrame::OnFontListboxKeyDown, this);
-    m_fontList->Bind(wxEVT_LEFT_DOWN, &GlypharaMainFrame::OnFontListboxMouseDown, this);
-    m_fontList->Bind(wxEVT_RIGHT_DOWN, &GlypharaMainFrame::OnFontListboxMouseDown, this);
 }
 
 void GlypharaMainFrame::SetFrameIcon()
@@ -527,6 +537,8 @@ void GlypharaMainFrame::SetFrameIcon()
 void GlypharaMainFrame::LoadArchiveImages()
 {
     const wxString archive = wxS(GLYPHARA_RESOURCE_ARCHIVE);
+    // Dark outlines vanish on a dark theme: the archive has light-lined copies for it.
+    const bool dark = IsDark(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
     const struct
     {
         int id;
@@ -543,9 +555,9 @@ void GlypharaMainFrame::LoadArchiveImages()
                  {ID_TOOL_GETCODE, "39x42AddToMyWeb.png"}};
     for (const auto& tool : tools)
     {
-        wxBitmap bitmap;
-        if (GetBitmapFromZip(wxString(tool.entry), archive, bitmap) >= 0 && bitmap.IsOk())
-            m_toolBar->SetToolNormalBitmap(tool.id, bitmap);
+        wxBitmapBundle bundle;
+        if (GetBitmapBundleFromZip(wxString(tool.entry), archive, dark, bundle) >= 0)
+            m_toolBar->SetToolNormalBitmap(tool.id, bundle);
     }
 
     const struct
@@ -559,9 +571,9 @@ void GlypharaMainFrame::LoadArchiveImages()
                    {m_moldwrightButton, "16x16Moldwright.png"}};
     for (const auto& button : buttons)
     {
-        wxBitmap bitmap;
-        if (GetBitmapFromZip(wxString(button.entry), archive, bitmap) >= 0 && bitmap.IsOk())
-            button.button->SetBitmapLabel(bitmap);
+        wxBitmapBundle bundle;
+        if (GetBitmapBundleFromZip(wxString(button.entry), archive, dark, bundle) >= 0)
+            button.button->SetBitmapLabel(bundle);
     }
 }
 
@@ -614,4 +626,112 @@ void GlypharaMainFrame::FillSizeBox()
     for (int size = 8; size <= 200; size += size / 10 + 1)
         sizes.Add(wxString::Format(wxS("%d"), size));
     m_fontSizeBox->Set(sizes);
+}
+
+void GlypharaMainFrame::MakeAccessible()
+{
+    LabelControls();
+    // Picture buttons are called what their tooltips say.
+    for (wxWindow* button : std::initializer_list<wxWindow*>{m_addTagButton, m_deleteTagButton, m_renameTagButton,
+                                                             m_importFontsButton, m_moldwrightButton})
+        Accessibility::SetName(button, button->GetToolTipText());
+    // The native text field and the preview draw no focus of their own.
+    Accessibility::ShowFocusRing(m_userText);
+    Accessibility::ShowFocusRing(m_browser);
+    Accessibility::KeepFocusInView(m_effectsScrolled);
+}
+
+void GlypharaMainFrame::LabelControls()
+{
+    // The toolkit takes the window made after a text for the control that text labels;
+    // here every label is set on purpose instead.
+    Accessibility::ForgetGuessedLabels(this);
+    auto nameAndLabel = [](wxWindow* label, wxWindow* control) {
+        const wxString name = Accessibility::NameFromLabel(label->GetLabel());
+        Accessibility::SetLabel(label, control);
+        if (CTextSlider* slider = dynamic_cast<CTextSlider*>(control))
+            slider->SetAccessibleName(name);
+        else if (CTextColorPickerCtrl* picker = dynamic_cast<CTextColorPickerCtrl*>(control))
+            picker->SetAccessibleName(name);
+        else
+            Accessibility::SetName(control, name);
+    };
+    // Grids: the label in the first column is the one of the field beside it. Boxes: a
+    // titled box labels the one control it holds first; an untitled filter box is named
+    // after its switch.
+    std::function<wxWindow*(wxSizer*)> firstWindow = [&](wxSizer* sizer) -> wxWindow* {
+        for (wxSizerItem* item : sizer->GetChildren())
+        {
+            if (item->IsWindow())
+                return item->GetWindow();
+            if (item->IsSizer())
+                if (wxWindow* window = firstWindow(item->GetSizer()))
+                    return window;
+        }
+        return nullptr;
+    };
+    std::function<void(wxSizer*)> walk = [&](wxSizer* sizer) {
+        if (wxGridBagSizer* grid = dynamic_cast<wxGridBagSizer*>(sizer))
+        {
+            for (wxSizerItem* item : grid->GetChildren())
+            {
+                wxGBSizerItem* cell = static_cast<wxGBSizerItem*>(item);
+                wxStaticText* label = dynamic_cast<wxStaticText*>(cell->GetWindow());
+                wxGBSizerItem* field = grid->FindItemAtPosition(wxGBPosition(cell->GetPos().GetRow(), 1));
+                if (label && cell->GetPos().GetCol() == 0 && field && field->IsWindow())
+                    nameAndLabel(label, field->GetWindow());
+            }
+        }
+        if (wxStaticBoxSizer* boxed = dynamic_cast<wxStaticBoxSizer*>(sizer))
+        {
+            wxStaticBox* box = boxed->GetStaticBox();
+            wxWindow* first = firstWindow(boxed);
+            if (box->GetLabel().empty())
+            {
+                if (wxCheckBox* filterSwitch = dynamic_cast<wxCheckBox*>(first))
+                    Accessibility::SetName(box, filterSwitch->GetLabel());
+            }
+            else if (first && !first->GetChildren().GetCount())
+                nameAndLabel(box, first);
+            else if (first)
+                Accessibility::SetName(first, Accessibility::NameFromLabel(box->GetLabel()));
+        }
+        for (wxSizerItem* item : sizer->GetChildren())
+        {
+            if (item->IsSizer())
+                walk(item->GetSizer());
+            else if (item->IsWindow() && item->GetWindow()->GetSizer())
+                walk(item->GetWindow()->GetSizer());
+        }
+    };
+    walk(m_mainPanel->GetSizer());
+    nameAndLabel(static_cast<wxStaticBoxSizer*>(m_previewPanel->GetSizer())->GetStaticBox(), m_browser);
+}
+
+wxSize GlypharaMainFrame::GetFittingSize() const
+{
+    const wxSize frame = GetSize() - GetClientSize();
+    wxSize size(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight);
+    // The tools with their texts, none of them in the overflow menu.
+    if (m_toolBar)
+        size.IncTo(wxSize(m_toolBar->GetBestSize().x + frame.x, 0));
+    size.IncTo(GetMinSize());
+    size.DecTo(wxDisplay(this).GetClientArea().GetSize());
+    return size;
+}
+
+void GlypharaMainFrame::FitToContent()
+{
+    // The effect column widens when its rows need more at the user's text size.
+    const int scrollBar = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, m_effectsScrolled);
+    const int frame = m_effectsColumnSizer->CalcMin().x - m_effectsScrolled->GetEffectiveMinSize().x;
+    const int needed = m_effectsListSizer->CalcMin().x + std::max(scrollBar, 0) + frame;
+    if (needed > m_effectsPanel->GetMinSize().x)
+        m_effectsPanel->SetMinSize(wxSize(needed, m_effectsPanel->GetMinSize().y));
+
+    // Never so small that a column runs past its panel.
+    wxSize minimum = kMinimumFrameSize;
+    minimum.IncTo(ClientToWindowSize(m_mainSizer->CalcMin()));
+    SetMinSize(minimum);
+    m_mainPanel->Layout();
 }

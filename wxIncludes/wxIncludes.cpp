@@ -4,6 +4,7 @@
 #include "trace/TraceSystem.h"
 
 #include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/filesys.h>
 #include <wx/fs_arc.h>
 #include <wx/image.h>
@@ -24,16 +25,18 @@ void RegisterArchiveHandler()
     }
 }
 
-// Decodes the entry; traces the failures in the name of the public function.
-bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& image)
+// Decodes the entry; traces the failures in the name of the public function, as errors
+// unless the entry is one that may well be missing.
+bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& image, bool optional = false)
 {
+    const TraceLevel failure = optional ? TS_VERBOSE : TS_ERROR;
     TS_LOG_AS("GetBitmapFromZip", TS_MESSAGE, wxS("Loading ") + entryName + wxS(" from ") + archivePath);
     RegisterArchiveHandler();
     std::unique_ptr<wxFileSystem> fileSystem(new wxFileSystem);
     std::unique_ptr<wxFSFile> file(fileSystem->OpenFile(archivePath + wxS("#zip:") + entryName));
     if (!file || !file->GetStream())
     {
-        TS_LOG_AS("GetBitmapFromZip", TS_ERROR, wxS("Unable to open the zip file system"));
+        TS_LOG_AS("GetBitmapFromZip", failure, wxS("Unable to open the zip file system"));
         return false;
     }
     // Entries of a compressed archive cannot seek, and the toolkit needs to seek to tell
@@ -49,7 +52,7 @@ bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& 
     }
     if (!loaded)
     {
-        TS_LOG_AS("GetBitmapFromZip", TS_ERROR, entryName + wxS(" has not been found in ") + archivePath);
+        TS_LOG_AS("GetBitmapFromZip", failure, entryName + wxS(" has not been found in ") + archivePath);
         return false;
     }
     image = decoded;
@@ -66,6 +69,27 @@ int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxB
     if (bitmap.IsOk())
         TS_RETURN(RC_OK, wxEmptyString);
     TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
+}
+
+int GetBitmapBundleFromZip(const wxString& entryName, const wxString& archivePath, bool dark, wxBitmapBundle& bundle)
+{
+    TS_FUNCTION("GetBitmapBundleFromZip");
+    const wxString base = entryName.BeforeLast('.');
+    const wxString extension = wxS(".") + entryName.AfterLast('.');
+    wxImage normal, twice;
+    if (dark && LoadEntry(base + wxS("-dark") + extension, archivePath, normal, true))
+        LoadEntry(base + wxS("-dark@2x") + extension, archivePath, twice, true);
+    else if (LoadEntry(entryName, archivePath, normal))
+        LoadEntry(base + wxS("@2x") + extension, archivePath, twice, true);
+    if (!normal.IsOk())
+        TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
+    wxVector<wxBitmap> bitmaps;
+    bitmaps.push_back(wxBitmap(normal));
+    // Only a copy of exactly twice the size is the same picture drawn finer.
+    if (twice.IsOk() && twice.GetWidth() == 2 * normal.GetWidth() && twice.GetHeight() == 2 * normal.GetHeight())
+        bitmaps.push_back(wxBitmap(twice));
+    bundle = wxBitmapBundle::FromBitmaps(bitmaps);
+    TS_RETURN(RC_OK, wxEmptyString);
 }
 
 int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image)

@@ -5,6 +5,7 @@
 #include <wx/string.h>
 
 class wxBitmap;
+class wxBitmapBundle;
 class wxImage;
 
 // Relative to the working directory, which start-up sets to the program folder.
@@ -13,6 +14,11 @@ class wxImage;
 // 0 when bitmap holds a valid picture afterwards (also when it already did and nothing
 // could be loaded), -14982 otherwise. A failed load leaves bitmap unchanged.
 int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxBitmap& bitmap);
+// The entry's picture with its double-size copy "NAME@2x.png" where the archive holds one,
+// for sharp pictures on a display that doubles; with dark, the light-lined copies
+// "NAME-dark.png" and "NAME-dark@2x.png" take their place where the archive has them.
+// 0, or -14982 (bundle unchanged) when no picture could be loaded.
+int GetBitmapBundleFromZip(const wxString& entryName, const wxString& archivePath, bool dark, wxBitmapBundle& bundle);
 // The same for callers that need no display: decodes the entry into image.
 int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image);
 // Only traces: the preview folders are left on disk. Always -14981.

@@ -1,0 +1,535 @@
+#include "Interface/FontListCtrl.h"
+
+#include "Library/Accessibility/Accessibility.h"
+#include "Library/Accessibility/Contrast.h"
+
+#include <wx/bitmap.h>
+#include <wx/dc.h>
+#include <wx/ffile.h>
+#include <wx/filefn.h>
+#include <wx/image.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+#include <wx/settings.h>
+
+#include <gtk/gtk.h>
+
+#include <cstring>
+#include <list>
+#include <map>
+
+namespace
+{
+// Where things sit in a row, as the list has always shown them.
+const int kIndent = 10;
+const int kPictureColumn = 170;
+const int kHeaderPadding = 5;
+const int kHeaderBorder = 5;
+const wxColour kHeaderColour(0xA6, 0xCE, 0x38);
+const wxColour kBorderLight(197, 194, 197);
+const wxColour kBorderDark(98, 97, 98);
+const wxColour kNoPreviewColour(0x80, 0x80, 0x80);
+const wxColour kAddMoreColour(0x60, 0x60, 0x60);
+// Preview pictures kept drawn-ready; a list of thousands is only ever seen a screen at a time.
+const size_t kKeptPictures = 256;
+const int kWholeRow = 100000;
+
+// The size a PNG file declares, read from its header alone: the list needs the height of
+// every row long before it shows most of them.
+wxSize PngSize(const wxString& path)
+{
+    wxLogNull quiet;
+    wxFFile file(path, wxS("rb"));
+    unsigned char header[24];
+    if (!file.IsOpened() || file.Read(header, sizeof header) != sizeof header)
+        return wxDefaultSize;
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (memcmp(header, kSignature, 8) != 0 || memcmp(header + 12, "IHDR", 4) != 0)
+        return wxDefaultSize;
+    auto number = [&](int at) {
+        return static_cast<int>((header[at] << 24) | (header[at + 1] << 16) | (header[at + 2] << 8) | header[at + 3]);
+    };
+    return wxSize(number(16), number(20));
+}
+
+wxString DoubleSizePath(const wxString& path)
+{
+    return path.BeforeLast('.') + wxS("@2x.") + path.AfterLast('.');
+}
+
+wxString ShownFoundry(const FontListRow& row)
+{
+    return row.foundry.empty() ? wxGetTranslation(wxS("My Fonts")) : row.foundry;
+}
+}
+
+class CFontListCtrl::Model : public wxDataViewVirtualListModel
+{
+public:
+    Model() : wxDataViewVirtualListModel(0) {}
+    unsigned int GetColumnCount() const override { return 1; }
+    wxString GetColumnType(unsigned int) const override { return wxS("long"); }
+    void GetValueByRow(wxVariant& value, unsigned int row, unsigned int) const override
+    {
+        value = static_cast<long>(row);
+    }
+    bool SetValueByRow(const wxVariant&, unsigned int, unsigned int) override { return false; }
+};
+
+// Draws one row from the list's rows; its value is the row's index.
+class CFontListCtrl::Renderer : public wxDataViewCustomRenderer
+{
+public:
+    explicit Renderer(CFontListCtrl* list)
+        : wxDataViewCustomRenderer(wxS("long"), wxDATAVIEW_CELL_INERT, wxALIGN_LEFT | wxALIGN_TOP), m_list(list)
+    {
+    }
+
+    bool SetValue(const wxVariant& value) override
+    {
+        m_row = value.GetLong();
+        return true;
+    }
+    bool GetValue(wxVariant&) const override { return false; }
+    long Row() const { return m_row; }
+
+    // Wider than any row, so that the whole row is drawn (the header colours it end to
+    // end); the list's one column has a width of its own, so nothing scrolls.
+    wxSize GetSize() const override { return wxSize(kWholeRow, RowHeight()); }
+
+    bool Render(wxRect cell, wxDC* dc, int state) override;
+
+    // Pictures may have changed on disk with the rows.
+    void Forget()
+    {
+        m_sizes.clear();
+        m_pictures.clear();
+        m_order.clear();
+    }
+
+private:
+    const CFontListCtrl::Row* Current() const
+    {
+        return m_row >= 0 && m_row < static_cast<long>(m_list->m_rows.size()) ? &m_list->m_rows[m_row] : nullptr;
+    }
+    // The system's font at the sizes the rows have always used, the HTML sizes 1 to 3
+    // (the list's own font is not theirs).
+    wxFont Font(double scale, bool bold = false, bool italic = false) const
+    {
+        wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+        font.SetPointSize(std::max(1, static_cast<int>(font.GetPointSize() * scale)));
+        if (bold)
+            font.MakeBold();
+        if (italic)
+            font.MakeItalic();
+        return font;
+    }
+    wxFont NameFont() const { return Font(0.83); }
+    wxFont NoPreviewFont() const { return Font(0.83, false, true); }
+    wxFont AddMoreFont() const { return Font(0.75); }
+    wxFont HeaderFont() const { return Font(1.0, true); }
+    int TextHeight(const wxFont& font) const
+    {
+        int width = 0, height = 0;
+        m_list->GetTextExtent(wxS("Ag"), &width, &height, nullptr, nullptr, &font);
+        return height;
+    }
+
+    wxSize PictureSize(const wxString& path) const
+    {
+        auto known = m_sizes.find(path);
+        if (known == m_sizes.end())
+            known = m_sizes.emplace(path, PngSize(path)).first;
+        return known->second;
+    }
+
+    int RowHeight() const
+    {
+        const CFontListCtrl::Row* row = Current();
+        if (!row)
+            return 1;
+        const FontListRow& source = row->source;
+        switch (source.kind)
+        {
+        case FontRowKind::Header:
+            if (!source.picture.empty() && PictureSize(source.picture).y > 0)
+                return PictureSize(source.picture).y + 2 * (kHeaderBorder + 1);
+            return TextHeight(HeaderFont()) + 2 * kHeaderPadding;
+        case FontRowKind::Font:
+        {
+            const int picture = source.picture.empty() ? TextHeight(NoPreviewFont()) : PictureSize(source.picture).y;
+            return std::max(TextHeight(NameFont()), picture);
+        }
+        case FontRowKind::AddMore:
+            break;
+        }
+        return TextHeight(AddMoreFont());
+    }
+
+    // The picture as the window's scale wants it: the maker's double-size copy on a
+    // display that doubles, else the picture itself.
+    wxBitmap Picture(const wxString& path) const
+    {
+        const bool doubled = m_list->GetContentScaleFactor() >= 2;
+        const wxString key = (doubled ? wxS("2:") : wxS("1:")) + path;
+        const auto known = m_pictures.find(key);
+        if (known != m_pictures.end())
+            return known->second;
+        wxBitmap bitmap;
+        {
+            wxLogNull quiet;
+            const wxString twice = DoubleSizePath(path);
+            wxImage image;
+            if (doubled && wxFileExists(twice) && image.LoadFile(twice, wxBITMAP_TYPE_PNG))
+            {
+                bitmap = wxBitmap(image);
+                bitmap.SetScaleFactor(2);
+            }
+            else if (image.LoadFile(path, wxBITMAP_TYPE_PNG))
+                bitmap = wxBitmap(image);
+        }
+        m_pictures[key] = bitmap;
+        m_order.push_back(key);
+        if (m_order.size() > kKeptPictures)
+        {
+            m_pictures.erase(m_order.front());
+            m_order.pop_front();
+        }
+        return bitmap;
+    }
+
+    void DrawHeader(const FontListRow& source, const wxString& text, const wxRect& cell, wxDC* dc) const;
+
+    CFontListCtrl* m_list;
+    long m_row = -1;
+    mutable std::map<wxString, wxSize> m_sizes;
+    mutable std::map<wxString, wxBitmap> m_pictures;
+    mutable std::list<wxString> m_order;
+};
+
+void CFontListCtrl::Renderer::DrawHeader(const FontListRow& source, const wxString& text, const wxRect& cell,
+                                         wxDC* dc) const
+{
+    dc->SetPen(*wxTRANSPARENT_PEN);
+    dc->SetBrush(wxBrush(kHeaderColour));
+    dc->DrawRectangle(cell);
+    const wxBitmap picture = source.picture.empty() ? wxBitmap() : Picture(source.picture);
+    if (!picture.IsOk())
+    {
+        dc->SetFont(HeaderFont());
+        // The header's own colour stays in every theme, so its text keeps its dark ink.
+        dc->SetTextForeground(Readable(*wxBLACK, kHeaderColour, *wxWHITE));
+        dc->DrawText(text, cell.x + kHeaderPadding, cell.y + kHeaderPadding);
+        return;
+    }
+    // A raised frame five pixels wide with a sunken one inside it, as table borders are drawn.
+    auto frame = [&](const wxRect& outer, int width, const wxColour& topLeft, const wxColour& bottomRight) {
+        dc->SetBrush(wxBrush(topLeft));
+        dc->DrawRectangle(outer.x, outer.y, outer.width, width);
+        dc->DrawRectangle(outer.x, outer.y, width, outer.height);
+        dc->SetBrush(wxBrush(bottomRight));
+        dc->DrawRectangle(outer.x, outer.GetBottom() + 1 - width, outer.width, width);
+        dc->DrawRectangle(outer.GetRight() + 1 - width, outer.y + width, width, outer.height - width);
+    };
+    frame(cell, kHeaderBorder, kBorderLight, kBorderDark);
+    frame(wxRect(cell).Deflate(kHeaderBorder), 1, kBorderDark, kBorderLight);
+    const int inset = kHeaderBorder + 1;
+    wxDCClipper clip(*dc, wxRect(cell).Deflate(inset));
+    dc->DrawBitmap(picture, cell.x + inset, cell.y + inset, true);
+}
+
+bool CFontListCtrl::Renderer::Render(wxRect cell, wxDC* dc, int state)
+{
+    const CFontListCtrl::Row* row = Current();
+    if (!row)
+        return false;
+    const FontListRow& source = row->source;
+    const bool selected = (state & wxDATAVIEW_CELL_SELECTED) != 0;
+    const wxColour background = wxSystemSettings::GetColour(selected ? wxSYS_COLOUR_HIGHLIGHT : wxSYS_COLOUR_LISTBOX);
+    const wxColour text = wxSystemSettings::GetColour(selected ? wxSYS_COLOUR_HIGHLIGHTTEXT : wxSYS_COLOUR_LISTBOXTEXT);
+    dc->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    switch (source.kind)
+    {
+    case FontRowKind::Header:
+        DrawHeader(source, row->text, cell, dc);
+        break;
+    case FontRowKind::Font:
+    {
+        const wxFont name = NameFont();
+        dc->SetFont(name);
+        dc->SetTextForeground(Readable(text, background, text));
+        {
+            // A long name stops where the picture starts.
+            wxDCClipper nameClip(*dc, wxRect(cell.x, cell.y, std::min(kPictureColumn, cell.width), cell.height));
+            dc->DrawText(row->text, cell.x + kIndent, cell.y + (cell.height - TextHeight(name)) / 2);
+        }
+        wxDCClipper clip(*dc, cell);
+        const wxBitmap picture = source.picture.empty() ? wxBitmap() : Picture(source.picture);
+        if (picture.IsOk())
+        {
+            const int height = static_cast<int>(picture.GetLogicalHeight());
+            dc->DrawBitmap(picture, cell.x + kPictureColumn, cell.y + (cell.height - height) / 2, true);
+        }
+        else if (source.picture.empty())
+        {
+            const wxFont italic = NoPreviewFont();
+            dc->SetFont(italic);
+            dc->SetTextForeground(Readable(kNoPreviewColour, background, text));
+            dc->DrawText(m_list->Describe(m_row).secondary, cell.x + kPictureColumn,
+                         cell.y + (cell.height - TextHeight(italic)) / 2);
+        }
+        break;
+    }
+    case FontRowKind::AddMore:
+        dc->SetFont(AddMoreFont());
+        dc->SetTextForeground(Readable(kAddMoreColour, background, text));
+        dc->DrawText(row->text, cell.x + kIndent, cell.y);
+        break;
+    }
+    return true;
+}
+
+CFontListCtrl::CFontListCtrl(wxWindow* parent, wxWindowID id, const wxString& name)
+    : wxDataViewCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
+                     wxDV_SINGLE | wxDV_NO_HEADER | wxDV_VARIABLE_LINE_HEIGHT | wxBORDER_STATIC, wxDefaultValidator,
+                     name)
+{
+    m_model = new Model;
+    AssociateModel(m_model);
+    m_model->DecRef();
+    m_renderer = new Renderer(this);
+    AppendColumn(new wxDataViewColumn(wxEmptyString, m_renderer, 0, wxCOL_WIDTH_DEFAULT, wxALIGN_LEFT, 0));
+
+    // Rows touch as they always did: no padding around cells, no gaps between rows.
+    if (GtkCellRenderer* cell = m_renderer->GetGtkHandle())
+        gtk_cell_renderer_set_padding(cell, 0, 0);
+    if (GtkWidget* view = GtkGetTreeView())
+    {
+        static GtkCssProvider* provider = nullptr;
+        if (!provider)
+        {
+            provider = gtk_css_provider_new();
+            gtk_css_provider_load_from_data(
+                provider, "treeview { -GtkTreeView-vertical-separator: 0; -GtkTreeView-horizontal-separator: 0; }",
+                -1, nullptr);
+        }
+        gtk_style_context_add_provider(gtk_widget_get_style_context(view), GTK_STYLE_PROVIDER(provider),
+                                       GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        // Typing letters does nothing in this list, as in the rest of the window.
+        gtk_tree_view_set_enable_search(GTK_TREE_VIEW(view), FALSE);
+    }
+    Accessibility::DescribeRenderedCells(m_renderer, [this] {
+        Accessibility::CellText cell;
+        const long row = m_renderer->Row();
+        if (row < 0 || row >= static_cast<long>(m_rows.size()))
+            return cell;
+        const Shown shown = Describe(static_cast<unsigned int>(row));
+        cell.name = shown.spoken;
+        cell.description = shown.description;
+        const FontRowKind kind = m_rows[row].source.kind;
+        cell.role = kind == FontRowKind::Header    ? Accessibility::Role::Heading
+                    : kind == FontRowKind::AddMore ? Accessibility::Role::Link
+                                                   : Accessibility::Role::TableCell;
+        return cell;
+    });
+
+    Bind(wxEVT_DATAVIEW_SELECTION_CHANGED, &CFontListCtrl::OnSelectionChanged, this);
+    Bind(wxEVT_DATAVIEW_ITEM_ACTIVATED, &CFontListCtrl::OnActivated, this);
+}
+
+CFontListCtrl::~CFontListCtrl() = default;
+
+bool CFontListCtrl::SetFont(const wxFont& font)
+{
+    return wxWindowBase::SetFont(font);
+}
+
+void CFontListCtrl::SetRows(const std::vector<FontListRow>& rows)
+{
+    std::vector<Row> shown;
+    shown.reserve(rows.size());
+    for (const FontListRow& source : rows)
+    {
+        Row row;
+        row.source = source;
+        switch (source.kind)
+        {
+        case FontRowKind::Header:
+            row.text = ShownFoundry(source);
+            break;
+        case FontRowKind::Font:
+            // Style markers are part of the name but not shown.
+            row.text = source.font.Find('[') != wxNOT_FOUND ? source.font.BeforeFirst('[') : source.font;
+            break;
+        case FontRowKind::AddMore:
+            row.text = wxString::Format(wxGetTranslation(wxS("Add more fonts from %s...")), ShownFoundry(source));
+            break;
+        }
+        shown.push_back(std::move(row));
+    }
+    m_rows.swap(shown);
+    m_renderer->Forget();
+    m_model->Reset(static_cast<unsigned int>(m_rows.size()));
+}
+
+wxString CFontListCtrl::GetString(unsigned int row) const
+{
+    return row < m_rows.size() ? m_rows[row].source.html : wxString();
+}
+
+wxArrayString CFontListCtrl::GetStrings() const
+{
+    wxArrayString strings;
+    strings.Alloc(m_rows.size());
+    for (const Row& row : m_rows)
+        strings.Add(row.source.html);
+    return strings;
+}
+
+int CFontListCtrl::GetSelection() const
+{
+    const wxDataViewItem item = wxDataViewCtrl::GetSelection();
+    return item.IsOk() ? static_cast<int>(m_model->GetRow(item)) : wxNOT_FOUND;
+}
+
+void CFontListCtrl::SetSelection(int row)
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+    {
+        UnselectAll();
+        return;
+    }
+    const wxDataViewItem item = m_model->GetItem(static_cast<unsigned int>(row));
+    Select(item);
+    // Arrow keys go on from the selected row.
+    SetCurrentItem(item);
+}
+
+void CFontListCtrl::ScrollToRow(int row)
+{
+    if (row >= 0 && row < static_cast<int>(m_rows.size()))
+        EnsureVisible(m_model->GetItem(static_cast<unsigned int>(row)));
+}
+
+wxRect CFontListCtrl::GetItemRect(int row) const
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return wxRect();
+    return wxDataViewCtrl::GetItemRect(m_model->GetItem(static_cast<unsigned int>(row)), GetColumn(0));
+}
+
+int CFontListCtrl::HitTestRow(const wxPoint& point) const
+{
+    wxDataViewItem item;
+    wxDataViewColumn* column = nullptr;
+    HitTest(point, item, column);
+    return item.IsOk() ? static_cast<int>(m_model->GetRow(item)) : wxNOT_FOUND;
+}
+
+CFontListCtrl::Shown CFontListCtrl::Describe(unsigned int row) const
+{
+    Shown shown;
+    if (row >= m_rows.size())
+        return shown;
+    const FontListRow& source = m_rows[row].source;
+    shown.text = m_rows[row].text;
+    shown.spoken = shown.text;
+    switch (source.kind)
+    {
+    case FontRowKind::Header:
+        shown.description = _("Foundry");
+        break;
+    case FontRowKind::Font:
+        shown.spoken = wxString::Format(_("%s, %s"), shown.text.Strip(wxString::both), ShownFoundry(source));
+        if (source.picture.empty())
+            shown.secondary = shown.description = wxGetTranslation(wxS("Custom Font, Preview Not Available"));
+        break;
+    case FontRowKind::AddMore:
+        shown.description = _("Opens the font shop in the web browser");
+        break;
+    }
+    return shown;
+}
+
+void CFontListCtrl::OnSelectionChanged(wxDataViewEvent&)
+{
+    const int row = GetSelection();
+    Change change;
+    if (GdkEvent* current = gtk_get_current_event())
+    {
+        switch (current->type)
+        {
+        case GDK_BUTTON_PRESS:
+        case GDK_2BUTTON_PRESS:
+        case GDK_3BUTTON_PRESS:
+        case GDK_BUTTON_RELEASE:
+            change.byMouse = true;
+            break;
+        case GDK_KEY_PRESS:
+            switch (current->key.keyval)
+            {
+            case GDK_KEY_Up:
+            case GDK_KEY_KP_Up:
+                change.key = WXK_UP;
+                break;
+            case GDK_KEY_Down:
+            case GDK_KEY_KP_Down:
+                change.key = WXK_DOWN;
+                break;
+            case GDK_KEY_Return:
+            case GDK_KEY_KP_Enter:
+            case GDK_KEY_ISO_Enter:
+                change.key = WXK_RETURN;
+                break;
+            case GDK_KEY_space:
+            case GDK_KEY_KP_Space:
+                change.key = WXK_SPACE;
+                break;
+            default:
+                break;
+            }
+            if (change.key == WXK_RETURN || change.key == WXK_SPACE)
+                m_keyChoiceTime = gdk_event_get_time(current);
+            break;
+        default:
+            break;
+        }
+        gdk_event_free(current);
+    }
+    // A list left without a selection has nothing to report.
+    if (row != wxNOT_FOUND)
+        Report(row, change);
+}
+
+void CFontListCtrl::OnActivated(wxDataViewEvent& event)
+{
+    // A row the keyboard or a screen reader activates is chosen as a click chooses it.
+    // Clicks have chosen their row already, and so has a key that also selected it.
+    if (!event.GetItem().IsOk())
+        return;
+    const int row = static_cast<int>(m_model->GetRow(event.GetItem()));
+    if (row == GetSelection())
+        return;
+    if (GdkEvent* current = gtk_get_current_event())
+    {
+        const bool chosen = current->type != GDK_KEY_PRESS || gdk_event_get_time(current) == m_keyChoiceTime;
+        gdk_event_free(current);
+        if (chosen)
+            return;
+    }
+    SetSelection(row);
+    Change change;
+    change.key = WXK_RETURN;
+    Report(row, change);
+}
+
+void CFontListCtrl::Report(int row, const Change& change)
+{
+    m_change = change;
+    wxCommandEvent event(wxEVT_LISTBOX, GetId());
+    event.SetEventObject(this);
+    event.SetInt(row);
+    event.SetString(GetString(static_cast<unsigned int>(row)));
+    ProcessWindowEvent(event);
+    m_change = Change();
+}
