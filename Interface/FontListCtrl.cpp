@@ -167,11 +167,13 @@ private:
     }
 
     // The picture as the window's scale wants it: the maker's double-size copy on a
-    // display that doubles, else the picture itself.
-    wxBitmap Picture(const wxString& path) const
+    // display that doubles, else the picture itself. Previews are dark ink on nothing; on
+    // a dark background their ink takes the colour of the text (ink), else they are
+    // shown as they are.
+    wxBitmap Picture(const wxString& path, const wxColour& ink = wxNullColour) const
     {
         const bool doubled = m_list->GetContentScaleFactor() >= 2;
-        const wxString key = (doubled ? wxS("2:") : wxS("1:")) + path;
+        const wxString key = (doubled ? wxS("2:") : wxS("1:")) + (ink.IsOk() ? ink.GetAsString(wxC2S_HTML_SYNTAX) : wxString()) + wxS(":") + path;
         const auto known = m_pictures.find(key);
         if (known != m_pictures.end())
             return known->second;
@@ -180,13 +182,15 @@ private:
             wxLogNull quiet;
             const wxString twice = DoubleSizePath(path);
             wxImage image;
-            if (doubled && wxFileExists(twice) && image.LoadFile(twice, wxBITMAP_TYPE_PNG))
+            const bool twiceLoaded = doubled && wxFileExists(twice) && image.LoadFile(twice, wxBITMAP_TYPE_PNG);
+            if (twiceLoaded || image.LoadFile(path, wxBITMAP_TYPE_PNG))
             {
+                if (ink.IsOk())
+                    Ink(image, ink);
                 bitmap = wxBitmap(image);
-                bitmap.SetScaleFactor(2);
+                if (twiceLoaded)
+                    bitmap.SetScaleFactor(2);
             }
-            else if (image.LoadFile(path, wxBITMAP_TYPE_PNG))
-                bitmap = wxBitmap(image);
         }
         m_pictures[key] = bitmap;
         m_order.push_back(key);
@@ -196,6 +200,26 @@ private:
             m_order.pop_front();
         }
         return bitmap;
+    }
+
+    // Gives the dark ink of a see-through picture the colour ink; any other picture (one
+    // with a background of its own) stays as it is.
+    static void Ink(wxImage& image, const wxColour& ink)
+    {
+        if (!image.HasAlpha())
+            return;
+        const int pixels = image.GetWidth() * image.GetHeight();
+        unsigned char* rgb = image.GetData();
+        const unsigned char* alpha = image.GetAlpha();
+        for (int i = 0; i < pixels; ++i)
+            if (alpha[i] > 0 && !IsDark(wxColour(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2])))
+                return;
+        for (int i = 0; i < pixels; ++i)
+        {
+            rgb[3 * i] = ink.Red();
+            rgb[3 * i + 1] = ink.Green();
+            rgb[3 * i + 2] = ink.Blue();
+        }
     }
 
     void DrawHeader(const FontListRow& source, const wxString& text, const wxRect& cell, wxDC* dc) const;
@@ -264,7 +288,8 @@ bool CFontListCtrl::Renderer::Render(wxRect cell, wxDC* dc, int state)
             dc->DrawText(row->text, cell.x + kIndent, cell.y + (cell.height - TextHeight(name)) / 2);
         }
         wxDCClipper clip(*dc, cell);
-        const wxBitmap picture = source.picture.empty() ? wxBitmap() : Picture(source.picture);
+        const wxBitmap picture =
+            source.picture.empty() ? wxBitmap() : Picture(source.picture, IsDark(background) ? text : wxNullColour);
         if (picture.IsOk())
         {
             const int height = static_cast<int>(picture.GetLogicalHeight());

@@ -56,6 +56,7 @@ const int kEditingFontPoints = 8;
 const int kTagListFontPoints = 10;
 const int kFilterSwitchFontPoints = 9;
 const wxSize kMinimumFrameSize(780, 720);
+const int kFrameSidesAllowance = 16;
 const int kFirstPreviewDelay = 2000;
 
 // The image shown until the archive's picture is loaded. The tools and buttons that had
@@ -710,7 +711,10 @@ void GlypharaMainFrame::LabelControls()
 
 wxSize GlypharaMainFrame::GetFittingSize() const
 {
-    const wxSize frame = GetSize() - GetClientSize();
+    // The window manager's frame is known only once the window is up; until then an
+    // allowance stands in for its sides.
+    wxSize frame = GetSize() - GetClientSize();
+    frame.IncTo(wxSize(kFrameSidesAllowance, 0));
     wxSize size(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight);
     // The tools with their texts, none of them in the overflow menu.
     if (m_toolBar)
