@@ -706,7 +706,10 @@ void GlypharaMainFrame::LabelControls()
         }
     };
     walk(m_mainPanel->GetSizer());
-    nameAndLabel(static_cast<wxStaticBoxSizer*>(m_previewPanel->GetSizer())->GetStaticBox(), m_browser);
+    // The preview's panel passes the keyboard on to the page, and is announced on the way.
+    wxStaticBox* previewBox = static_cast<wxStaticBoxSizer*>(m_previewPanel->GetSizer())->GetStaticBox();
+    nameAndLabel(previewBox, m_browser);
+    Accessibility::SetName(m_previewPanel, Accessibility::NameFromLabel(previewBox->GetLabel()));
 }
 
 wxSize GlypharaMainFrame::GetFittingSize() const

@@ -39,8 +39,7 @@ class FolderLink : public wxGenericStaticText
 public:
     FolderLink(wxWindow* parent, wxWindowID id, const wxString& label) : wxGenericStaticText(parent, id, label)
     {
-        // The base class, created first, took no focus.
-        SetCanFocus(true);
+        Accessibility::MakeFocusable(this);
         Accessibility::SetRole(this, Accessibility::Role::Link);
         Accessibility::SetDescription(this, _("Opens the folder of the project in the file manager"));
         Bind(wxEVT_PAINT, &FolderLink::OnPaint, this);
@@ -128,14 +127,16 @@ void CAddSIFRToHTMLDialog::CreateControls()
     m_afterLink = new wxStaticText(this, ID_AFTER_LINK, _("to your Website folder."));
     step2Row->Add(m_afterLink, 0, wxALIGN_CENTER_VERTICAL);
 
-    column->Add(new wxStaticText(this, wxID_STATIC,
-                                 _("3. Copy the code snippet below at the end of your Website header (just before "
-                                   "</head>):")),
-                0, wxALIGN_LEFT | wxALL, 5);
+    wxStaticText* step3 = new wxStaticText(
+        this, wxID_STATIC,
+        _("3. Copy the code snippet below at the end of your Website header (just before </head>):"));
+    column->Add(step3, 0, wxALIGN_LEFT | wxALL, 5);
 
     m_snippet = new wxTextCtrl(this, ID_SNIPPET, wxEmptyString, wxDefaultPosition, wxSize(400, 300),
                                wxTE_MULTILINE | wxTE_READONLY, wxDefaultValidator, wxS("text"));
     column->Add(m_snippet, 1, wxEXPAND | wxALL, 5);
+    Accessibility::SetLabel(step3, m_snippet);
+    Accessibility::SetName(m_snippet, _("Code snippet"));
 
     column->Add(new wxStaticText(this, wxID_STATIC,
                                  _("4. Upload your modified Website (with the new \"glypharadata\" folder) to your Web "

@@ -5,13 +5,14 @@
 // browser. Needs a display; prints the ratios last.
 #include "BenchSupport.h"
 #include "Interface/ControlIds.h"
+#include "Interface/FontListCtrl.h"
 #include "Interface/glypharamainframe.h"
+#include "core/FontListModel.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "browser/EmbeddedBrowser.h"
 
 #include <wx/app.h>
 #include <wx/dir.h>
-#include <wx/htmllbox.h>
 #include <wx/image.h>
 #include <wx/stopwatch.h>
 #include <wx/textctrl.h>
@@ -120,12 +121,13 @@ RefreshFigures MeasureRefresh(const wxString& base)
 
     RefreshFigures figures;
     GlypharaMainFrame* frame = OpenWindow();
-    wxSimpleHtmlListBox* list = wxDynamicCast(frame->FindWindow(ID_FONT_LISTBOX), wxSimpleHtmlListBox);
+    CFontListCtrl* list = dynamic_cast<CFontListCtrl*>(frame->FindWindow(ID_FONT_LISTBOX));
     wxArrayString rows;
     wxString selected;
     CGlypharaCore::GetInstance()->GetInstalledFontList(rows, selected);
     figures.rows = rows.size();
     const int selectedIndex = rows.Index(selected);
+    const std::vector<FontListRow> listRows = CGlypharaCore::GetInstance()->GetInstalledFontModel().Rows();
     for (int round = 0; round < kRefreshRounds; ++round)
     {
         Clock::time_point start = Clock::now();
@@ -135,8 +137,7 @@ RefreshFigures MeasureRefresh(const wxString& base)
         Pump(20);
 
         start = Clock::now();
-        list->Clear();
-        list->Append(rows);
+        list->SetRows(listRows);
         list->SetSelection(selectedIndex);
         list->Update();
         figures.fill.push_back(MillisecondsSince(start));

@@ -323,6 +323,17 @@ void DescribeRenderedCells(wxDataViewCustomRenderer* renderer, std::function<Cel
     Describers()[native] = std::move(describe);
 }
 
+void MakeFocusable(wxWindow* window)
+{
+    window->SetCanFocus(true);
+    // The toolkit stops the native focus moving into a window that did not take the
+    // keyboard when it was made; that stop goes.
+    if (GtkWidget* widget = Widget(window))
+        g_signal_handlers_disconnect_matched(widget, GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA),
+                                             g_signal_lookup("focus", GTK_TYPE_WIDGET), 0, nullptr, nullptr,
+                                             static_cast<wxWindowBase*>(window));
+}
+
 void ShowFocusRing(wxWindow* control)
 {
     GtkWidget* widget = Widget(control);

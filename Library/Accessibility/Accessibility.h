@@ -55,6 +55,9 @@ struct CellText
 // describe is asked right after the list has given the renderer the row's value.
 void DescribeRenderedCells(wxDataViewCustomRenderer* renderer, std::function<CellText()> describe);
 
+// Lets a window drawn by the program take the keyboard, Tab included, when the class it
+// derives from was made not to (a picture, a static text).
+void MakeFocusable(wxWindow* window);
 // Draws a ring in the theme's selection colour over the edge of control while the
 // keyboard focus is in it, for native widgets that show no focus of their own.
 void ShowFocusRing(wxWindow* control);

@@ -67,8 +67,7 @@ wxEND_EVENT_TABLE()
 CColourSwatch::CColourSwatch(wxWindow* parent, wxWindowID id, const wxBitmap& bitmap, const wxString& name)
     : wxGenericStaticBitmap(parent, id, bitmap, wxDefaultPosition, wxDefaultSize, 0, name)
 {
-    // The base class, created first, took no focus.
-    SetCanFocus(true);
+    Accessibility::MakeFocusable(this);
     Accessibility::SetRole(this, Accessibility::Role::PushButton);
     Accessibility::SetName(this, _("Choose a color"));
 }

@@ -11,8 +11,11 @@
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/splash.h>
+#include <wx/stattext.h>
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
+
+#include <cstdlib>
 
 namespace
 {
@@ -317,4 +320,77 @@ TEST_F(DailyTipTest, AtStartupTheTipsShowAndTheSplashGoesWhenTheSettingAsks)
             splash->Destroy();
         tips->Destroy();
     }
+}
+
+namespace
+{
+// The lines of the tip shown now that lie wholly above the start-up box, against the
+// lines the tip has; and the tip as a screen reader gets it.
+struct TipFit
+{
+    size_t above = 0;
+    size_t lines = 0;
+    wxString text;
+};
+
+TipFit FitOfShownTip(CDailytipDialog* dialog)
+{
+    RunPendingEvents(300);
+    TipFit fit;
+    const wxWindow* box = dialog->FindWindow(CDailytipDialog::ID_SHOW_AT_STARTUP);
+    for (wxWindow* child : dialog->GetChildren())
+        if (wxStaticText* label = dynamic_cast<wxStaticText*>(child))
+            fit.text = label->GetLabelText();
+    fit.lines = fit.text.empty() ? 0 : wxSplit(fit.text, '\n', '\0').size();
+    // Lines that start high enough to end above the box.
+    wxClientDC dc(dialog);
+    dc.SetFont(wxFont(9, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
+    const int bottom = box->GetPosition().y - dc.GetCharHeight() + 1;
+    fit.above = InkIn(dialog, wxRect(210, 90, 300, bottom - 90)).lineTops.size();
+    return fit;
+}
+}
+
+TEST_F(DailyTipTest, ALongTipMakesRoomAboveTheBoxAndEachTipIsAlsoText)
+{
+    wxString longTip;
+    for (int word = 0; word < 70; ++word)
+        longTip << wxS("Hold ");
+    longTip.Trim();
+    CDailytipDialog* dialog = Open(("Hold the line\n" + longTip + "\n").utf8_str());
+    dialog->Show();
+    EXPECT_GT(dialog->GetClientSize().y, 300) << "the window keeps the picture's height";
+    for (int tip = 0; tip < 2; ++tip)
+    {
+        const TipFit fit = FitOfShownTip(dialog);
+        wxString text = fit.text;
+        text.Replace(wxS("\n"), wxS(" "));
+        EXPECT_EQ(dialog->GetTips()[dialog->GetCurrentTip()], text);
+        EXPECT_EQ(fit.lines, fit.above) << "a line runs under the box";
+        PressButton(dialog, CDailytipDialog::ID_NEXT);
+    }
+    dialog->Destroy();
+}
+
+// Run by the gui_large_text test, with the user's text half as large again.
+class DailyTipLargeTextTest : public DailyTipTest
+{
+};
+
+TEST_F(DailyTipLargeTextTest, EveryShippedTipEndsAboveTheButtons)
+{
+    const char* scale = std::getenv("GDK_DPI_SCALE");
+    if (!scale || wxString(scale) != wxS("1.5"))
+        GTEST_SKIP() << "run by the gui_large_text test";
+    ASSERT_TRUE(wxCopyFile(wxS(GLYPHARA_PROGRAM_DIR "/Data/tips.txt"), ProgramDir() + wxS("/Data/tips.txt")));
+    CDailytipDialog* dialog = Open();
+    ASSERT_GT(dialog->GetTips().GetCount(), 1u);
+    dialog->Show();
+    for (size_t tip = 0; tip < dialog->GetTips().GetCount(); ++tip)
+    {
+        const TipFit fit = FitOfShownTip(dialog);
+        EXPECT_EQ(fit.lines, fit.above) << "tip " << dialog->GetCurrentTip() << " runs under the buttons";
+        PressButton(dialog, CDailytipDialog::ID_NEXT);
+    }
+    dialog->Destroy();
 }
