@@ -4,6 +4,7 @@
 #include "Library/Accessibility/Contrast.h"
 
 #include <wx/bitmap.h>
+#include <wx/control.h>
 #include <wx/dc.h>
 #include <wx/ffile.h>
 #include <wx/filefn.h>
@@ -23,6 +24,7 @@ namespace
 // Where things sit in a row, as the list has always shown them.
 const int kIndent = 10;
 const int kPictureColumn = 170;
+const int kNameGap = 4;
 const int kHeaderPadding = 5;
 const int kHeaderBorder = 5;
 const wxColour kHeaderColour(0xA6, 0xCE, 0x38);
@@ -258,7 +260,6 @@ void CFontListCtrl::Renderer::DrawHeader(const FontListRow& source, const wxStri
     frame(cell, kHeaderBorder, kBorderLight, kBorderDark);
     frame(wxRect(cell).Deflate(kHeaderBorder), 1, kBorderDark, kBorderLight);
     const int inset = kHeaderBorder + 1;
-    wxDCClipper clip(*dc, wxRect(cell).Deflate(inset));
     dc->DrawBitmap(picture, cell.x + inset, cell.y + inset, true);
 }
 
@@ -282,12 +283,11 @@ bool CFontListCtrl::Renderer::Render(wxRect cell, wxDC* dc, int state)
         const wxFont name = NameFont();
         dc->SetFont(name);
         dc->SetTextForeground(Readable(text, background, text));
-        {
-            // A long name stops where the picture starts.
-            wxDCClipper nameClip(*dc, wxRect(cell.x, cell.y, std::min(kPictureColumn, cell.width), cell.height));
-            dc->DrawText(row->text, cell.x + kIndent, cell.y + (cell.height - TextHeight(name)) / 2);
-        }
-        wxDCClipper clip(*dc, cell);
+        // A long name ends before the picture starts. (Clipping is not used: the list's
+        // drawing context cannot restore the clip it had.)
+        const wxString shown =
+            wxControl::Ellipsize(row->text, *dc, wxELLIPSIZE_END, kPictureColumn - kIndent - kNameGap);
+        dc->DrawText(shown, cell.x + kIndent, cell.y + (cell.height - TextHeight(name)) / 2);
         const wxBitmap picture =
             source.picture.empty() ? wxBitmap() : Picture(source.picture, IsDark(background) ? text : wxNullColour);
         if (picture.IsOk())
@@ -440,7 +440,10 @@ wxRect CFontListCtrl::GetItemRect(int row) const
 {
     if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return wxRect();
-    return wxDataViewCtrl::GetItemRect(m_model->GetItem(static_cast<unsigned int>(row)), GetColumn(0));
+    wxRect rect = wxDataViewCtrl::GetItemRect(m_model->GetItem(static_cast<unsigned int>(row)), GetColumn(0));
+    // The row's drawing asks for more width than any row has.
+    rect.width = std::min(rect.width, std::max(0, GetClientSize().x - rect.x));
+    return rect;
 }
 
 int CFontListCtrl::HitTestRow(const wxPoint& point) const

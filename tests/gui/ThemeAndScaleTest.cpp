@@ -269,7 +269,8 @@ TEST_F(LargeTextTest, ColourFieldsShowAllSevenCharactersAndTheWindowOpensWithEve
         GTEST_SKIP() << "run by the gui_large_text test";
     ASSERT_TRUE(UseBuiltPictures()) << "build the glyphara_images target first";
     OpenFrame();
-    Frame()->SetSize(Frame()->GetFittingSize().x, 1150);
+    // As opened with no size stored, as tall as the screen allows.
+    Frame()->SetSize(0, 0, Frame()->GetFittingSize().x, 1150);
     ChangeRecord([](FontProperties& record) {
         record.color = record.linkcolor = record.hovercolor = record.backgroundcolor = *wxBLACK;
         record.dropshadow.color = record.bevel.shadowcolor = record.bevel.highlightcolor = record.glow.color = *wxBLACK;
