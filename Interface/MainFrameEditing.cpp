@@ -507,10 +507,15 @@ void GlypharaMainFrame::OnTagListboxSelected(wxCommandEvent& event)
     const wxString tag = selection != wxNOT_FOUND ? m_tagList->GetString(selection) : wxString();
     TS_LOG_AS("GlypharaMainFrame::OnTagListboxSelected", TS_MESSAGE, wxString::Format(wxS("Tag selected: %s"), tag));
     // A list left without a selection names no tag; the core would take the empty name
-    // for a tag of its own, so the highlight goes back to the selected tag instead.
+    // for a tag of its own, so the highlight goes back to the selected tag instead. The
+    // keyboard arriving by Tab selects the row it lands on again: the tag already
+    // selected is no change to the project.
+    wxArrayString tags;
+    wxString current;
+    CGlypharaCore::GetInstance()->GetTagList(tags, current);
     if (tag.empty())
         UpdateControls();
-    else
+    else if (tag != current)
         CGlypharaCore::GetInstance()->SetSelectedTag(tag);
     event.Skip();
 }

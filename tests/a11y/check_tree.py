@@ -307,9 +307,9 @@ def main():
     check_names(main_window)
     check_labels(main_window)
     check_font_list(main_window, project_font)
+    check_get_code(main_window)
     check_about(main_window)
     check_tab_stops(main_window)
-    check_get_code(main_window)
     print('%d failures' % len(failures))
     return 1 if failures else 0
 

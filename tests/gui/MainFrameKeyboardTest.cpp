@@ -299,7 +299,7 @@ class KeyboardAccessTest : public MainFrameKeyboardTest
 {
 };
 
-TEST_F(KeyboardAccessTest, TheMenuKeyAndShiftF10OpenTheTagListsMenu)
+TEST_F(KeyboardAccessTest, TabIntoTheTagListChangesNothingAndTheMenuKeyOrShiftF10OpensItsMenu)
 {
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
     wxListBox* tags = Find<wxListBox>(ID_TAG_LISTBOX);
@@ -314,6 +314,13 @@ TEST_F(KeyboardAccessTest, TheMenuKeyAndShiftF10OpenTheTagListsMenu)
             sim.Char(WXK_ESCAPE);
         }
     });
+    // Tab into the list selects its tag again, which changes nothing.
+    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
+    const int selections = LogCount(wxS("Selected tag changed to"));
+    sim.Char(WXK_TAB);
+    RunPendingEvents(300);
+    ASSERT_EQ(tags, wxWindow::FindFocus());
+    EXPECT_EQ(selections, LogCount(wxS("Selected tag changed to")));
     for (const auto& key : {std::make_pair(int(WXK_MENU), int(wxMOD_NONE)), std::make_pair(int(WXK_F10), int(wxMOD_SHIFT))})
     {
         Focus(tags);
