@@ -18,6 +18,7 @@
 #include <cstring>
 #include <list>
 #include <map>
+#include <unordered_map>
 
 namespace
 {
@@ -97,16 +98,23 @@ public:
 
     // Wider than any row, so that the whole row is drawn (the header colours it end to
     // end); the list's one column has a width of its own, so nothing scrolls.
-    wxSize GetSize() const override { return wxSize(kWholeRow, RowHeight()); }
+    wxSize GetSize() const override
+    {
+        const long row = m_row;
+        return wxSize(kWholeRow, row >= 0 && row < static_cast<long>(m_list->m_rows.size())
+                                     ? m_list->m_rows[row].height
+                                     : 1);
+    }
 
     bool Render(wxRect cell, wxDC* dc, int state) override;
 
-    // Pictures may have changed on disk with the rows.
+    // Pictures may have changed on disk with the rows. Their sizes are kept: a drawn
+    // picture of another size corrects its row.
     void Forget()
     {
-        m_sizes.clear();
         m_pictures.clear();
         m_order.clear();
+        m_measured = false;
     }
 
 private:
@@ -126,15 +134,56 @@ private:
             font.MakeItalic();
         return font;
     }
-    wxFont NameFont() const { return Font(0.83); }
-    wxFont NoPreviewFont() const { return Font(0.83, false, true); }
-    wxFont AddMoreFont() const { return Font(0.75); }
-    wxFont HeaderFont() const { return Font(1.0, true); }
-    int TextHeight(const wxFont& font) const
+    enum Kind
     {
-        int width = 0, height = 0;
-        m_list->GetTextExtent(wxS("Ag"), &width, &height, nullptr, nullptr, &font);
-        return height;
+        kName,
+        kNoPreview,
+        kAddMore,
+        kHeader,
+        kKinds
+    };
+    // The fonts of the row texts and the heights of their lines, measured once.
+    void MeasureFonts() const
+    {
+        if (m_measured)
+            return;
+        m_fonts[kName] = Font(0.83);
+        m_fonts[kNoPreview] = Font(0.83, false, true);
+        m_fonts[kAddMore] = Font(0.75);
+        m_fonts[kHeader] = Font(1.0, true);
+        for (int kind = 0; kind < kKinds; ++kind)
+        {
+            int width = 0;
+            m_list->GetTextExtent(wxS("Ag"), &width, &m_heights[kind], nullptr, nullptr, &m_fonts[kind]);
+        }
+        m_measured = true;
+    }
+    const wxFont& FontOf(Kind kind) const
+    {
+        MeasureFonts();
+        return m_fonts[kind];
+    }
+    int TextHeight(Kind kind) const
+    {
+        MeasureFonts();
+        return m_heights[kind];
+    }
+    // A picture drawn at another height than its file declared (a file replaced since)
+    // has its row measured again.
+    void CheckHeight(const wxString& path, const wxBitmap& picture) const
+    {
+        const int height = static_cast<int>(picture.GetLogicalHeight());
+        if (PictureSize(path).y == height)
+            return;
+        m_sizes[path] = wxSize(static_cast<int>(picture.GetLogicalWidth()), height);
+        const unsigned int row = static_cast<unsigned int>(m_row);
+        CFontListCtrl* list = m_list;
+        list->CallAfter([list, row] {
+            if (row >= list->m_rows.size())
+                return;
+            list->m_rows[row].height = list->m_renderer->RowHeight(list->m_rows[row].source);
+            list->m_model->RowChanged(row);
+        });
     }
 
     wxSize PictureSize(const wxString& path) const
@@ -145,29 +194,29 @@ private:
         return known->second;
     }
 
-    int RowHeight() const
+public:
+    // The list asks every row for its height, so each is worked out once, when the rows
+    // are set.
+    int RowHeight(const FontListRow& source) const
     {
-        const CFontListCtrl::Row* row = Current();
-        if (!row)
-            return 1;
-        const FontListRow& source = row->source;
         switch (source.kind)
         {
         case FontRowKind::Header:
             if (!source.picture.empty() && PictureSize(source.picture).y > 0)
                 return PictureSize(source.picture).y + 2 * (kHeaderBorder + 1);
-            return TextHeight(HeaderFont()) + 2 * kHeaderPadding;
+            return TextHeight(kHeader) + 2 * kHeaderPadding;
         case FontRowKind::Font:
         {
-            const int picture = source.picture.empty() ? TextHeight(NoPreviewFont()) : PictureSize(source.picture).y;
-            return std::max(TextHeight(NameFont()), picture);
+            const int picture = source.picture.empty() ? TextHeight(kNoPreview) : PictureSize(source.picture).y;
+            return std::max(TextHeight(kName), picture);
         }
         case FontRowKind::AddMore:
             break;
         }
-        return TextHeight(AddMoreFont());
+        return TextHeight(kAddMore);
     }
 
+private:
     // The picture as the window's scale wants it: the maker's double-size copy on a
     // display that doubles, else the picture itself. Previews are dark ink on nothing; on
     // a dark background their ink takes the colour of the text (ink), else they are
@@ -228,7 +277,10 @@ private:
 
     CFontListCtrl* m_list;
     long m_row = -1;
-    mutable std::map<wxString, wxSize> m_sizes;
+    mutable std::unordered_map<wxString, wxSize> m_sizes;
+    mutable wxFont m_fonts[kKinds];
+    mutable int m_heights[kKinds] = {};
+    mutable bool m_measured = false;
     mutable std::map<wxString, wxBitmap> m_pictures;
     mutable std::list<wxString> m_order;
 };
@@ -242,12 +294,13 @@ void CFontListCtrl::Renderer::DrawHeader(const FontListRow& source, const wxStri
     const wxBitmap picture = source.picture.empty() ? wxBitmap() : Picture(source.picture);
     if (!picture.IsOk())
     {
-        dc->SetFont(HeaderFont());
+        dc->SetFont(FontOf(kHeader));
         // The header's own colour stays in every theme, so its text keeps its dark ink.
         dc->SetTextForeground(Readable(*wxBLACK, kHeaderColour, *wxWHITE));
         dc->DrawText(text, cell.x + kHeaderPadding, cell.y + kHeaderPadding);
         return;
     }
+    CheckHeight(source.picture, picture);
     // A raised frame five pixels wide with a sunken one inside it, as table borders are drawn.
     auto frame = [&](const wxRect& outer, int width, const wxColour& topLeft, const wxColour& bottomRight) {
         dc->SetBrush(wxBrush(topLeft));
@@ -280,33 +333,32 @@ bool CFontListCtrl::Renderer::Render(wxRect cell, wxDC* dc, int state)
         break;
     case FontRowKind::Font:
     {
-        const wxFont name = NameFont();
-        dc->SetFont(name);
+        dc->SetFont(FontOf(kName));
         dc->SetTextForeground(Readable(text, background, text));
         // A long name ends before the picture starts. (Clipping is not used: the list's
         // drawing context cannot restore the clip it had.)
         const wxString shown =
             wxControl::Ellipsize(row->text, *dc, wxELLIPSIZE_END, kPictureColumn - kIndent - kNameGap);
-        dc->DrawText(shown, cell.x + kIndent, cell.y + (cell.height - TextHeight(name)) / 2);
+        dc->DrawText(shown, cell.x + kIndent, cell.y + (cell.height - TextHeight(kName)) / 2);
         const wxBitmap picture =
             source.picture.empty() ? wxBitmap() : Picture(source.picture, IsDark(background) ? text : wxNullColour);
         if (picture.IsOk())
         {
+            CheckHeight(source.picture, picture);
             const int height = static_cast<int>(picture.GetLogicalHeight());
             dc->DrawBitmap(picture, cell.x + kPictureColumn, cell.y + (cell.height - height) / 2, true);
         }
         else if (source.picture.empty())
         {
-            const wxFont italic = NoPreviewFont();
-            dc->SetFont(italic);
+            dc->SetFont(FontOf(kNoPreview));
             dc->SetTextForeground(Readable(kNoPreviewColour, background, text));
             dc->DrawText(m_list->Describe(m_row).secondary, cell.x + kPictureColumn,
-                         cell.y + (cell.height - TextHeight(italic)) / 2);
+                         cell.y + (cell.height - TextHeight(kNoPreview)) / 2);
         }
         break;
     }
     case FontRowKind::AddMore:
-        dc->SetFont(AddMoreFont());
+        dc->SetFont(FontOf(kAddMore));
         dc->SetTextForeground(Readable(kAddMoreColour, background, text));
         dc->DrawText(row->text, cell.x + kIndent, cell.y);
         break;
@@ -392,8 +444,10 @@ void CFontListCtrl::SetRows(const std::vector<FontListRow>& rows)
         }
         shown.push_back(std::move(row));
     }
-    m_rows.swap(shown);
     m_renderer->Forget();
+    for (Row& row : shown)
+        row.height = m_renderer->RowHeight(row.source);
+    m_rows.swap(shown);
     m_model->Reset(static_cast<unsigned int>(m_rows.size()));
 }
 

@@ -68,6 +68,7 @@ private:
     {
         FontListRow source;
         wxString text;
+        int height = 1;
     };
     class Model;
 
