@@ -445,60 +445,51 @@ wxSizer* GlypharaMainFrame::CreateEffectsColumn(wxWindow* parent)
     };
     auto slider = [&](int id) { return new CTextSlider(list, id, kPickerSize); };
     auto picker = [&](int id) { return new CTextColorPickerCtrl(list, id, kPickerSize); };
-    // The label is made before its field, so that it comes first wherever the order of
-    // windows counts (the toolkit's own guess at which control a text labels among them).
-    auto row = [&](wxGridBagSizer* grid, int r, const wxString& label, bool fixedWidth, auto makeField) {
-        wxStaticText* text = GridLabel(list, label, fixedWidth ? kFilterLabelWidth : wxDefaultCoord);
-        AddGridRow(grid, r, text, makeField(), wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL, 0);
+    auto row = [&](wxGridBagSizer* grid, int r, const wxString& label, wxWindow* field, bool fixedWidth) {
+        AddGridRow(grid, r, GridLabel(list, label, fixedWidth ? kFilterLabelWidth : wxDefaultCoord), field,
+                   wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL, 0);
     };
     wxBoxSizer* switchRow = nullptr;
 
     auto dropShadow = section(m_dropShadowCheck, ID_DROPSHADOW_CHECKBOX, _("Drop shadow"), switchRow);
     m_dropShadowKnockoutCheck = new wxCheckBox(list, ID_DROPSHADOW_KNOCKOUT_CHECKBOX, _("Knockout"));
     switchRow->Add(m_dropShadowKnockoutCheck, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 5);
-    row(dropShadow.second, 0, _("Color:"), true, [&] { return m_dropShadowColor = picker(ID_DROPSHADOW_COLOR); });
-    row(dropShadow.second, 1, _("Angle:"), false, [&] { return m_dropShadowAngle = slider(ID_DROPSHADOW_ANGLE); });
-    row(dropShadow.second, 2, _("Distance:"), false,
-        [&] { return m_dropShadowDistance = slider(ID_DROPSHADOW_DISTANCE); });
-    row(dropShadow.second, 3, _("Strength:"), false,
-        [&] { return m_dropShadowStrength = slider(ID_DROPSHADOW_STRENGTH); });
+    row(dropShadow.second, 0, _("Color:"), m_dropShadowColor = picker(ID_DROPSHADOW_COLOR), true);
+    row(dropShadow.second, 1, _("Angle:"), m_dropShadowAngle = slider(ID_DROPSHADOW_ANGLE), false);
+    row(dropShadow.second, 2, _("Distance:"), m_dropShadowDistance = slider(ID_DROPSHADOW_DISTANCE), false);
+    row(dropShadow.second, 3, _("Strength:"), m_dropShadowStrength = slider(ID_DROPSHADOW_STRENGTH), false);
 
     auto bevel = section(m_bevelCheck, ID_BEVEL_CHECKBOX, _("Bevel"), switchRow);
-    row(bevel.second, 0, _("Type:"), true, [&] {
-        const wxString types[] = {_("Inner"), _("Outer"), _("Full")};
-        m_bevelTypeChoice = new wxChoice(list, ID_BEVEL_TYPE_CHOICE, wxDefaultPosition, wxSize(87, wxDefaultCoord),
-                                         WXSIZEOF(types), types);
-        m_bevelTypeChoice->SetSelection(1);
-        return m_bevelTypeChoice;
-    });
-    row(bevel.second, 1, _("Shadow:"), false, [&] { return m_bevelShadowColor = picker(ID_BEVEL_SHADOW_COLOR); });
-    row(bevel.second, 2, _("Highlight:"), false,
-        [&] { return m_bevelHighlightColor = picker(ID_BEVEL_HIGHLIGHT_COLOR); });
-    row(bevel.second, 3, _("Angle:"), false, [&] { return m_bevelAngle = slider(ID_BEVEL_ANGLE); });
-    row(bevel.second, 4, _("Distance:"), false, [&] { return m_bevelDistance = slider(ID_BEVEL_DISTANCE); });
-    row(bevel.second, 5, _("Strength:"), false, [&] { return m_bevelStrength = slider(ID_BEVEL_STRENGTH); });
+    const wxString types[] = {_("Inner"), _("Outer"), _("Full")};
+    m_bevelTypeChoice = new wxChoice(list, ID_BEVEL_TYPE_CHOICE, wxDefaultPosition, wxSize(87, wxDefaultCoord),
+                                     WXSIZEOF(types), types);
+    m_bevelTypeChoice->SetSelection(1);
+    row(bevel.second, 0, _("Type:"), m_bevelTypeChoice, true);
+    row(bevel.second, 1, _("Shadow:"), m_bevelShadowColor = picker(ID_BEVEL_SHADOW_COLOR), false);
+    row(bevel.second, 2, _("Highlight:"), m_bevelHighlightColor = picker(ID_BEVEL_HIGHLIGHT_COLOR), false);
+    row(bevel.second, 3, _("Angle:"), m_bevelAngle = slider(ID_BEVEL_ANGLE), false);
+    row(bevel.second, 4, _("Distance:"), m_bevelDistance = slider(ID_BEVEL_DISTANCE), false);
+    row(bevel.second, 5, _("Strength:"), m_bevelStrength = slider(ID_BEVEL_STRENGTH), false);
 
     auto glow = section(m_glowCheck, ID_GLOW_CHECKBOX, _("Glow"), switchRow);
     m_glowInnerCheck = new wxCheckBox(list, ID_GLOW_INNER_CHECKBOX, _("Inner"));
     switchRow->Add(m_glowInnerCheck, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 5);
     m_glowKnockoutCheck = new wxCheckBox(list, ID_GLOW_KNOCKOUT_CHECKBOX, _("Knockout"));
     switchRow->Add(m_glowKnockoutCheck, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 5);
-    row(glow.second, 0, _("Color:"), true, [&] { return m_glowColor = picker(ID_GLOW_COLOR); });
-    row(glow.second, 1, _("Alpha:"), false, [&] { return m_glowAlpha = slider(ID_GLOW_ALPHA); });
-    row(glow.second, 2, _("H blur:"), false, [&] { return m_glowHBlur = slider(ID_GLOW_HBLUR); });
-    row(glow.second, 3, _("V blur:"), false, [&] { return m_glowVBlur = slider(ID_GLOW_VBLUR); });
-    row(glow.second, 4, _("Strength:"), false, [&] { return m_glowStrength = slider(ID_GLOW_STRENGTH); });
+    row(glow.second, 0, _("Color:"), m_glowColor = picker(ID_GLOW_COLOR), true);
+    row(glow.second, 1, _("Alpha:"), m_glowAlpha = slider(ID_GLOW_ALPHA), false);
+    row(glow.second, 2, _("H blur:"), m_glowHBlur = slider(ID_GLOW_HBLUR), false);
+    row(glow.second, 3, _("V blur:"), m_glowVBlur = slider(ID_GLOW_VBLUR), false);
+    row(glow.second, 4, _("Strength:"), m_glowStrength = slider(ID_GLOW_STRENGTH), false);
 
     auto blur = section(m_blurCheck, ID_BLUR_CHECKBOX, _("Blur"), switchRow);
     m_blurGroupSizer = blur.first;
-    row(blur.second, 0, _("H blur:"), false, [&] {
-        return m_blurHBlur = new wxSlider(list, ID_BLUR_HBLUR_SLIDER, 5, 0, 31, wxDefaultPosition,
-                                          wxSize(75, wxDefaultCoord), wxSL_HORIZONTAL);
-    });
-    row(blur.second, 1, _("V blur:"), false, [&] {
-        return m_blurVBlur = new wxSlider(list, ID_BLUR_VBLUR_SLIDER, 5, 0, 31, wxDefaultPosition,
-                                          wxSize(75, wxDefaultCoord), wxSL_HORIZONTAL);
-    });
+    m_blurHBlur = new wxSlider(list, ID_BLUR_HBLUR_SLIDER, 5, 0, 31, wxDefaultPosition, wxSize(75, wxDefaultCoord),
+                               wxSL_HORIZONTAL);
+    row(blur.second, 0, _("H blur:"), m_blurHBlur, false);
+    m_blurVBlur = new wxSlider(list, ID_BLUR_VBLUR_SLIDER, 5, 0, 31, wxDefaultPosition, wxSize(75, wxDefaultCoord),
+                               wxSL_HORIZONTAL);
+    row(blur.second, 1, _("V blur:"), m_blurVBlur, false);
 
     m_effectsScrolled->FitInside();
     return effectBox;
