@@ -1,10 +1,9 @@
 #include "Library/Accessibility/Accessibility.h"
 
+#include <wx/control.h>
 #include <wx/dataview.h>
 #include <wx/scrolwin.h>
 #include <wx/settings.h>
-#include <wx/statbox.h>
-#include <wx/stattext.h>
 #include <wx/weakref.h>
 
 #include <gtk/gtk-a11y.h>
@@ -38,14 +37,10 @@ AtkRole AtkRoleOf(Role role)
         return ATK_ROLE_PUSH_BUTTON;
     case Role::Link:
         return ATK_ROLE_LINK;
-    case Role::Label:
-        return ATK_ROLE_LABEL;
     case Role::Heading:
         return ATK_ROLE_HEADING;
     case Role::TableCell:
         return ATK_ROLE_TABLE_CELL;
-    case Role::Frame:
-        return ATK_ROLE_FRAME;
     case Role::Unchanged:
         break;
     }

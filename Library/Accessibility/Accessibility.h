@@ -20,10 +20,8 @@ enum class Role
     Unchanged,
     PushButton,
     Link,
-    Label,
     Heading,
-    TableCell,
-    Frame
+    TableCell
 };
 
 // The name a screen reader says for the window and for its native parts that take the
