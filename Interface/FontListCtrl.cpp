@@ -64,6 +64,11 @@ wxString ShownFoundry(const FontListRow& row)
 {
     return row.foundry.empty() ? wxGetTranslation(wxS("My Fonts")) : row.foundry;
 }
+
+wxString NoPreviewText()
+{
+    return wxGetTranslation(wxS("Custom Font, Preview Not Available"));
+}
 }
 
 class CFontListCtrl::Model : public wxDataViewVirtualListModel
@@ -352,7 +357,7 @@ bool CFontListCtrl::Renderer::Render(wxRect cell, wxDC* dc, int state)
         {
             dc->SetFont(FontOf(kNoPreview));
             dc->SetTextForeground(Readable(kNoPreviewColour, background, text));
-            dc->DrawText(m_list->Describe(m_row).secondary, cell.x + kPictureColumn,
+            dc->DrawText(NoPreviewText(), cell.x + kPictureColumn,
                          cell.y + (cell.height - TextHeight(kNoPreview)) / 2);
         }
         break;
@@ -400,9 +405,7 @@ CFontListCtrl::CFontListCtrl(wxWindow* parent, wxWindowID id, const wxString& na
         const long row = m_renderer->Row();
         if (row < 0 || row >= static_cast<long>(m_rows.size()))
             return cell;
-        const Shown shown = Describe(static_cast<unsigned int>(row));
-        cell.name = shown.spoken;
-        cell.description = shown.description;
+        Describe(static_cast<unsigned int>(row), cell.name, cell.description);
         const FontRowKind kind = m_rows[row].source.kind;
         cell.role = kind == FontRowKind::Header    ? Accessibility::Role::Heading
                     : kind == FontRowKind::AddMore ? Accessibility::Role::Link
@@ -500,37 +503,25 @@ wxRect CFontListCtrl::GetItemRect(int row) const
     return rect;
 }
 
-int CFontListCtrl::HitTestRow(const wxPoint& point) const
+void CFontListCtrl::Describe(unsigned int row, wxString& spoken, wxString& description) const
 {
-    wxDataViewItem item;
-    wxDataViewColumn* column = nullptr;
-    HitTest(point, item, column);
-    return item.IsOk() ? static_cast<int>(m_model->GetRow(item)) : wxNOT_FOUND;
-}
-
-CFontListCtrl::Shown CFontListCtrl::Describe(unsigned int row) const
-{
-    Shown shown;
-    if (row >= m_rows.size())
-        return shown;
     const FontListRow& source = m_rows[row].source;
-    shown.text = m_rows[row].text;
-    shown.spoken = shown.text;
+    spoken = m_rows[row].text;
+    description.clear();
     switch (source.kind)
     {
     case FontRowKind::Header:
-        shown.description = _("Foundry");
+        description = _("Foundry");
         break;
     case FontRowKind::Font:
-        shown.spoken = wxString::Format(_("%s, %s"), shown.text.Strip(wxString::both), ShownFoundry(source));
+        spoken = wxString::Format(_("%s, %s"), spoken.Strip(wxString::both), ShownFoundry(source));
         if (source.picture.empty())
-            shown.secondary = shown.description = wxGetTranslation(wxS("Custom Font, Preview Not Available"));
+            description = NoPreviewText();
         break;
     case FontRowKind::AddMore:
-        shown.description = _("Opens the font shop in the web browser");
+        description = _("Opens the font shop in the web browser");
         break;
     }
-    return shown;
 }
 
 void CFontListCtrl::OnSelectionChanged(wxDataViewEvent&)

@@ -45,21 +45,9 @@ public:
     void SetSelection(int row);
     void ScrollToRow(int row);
     wxRect GetItemRect(int row) const;
-    // The row at a point of the list's client area, or wxNOT_FOUND.
-    int HitTestRow(const wxPoint& point) const;
 
     // Valid while a selection event of the list is handled.
     const Change& CurrentChange() const { return m_change; }
-
-    // What a row says, as shown and as a screen reader reads it.
-    struct Shown
-    {
-        wxString text;        // the name, the foundry or the add-more text
-        wxString secondary;   // in place of a missing preview picture
-        wxString spoken;      // what a reader says for the row
-        wxString description; // and adds on request
-    };
-    Shown Describe(unsigned int row) const;
 
     class Renderer;
 
@@ -75,6 +63,8 @@ private:
     void OnSelectionChanged(wxDataViewEvent& event);
     void OnActivated(wxDataViewEvent& event);
     void Report(int row, const Change& change);
+    // What a screen reader says for a row, and adds on request.
+    void Describe(unsigned int row, wxString& spoken, wxString& description) const;
 
     std::vector<Row> m_rows;
     Model* m_model = nullptr;
