@@ -224,8 +224,11 @@ wxString FaceName(const uint8_t* bytes, size_t length)
     return name.Trim(true).Trim(false);
 }
 
-bool ReadFace(const uint8_t* data, size_t start, size_t end, unsigned code, MovieFace& face, wxString& error)
+// index counts the movie's font tags from 1, for the reasons given.
+bool ReadFace(const uint8_t* data, size_t start, size_t end, unsigned code, size_t index, MovieFace& face,
+              wxString& error)
 {
+    const wxString tag = wxString::Format(wxS("font tag %zu"), index);
     Reader r(data, start, end);
     r.U16();  // id
     const unsigned flags = r.U8();
@@ -243,7 +246,7 @@ bool ReadFace(const uint8_t* data, size_t start, size_t end, unsigned code, Movi
     const unsigned count = r.U16();
     if (!r.Ok())
     {
-        error = wxS("a font tag is truncated");
+        error = tag + wxS(" is truncated");
         return false;
     }
     if (count == 0)
@@ -257,7 +260,7 @@ bool ReadFace(const uint8_t* data, size_t start, size_t end, unsigned code, Movi
     const uint64_t shapesEnd = tableStart + offsets[count];
     if (!r.Ok() || shapesEnd > end)
     {
-        error = wxS("a font tag has a broken glyph offset table");
+        error = tag + wxS(" has a broken glyph offset table");
         return false;
     }
     face.glyphs.resize(count);
@@ -267,12 +270,12 @@ bool ReadFace(const uint8_t* data, size_t start, size_t end, unsigned code, Movi
         const uint64_t to = i + 1 < count ? tableStart + offsets[i + 1] : shapesEnd;
         if (from < afterOffsets || from > to || to > shapesEnd)
         {
-            error = wxS("a font tag has a broken glyph offset table");
+            error = tag + wxS(" has a broken glyph offset table");
             return false;
         }
         if (!ReadShape(data, size_t(from), size_t(to), face.glyphs[i]))
         {
-            error = wxString::Format(wxS("glyph %u of a font tag has a damaged shape"), i);
+            error = wxString::Format(wxS("glyph %u of "), i + 1) + tag + wxS(" has a damaged shape");
             return false;
         }
     }
@@ -306,7 +309,7 @@ bool ReadFace(const uint8_t* data, size_t start, size_t end, unsigned code, Movi
         }
         if (!r.Ok())
         {
-            error = wxS("a font tag's layout is truncated");
+            error = wxS("the layout of ") + tag + wxS(" is truncated");
             return false;
         }
     }
@@ -1140,7 +1143,7 @@ bool BuildFromMovie(const std::vector<uint8_t>& movie, const wxString& fallbackN
             return false;
         }
         MovieFace face;
-        if (!ReadFace(movie.data(), start, end, code, face, error))
+        if (!ReadFace(movie.data(), start, end, code, tags, face, error))
             return false;
         // The runtime draws each weight and style with the first face of it that has glyphs.
         const bool taken = std::any_of(faces.begin(), faces.end(), [&](const MovieFace& f) {
