@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -479,4 +480,118 @@ TEST(WebFont, CacheBuildsEachMovieOnceUntilItChanges)
     ASSERT_TRUE(wxRemoveFile(movie));
     EXPECT_FALSE(cache.Get(movie, error));
     EXPECT_EQ(error, wxS("the font movie cannot be found"));
+}
+
+namespace
+{
+// A project whose h1 has a real movie of two faces and whose p has a damaged one.
+class WebFontExportTest : public CoreTest
+{
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        MakeFolders(SystemFontDir() + wxS("My_Foundry"));
+        WriteMovie({false, true});
+        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
+        WriteSupportFiles(ProgramDir());
+        ASSERT_EQ(RC_OK, InitCore());
+        wxString p = wxS("p");
+        Core()->AddNewTag(p, false);
+        SetFont(wxS("p"), wxS("Type Co"), wxS("Slim"));
+        SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
+    }
+
+    // Big Sans with a face per entry: upright or italic.
+    void WriteMovie(const std::vector<bool>& italics)
+    {
+        std::vector<TestFace> faces;
+        for (bool italic : italics)
+        {
+            faces.push_back(Face({'A'}, false, italic));
+            faces.back().shapes = {GlyphShape({{'M', 0, 0}, {'L', 1000, 0}, {'L', 0, -1000}})};
+        }
+        WriteBytes(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), MovieFile(faces, true));
+    }
+
+    static FileStamp Stamp(const wxString& path)
+    {
+        FileStamp stamp;
+        EXPECT_TRUE(StampOf(path, stamp)) << path;
+        return stamp;
+    }
+};
+
+const char* const kWebFontLink = "\t<link rel=\"stylesheet\" href=\"glypharadata/webfonts.css\" type=\"text/css\" media=\"all\" />\n";
+}
+
+TEST_F(WebFontExportTest, SavingAndBothPreviewsWriteAWebFontPerFaceBesideTheMovie)
+{
+    struct Case
+    {
+        const char* what;
+        bool allTags;
+        std::function<wxString()> save;  // the page written
+    };
+    const Case cases[] = {
+        {"storing", true, [&] {
+             EXPECT_EQ(RC_OK, Core()->SaveProject(ProgramDir() + wxS("/Sites/mysite"), false, false));
+             return ProgramDir() + wxS("/Sites/mysite files/mysite.html");
+         }},
+        {"browser preview", true, [&] {
+             EXPECT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, false));
+             return Core()->GetBrowserPreviewPath();
+         }},
+        {"embedded preview", false, [&] {
+             EXPECT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, true));
+             return Core()->GetEmbeddedPreviewPath();
+         }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        log->Clear();
+        const wxString page = c.save();
+        const wxString data = page.BeforeLast('/') + wxS("/glypharadata/");
+        for (const char* face : {"regular", "italic"})
+        {
+            const std::string font = ReadTextFile(data + wxS("fonts/My_Foundry___Big_Sans-") + face + wxS(".woff2"));
+            EXPECT_EQ(font.substr(0, 4), "wOF2") << face;
+        }
+        EXPECT_FALSE(wxFileExists(data + wxS("fonts/My_Foundry___Big_Sans-bold.woff2")));
+        EXPECT_FALSE(wxFileExists(data + wxS("fonts/Type_Co___Slim-regular.woff2")));
+        const std::string css = ReadTextFile(data + wxS("webfonts.css"));
+        EXPECT_NE(css.find("My_Foundry___Big_Sans-italic.woff2"), std::string::npos) << css;
+        EXPECT_EQ(css.find("Slim"), std::string::npos) << css;
+        EXPECT_NE(ReadTextFile(page).find(kWebFontLink), std::string::npos);
+        // The damaged movie is still copied for the runtime to try; why it has no web font is traced.
+        EXPECT_TRUE(wxFileExists(data + wxS("fonts/Type_Co___Slim.swf")) || !c.allTags);
+        EXPECT_EQ(log->Contains(wxS("Unable to make web fonts of ") + SystemFontDir() + wxS("Type_Co/Slim.swf: ")),
+                  c.allTags);
+    }
+    // The stored page is titled after the project.
+    EXPECT_NE(ReadTextFile(ProgramDir() + wxS("/Sites/mysite files/mysite.html")).find("<title>mysite</title>"),
+              std::string::npos);
+}
+
+TEST_F(WebFontExportTest, WebFontsAreRewrittenOnlyWhenTheirMovieChanges)
+{
+    const wxString fonts = ProgramDir() + wxS("/Sites/mysite files/glypharadata/fonts/My_Foundry___Big_Sans-");
+    auto save = [&] { ASSERT_EQ(RC_OK, Core()->SaveProject(ProgramDir() + wxS("/Sites/mysite"), true, false)); };
+    save();
+    const FileStamp regular = Stamp(fonts + wxS("regular.woff2"));
+    save();
+    EXPECT_TRUE(Stamp(fonts + wxS("regular.woff2")) == regular);
+    ASSERT_TRUE(wxRemoveFile(fonts + wxS("italic.woff2")));
+    save();
+    EXPECT_TRUE(wxFileExists(fonts + wxS("italic.woff2")));
+
+    // The movie loses its italic face: the upright one comes out the same and is left as it
+    // was, and no rule names the italic any more.
+    WriteMovie({false});
+    save();
+    EXPECT_TRUE(Stamp(fonts + wxS("regular.woff2")) == regular);
+    const std::string css = ReadTextFile(ProgramDir() + wxS("/Sites/mysite files/glypharadata/webfonts.css"));
+    EXPECT_NE(css.find("regular"), std::string::npos) << css;
+    EXPECT_EQ(css.find("italic"), std::string::npos) << css;
 }
