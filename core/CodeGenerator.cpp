@@ -399,7 +399,7 @@ int CGlypharaCore::GetWebFontCSS(wxString& css, bool singleTag)
         if (source.empty())
             continue;
         wxString error;
-        const std::shared_ptr<const WebFontSet> fonts = m_webFonts->Get(source, error);
+        const std::shared_ptr<const WebFontSet> fonts = m_webFonts->Fonts(source, error);
         if (!fonts)
             continue;
         // The family is the movie's file name without ".swf", as the runtime names it.

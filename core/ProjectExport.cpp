@@ -300,10 +300,12 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
     if (!m_webFonts)
         m_webFonts = std::make_shared<WebFontCache>();
     // Each face of a movie as a web font beside it. A movie that cannot be converted is
-    // still drawn from the movie itself, so it fails nothing.
+    // still drawn from the movie itself, so it fails nothing. The embedded preview follows
+    // every edit and is read on this machine only: quick compression serves it.
     auto writeWebFonts = [&](const wxString& movie, const wxString& family) {
         wxString error;
-        const std::shared_ptr<const WebFontSet> fonts = m_webFonts->Get(movie, error);
+        const std::shared_ptr<const WebFontSet> fonts =
+            m_webFonts->Woff2(movie, embedded ? kWebFontQuick : kWebFontSmallest, error);
         if (!fonts)
         {
             TS_LOG(TS_ERROR, wxS("Unable to make web fonts of ") + movie + wxS(": ") + error);

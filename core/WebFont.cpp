@@ -1245,15 +1245,17 @@ bool BuildTrueTypeFonts(const void* data, size_t size, const wxString& fallbackN
     return BuildFromMovie(movie, fallbackName, fonts, error);
 }
 
-bool CompressWoff2(const std::vector<uint8_t>& font, std::vector<uint8_t>& woff2, wxString& error)
+bool CompressWoff2(const std::vector<uint8_t>& font, int quality, std::vector<uint8_t>& woff2, wxString& error)
 {
     size_t length = woff2::MaxWOFF2CompressedSize(font.data(), font.size());
     woff2.assign(length, 0);
+    woff2::WOFF2Params params;
+    params.brotli_quality = quality;
     bool ok;
     {
         // The library reports its sizes on its own; the program's output is not the place.
         MutedOutput muted;
-        ok = woff2::ConvertTTFToWOFF2(font.data(), font.size(), woff2.data(), &length);
+        ok = woff2::ConvertTTFToWOFF2(font.data(), font.size(), woff2.data(), &length, params);
     }
     if (!ok)
     {
@@ -1265,7 +1267,7 @@ bool CompressWoff2(const std::vector<uint8_t>& font, std::vector<uint8_t>& woff2
     return true;
 }
 
-bool BuildWebFonts(const wxString& moviePath, WebFontSet& fonts, wxString& error)
+bool BuildTrueTypeFontsOfFile(const wxString& moviePath, WebFontSet& fonts, wxString& error)
 {
     fonts = WebFontSet();
     std::vector<uint8_t> movie;
@@ -1277,22 +1279,10 @@ bool BuildWebFonts(const wxString& moviePath, WebFontSet& fonts, wxString& error
     wxString name = moviePath.AfterLast('/');
     if (name.Lower().EndsWith(wxS(".swf")))
         name.RemoveLast(4);
-    if (!BuildFromMovie(movie, name, fonts, error))
-        return false;
-    for (WebFontFace& face : fonts.faces)
-    {
-        std::vector<uint8_t> woff2;
-        if (!CompressWoff2(face.data, woff2, error))
-        {
-            fonts = WebFontSet();
-            return false;
-        }
-        face.data = std::move(woff2);
-    }
-    return true;
+    return BuildFromMovie(movie, name, fonts, error);
 }
 
-std::shared_ptr<const WebFontSet> WebFontCache::Get(const wxString& moviePath, wxString& error)
+WebFontCache::Entry* WebFontCache::Find(const wxString& moviePath, wxString& error)
 {
     FileStamp stamp;
     if (!StampOf(moviePath, stamp))
@@ -1301,19 +1291,46 @@ std::shared_ptr<const WebFontSet> WebFontCache::Get(const wxString& moviePath, w
         error = wxS("the font movie cannot be found");
         return nullptr;
     }
-    const auto known = m_entries.find(moviePath);
-    if (known != m_entries.end() && known->second.stamp == stamp)
+    Entry& entry = m_entries[moviePath];
+    if (!(entry.stamp == stamp) || (!entry.fonts && entry.error.empty()))
     {
-        error = known->second.error;
-        return known->second.fonts;
+        // Stamped before reading: a movie that changes meanwhile is built again next time.
+        entry = Entry();
+        entry.stamp = stamp;
+        auto fonts = std::make_shared<WebFontSet>();
+        if (BuildTrueTypeFontsOfFile(moviePath, *fonts, entry.error))
+            entry.fonts = fonts;
     }
-    // Stamped before reading: a movie that changes meanwhile is built again next time.
-    Entry entry;
-    entry.stamp = stamp;
-    auto fonts = std::make_shared<WebFontSet>();
-    if (BuildWebFonts(moviePath, *fonts, entry.error))
-        entry.fonts = fonts;
-    m_entries[moviePath] = entry;
     error = entry.error;
-    return entry.fonts;
+    return &entry;
+}
+
+std::shared_ptr<const WebFontSet> WebFontCache::Fonts(const wxString& moviePath, wxString& error)
+{
+    const Entry* entry = Find(moviePath, error);
+    return entry ? entry->fonts : nullptr;
+}
+
+std::shared_ptr<const WebFontSet> WebFontCache::Woff2(const wxString& moviePath, int quality, wxString& error)
+{
+    Entry* entry = Find(moviePath, error);
+    if (!entry || !entry->fonts)
+        return nullptr;
+    std::shared_ptr<const WebFontSet>& compressed = entry->compressed[quality];
+    if (!compressed)
+    {
+        auto set = std::make_shared<WebFontSet>(*entry->fonts);
+        for (WebFontFace& face : set->faces)
+        {
+            std::vector<uint8_t> woff2;
+            if (!CompressWoff2(face.data, quality, woff2, error))
+            {
+                entry->compressed.erase(quality);
+                return nullptr;
+            }
+            face.data = std::move(woff2);
+        }
+        compressed = set;
+    }
+    return compressed;
 }

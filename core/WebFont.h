@@ -39,28 +39,40 @@ wxString WebFontStyleName(bool bold, bool italic);
 bool BuildTrueTypeFonts(const void* movie, size_t size, const wxString& fallbackName, WebFontSet& fonts,
                         wxString& error);
 
+// Brotli qualities: the smallest files, for what goes on a site, and quick ones, for the
+// embedded preview, which only this machine reads and which follows every edit.
+constexpr int kWebFontSmallest = 11;
+constexpr int kWebFontQuick = 5;
+
 // Compresses a TrueType font to WOFF2. The library's own report of sizes never reaches the
 // program's standard output or standard error.
-bool CompressWoff2(const std::vector<uint8_t>& font, std::vector<uint8_t>& woff2, wxString& error);
+bool CompressWoff2(const std::vector<uint8_t>& font, int quality, std::vector<uint8_t>& woff2, wxString& error);
 
-// Both steps for a movie file: the faces come back as WOFF2.
-bool BuildWebFonts(const wxString& moviePath, WebFontSet& fonts, wxString& error);
+// The TrueType fonts of a movie file (BuildTrueTypeFonts), named after the file when its
+// tags carry no name.
+bool BuildTrueTypeFontsOfFile(const wxString& moviePath, WebFontSet& fonts, wxString& error);
 
-// The web fonts of movie files, each built once as long as its file stays as it was. A movie
-// that cannot be converted is remembered too, and tried again only when it changes.
+// The fonts of movie files, each built once as long as its file stays as it was, and
+// compressed once per quality. A movie that cannot be converted is remembered too, and tried
+// again only when it changes.
 class WebFontCache
 {
 public:
-    // Null, with the reason, when the movie cannot be converted.
-    std::shared_ptr<const WebFontSet> Get(const wxString& moviePath, wxString& error);
+    // The TrueType faces, for what only needs to know which faces there are. Null, with the
+    // reason, when the movie cannot be converted.
+    std::shared_ptr<const WebFontSet> Fonts(const wxString& moviePath, wxString& error);
+    // The same faces as WOFF2.
+    std::shared_ptr<const WebFontSet> Woff2(const wxString& moviePath, int quality, wxString& error);
 
 private:
     struct Entry
     {
         FileStamp stamp;
         std::shared_ptr<const WebFontSet> fonts;
+        std::map<int, std::shared_ptr<const WebFontSet>> compressed;
         wxString error;
     };
+    Entry* Find(const wxString& moviePath, wxString& error);
     std::map<wxString, Entry> m_entries;
 };
 

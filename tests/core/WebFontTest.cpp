@@ -431,7 +431,7 @@ TEST(WebFont, CompressionIsReadableAndQuiet)
     ::dup2(file, 2);
     std::vector<uint8_t> woff2;
     wxString error;
-    const bool compressed = CompressWoff2(fonts.faces[0].data, woff2, error);
+    const bool compressed = CompressWoff2(fonts.faces[0].data, kWebFontSmallest, woff2, error);
     std::fflush(stdout);
     std::fflush(stderr);
     ::dup2(out, 1);
@@ -459,26 +459,34 @@ TEST(WebFont, CacheBuildsEachMovieOnceUntilItChanges)
 
     WebFontCache cache;
     wxString error;
-    const std::shared_ptr<const WebFontSet> first = cache.Get(movie, error);
-    ASSERT_TRUE(first) << error;
-    EXPECT_EQ(first->faces.size(), 1u);
-    EXPECT_EQ(cache.Get(movie, error), first);
+    const std::shared_ptr<const WebFontSet> quick = cache.Woff2(movie, kWebFontQuick, error);
+    ASSERT_TRUE(quick) << error;
+    ASSERT_EQ(quick->faces.size(), 1u);
+    EXPECT_EQ(std::string(quick->faces[0].data.begin(), quick->faces[0].data.begin() + 4), "wOF2");
+    EXPECT_EQ(cache.Woff2(movie, kWebFontQuick, error), quick);
+    const std::shared_ptr<const WebFontSet> smallest = cache.Woff2(movie, kWebFontSmallest, error);
+    ASSERT_TRUE(smallest) << error;
+    EXPECT_NE(smallest, quick);
+    EXPECT_EQ(cache.Woff2(movie, kWebFontSmallest, error), smallest);
+    const std::shared_ptr<const WebFontSet> fonts = cache.Fonts(movie, error);
+    ASSERT_TRUE(fonts) << error;
+    EXPECT_EQ(fonts->faces[0].data[0], 0);  // TrueType's version 1.0, not "wOF2"
 
     // A damaged movie is refused, and remembered as refused, until it is put right.
     WriteBytes(movie, {'F', 'W', 'S'});
-    EXPECT_FALSE(cache.Get(movie, error));
+    EXPECT_FALSE(cache.Woff2(movie, kWebFontQuick, error));
     EXPECT_TRUE(error.StartsWith(wxS("not a readable font movie"))) << error;
     error.clear();
-    EXPECT_FALSE(cache.Get(movie, error));
+    EXPECT_FALSE(cache.Fonts(movie, error));
     EXPECT_FALSE(error.empty());
     face.bold = true;
     WriteBytes(movie, MovieFile({face}, false));
-    const std::shared_ptr<const WebFontSet> rebuilt = cache.Get(movie, error);
+    const std::shared_ptr<const WebFontSet> rebuilt = cache.Woff2(movie, kWebFontQuick, error);
     ASSERT_TRUE(rebuilt) << error;
     EXPECT_TRUE(rebuilt->faces[0].bold);
 
     ASSERT_TRUE(wxRemoveFile(movie));
-    EXPECT_FALSE(cache.Get(movie, error));
+    EXPECT_FALSE(cache.Fonts(movie, error));
     EXPECT_EQ(error, wxS("the font movie cannot be found"));
 }
 
