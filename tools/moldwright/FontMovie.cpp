@@ -7,7 +7,6 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -33,6 +32,12 @@ struct Vec
 Vec Mid(Vec a, Vec b)
 {
     return {(a.x + b.x) / 2, (a.y + b.y) / 2};
+}
+
+// Rounds half away from zero, as llround does, without its cost on every point.
+int64_t RoundUnits(double v)
+{
+    return static_cast<int64_t>(v < 0 ? v - 0.5 : v + 0.5);
 }
 
 bool FitsEdge(int64_t v)
@@ -97,10 +102,10 @@ private:
     {
         const Vec s = Scale(p);
         m_lastExact = s;
-        return {std::llround(s.x), std::llround(s.y)};
+        return {RoundUnits(s.x), RoundUnits(s.y)};
     }
 
-    static IPoint RoundUnits(Vec s) { return {std::llround(s.x), std::llround(s.y)}; }
+    static IPoint RoundPoint(Vec s) { return {RoundUnits(s.x), RoundUnits(s.y)}; }
 
     void BeginEdge()
     {
@@ -194,8 +199,8 @@ private:
             // Halve the curve until its pieces fit the field width.
             const Vec p0{double(m_cur.x), double(m_cur.y)}, cc{double(c.x), double(c.y)}, p1{double(p.x), double(p.y)};
             const Vec c1 = Mid(p0, cc), c2 = Mid(cc, p1), m = Mid(c1, c2);
-            QuadToUnits(RoundUnits(c1), RoundUnits(m));
-            QuadToUnits(RoundUnits(c2), p);
+            QuadToUnits(RoundPoint(c1), RoundPoint(m));
+            QuadToUnits(RoundPoint(c2), p);
             return;
         }
         const int bits = std::max({SignedBits(cdx), SignedBits(cdy), SignedBits(adx), SignedBits(ady), 2});
@@ -220,7 +225,7 @@ private:
         if (error <= kCubicTolerance || depth >= 16)
         {
             const Vec q{(3 * (c1.x + c2.x) - p0.x - p3.x) / 4, (3 * (c1.y + c2.y) - p0.y - p3.y) / 4};
-            QuadToUnits(RoundUnits(q), RoundUnits(p3));
+            QuadToUnits(RoundPoint(q), RoundPoint(p3));
             m_lastExact = p3;
             return;
         }
@@ -411,56 +416,53 @@ bool DecodeUtf8(const std::string& text, std::vector<uint32_t>& codes)
     return true;
 }
 
-const char* StyleMarker(Style style)
+std::string EncodeUtf8(uint32_t cp)
 {
-    switch (style)
+    std::string out;
+    if (cp < 0x80)
+        out += char(cp);
+    else if (cp < 0x800)
     {
-    case Style::Regular: return "[regular]";
-    case Style::Italic: return "[italic]";
-    case Style::Bold: return "[bold]";
-    case Style::BoldItalic: return "[bolditalic]";
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
     }
-    return "";
-}
-
-const char* StyleWords(Style style)
-{
-    switch (style)
+    else if (cp < 0x10000)
     {
-    case Style::Regular: return "regular";
-    case Style::Italic: return "italic";
-    case Style::Bold: return "bold";
-    case Style::BoldItalic: return "bold italic";
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
     }
-    return "";
+    else
+    {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+    return out;
 }
 
-Style DetectStyle(FT_Face face)
+void AddText(CharSet& set, const std::vector<uint32_t>& codes)
 {
-    bool bold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
-    bool italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
-    if (const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
-        if (os2->version != 0xFFFF && os2->usWeightClass >= 600)
-            bold = true;
-    std::string name = face->style_name ? face->style_name : "";
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char ch) { return char(std::tolower(ch)); });
-    for (const char* word : {"bold", "demi", "heavy", "black"})
-        if (name.find(word) != std::string::npos)
-            bold = true;
-    for (const char* word : {"italic", "oblique"})
-        if (name.find(word) != std::string::npos)
-            italic = true;
-    if (bold && italic)
-        return Style::BoldItalic;
-    if (bold)
-        return Style::Bold;
-    return italic ? Style::Italic : Style::Regular;
+    set.text.insert(set.text.end(), codes.begin(), codes.end());
+    std::sort(set.text.begin(), set.text.end());
+    set.text.erase(std::unique(set.text.begin(), set.text.end()), set.text.end());
 }
 
-std::vector<GlyphCode> MapCharacters(FT_Face face, const CharSet& set)
+int BasicLatinLetters(FT_Face face)
+{
+    int letters = 0;
+    for (uint32_t c = 'A'; c <= 'z'; ++c)
+        if ((c <= 'Z' || c >= 'a') && FT_Get_Char_Index(face, c) != 0)
+            ++letters;
+    return letters;
+}
+
+std::vector<GlyphCode> MapCharacters(FT_Face face, const CharSet& set, CharacterReport& report)
 {
     std::vector<GlyphCode> out;
-    if (set.kind == CharSetKind::All)
+    report = CharacterReport();
+    if (set.all)
     {
         FT_UInt glyph = 0;
         FT_ULong code = FT_Get_First_Char(face, &glyph);
@@ -468,26 +470,41 @@ std::vector<GlyphCode> MapCharacters(FT_Face face, const CharSet& set)
         {
             if (code <= 0xFFFF)
                 out.push_back({static_cast<uint32_t>(code), glyph});
+            else
+                report.beyond16Bits.push_back(static_cast<uint32_t>(code));
             code = FT_Get_Next_Char(face, code, &glyph);
         }
         std::sort(out.begin(), out.end(), [](const GlyphCode& a, const GlyphCode& b) { return a.code < b.code; });
         out.erase(std::unique(out.begin(), out.end(), [](const GlyphCode& a, const GlyphCode& b) { return a.code == b.code; }),
                   out.end());
+        std::sort(report.beyond16Bits.begin(), report.beyond16Bits.end());
         return out;
     }
-    const std::vector<uint32_t> codes = set.kind == CharSetKind::Latin ? LatinCodes() : set.text;
+    std::vector<uint32_t> codes = set.text;
+    if (set.latin)
+    {
+        const std::vector<uint32_t> latin = LatinCodes();
+        codes.insert(codes.end(), latin.begin(), latin.end());
+        std::sort(codes.begin(), codes.end());
+        codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    }
     for (uint32_t code : codes)
     {
-        if (code > 0xFFFF)
-            continue;
         const FT_UInt glyph = FT_Get_Char_Index(face, code);
-        if (glyph != 0)
+        if (glyph == 0)
+        {
+            if (std::binary_search(set.text.begin(), set.text.end(), code))
+                report.lacking.push_back(code);
+        }
+        else if (code > 0xFFFF)
+            report.beyond16Bits.push_back(code);
+        else
             out.push_back({code, glyph});
     }
     return out;
 }
 
-bool AppendDefineFont3(FT_Face face, unsigned fontId, const std::string& name, bool bold, bool italic,
+bool AppendDefineFont3(FT_Face face, const std::string& metricsFile, unsigned fontId, const std::string& name, bool bold, bool italic,
                        const std::vector<GlyphCode>& codes, std::vector<uint8_t>& tags, FontTagInfo& info,
                        std::string& error)
 {
@@ -618,7 +635,7 @@ bool AppendDefineFont3(FT_Face face, unsigned fontId, const std::string& name, b
         std::sort(glyphs.begin(), glyphs.end());
         glyphs.erase(std::unique(glyphs.begin(), glyphs.end()), glyphs.end());
         std::map<std::pair<uint16_t, uint16_t>, int16_t> byCode;
-        for (const GlyphKerning& k : FaceKerning(face, glyphs))
+        for (const GlyphKerning& k : FaceKerning(face, glyphs, metricsFile))
         {
             bool ignored = false;
             const int16_t value = ClampI16(k.value * scale, ignored);

@@ -20,7 +20,21 @@ public:
     void Bytes(const std::vector<uint8_t>& data);
     void Bytes(const std::string& data);
 
-    void UB(uint32_t value, int bits);
+    void UB(uint32_t value, int bits)
+    {
+        if (bits <= 0)
+            return;
+        // Bits gather in a 64-bit accumulator and leave it a byte at a time; fewer than eight
+        // stay behind, so a field of up to 32 bits always fits.
+        const uint64_t mask = bits >= 32 ? 0xFFFFFFFFull : ((uint64_t(1) << bits) - 1);
+        m_acc = (m_acc << bits) | (value & mask);
+        m_accBits += bits;
+        while (m_accBits >= 8)
+        {
+            m_accBits -= 8;
+            m_data.push_back(static_cast<uint8_t>(m_acc >> m_accBits));
+        }
+    }
     void SB(int32_t value, int bits);
     // Pads the bit field to the next whole byte.
     void Align();
@@ -28,12 +42,18 @@ public:
     // Writes a RECT with the smallest field width that holds all four values.
     void Rect(int32_t xMin, int32_t xMax, int32_t yMin, int32_t yMax);
 
-    std::vector<uint8_t>& Data() { return m_data; }
-    size_t Size() const { return m_data.size(); }
+    // The bytes written so far, a bit field in progress padded to a whole byte.
+    std::vector<uint8_t>& Data()
+    {
+        Align();
+        return m_data;
+    }
+    void Reserve(size_t bytes) { m_data.reserve(bytes); }
 
 private:
     std::vector<uint8_t> m_data;
-    int m_bitPos = 0;  // bits used in the last byte; 0 when aligned
+    uint64_t m_acc = 0;  // bits not yet in m_data, the last m_accBits of them
+    int m_accBits = 0;
 };
 
 // Bits needed to hold v as a signed field (at least 1).
@@ -59,6 +79,7 @@ namespace tag
 {
 constexpr unsigned kEnd = 0;
 constexpr unsigned kShowFrame = 1;
+constexpr unsigned kDefineFont2 = 48;
 constexpr unsigned kFileAttributes = 69;
 constexpr unsigned kDefineFont3 = 75;
 }
