@@ -43,13 +43,25 @@ void BitWriter::Bytes(const std::string& data)
     m_data.insert(m_data.end(), data.begin(), data.end());
 }
 
-void BitWriter::SB(int32_t value, int bits)
+void BitWriter::FlushWord()
 {
-    UB(static_cast<uint32_t>(value) & (bits >= 32 ? 0xFFFFFFFFu : ((1u << bits) - 1u)), bits);
+    m_accBits -= 32;
+    const uint32_t word = static_cast<uint32_t>(m_acc >> m_accBits);
+    const size_t at = m_data.size();
+    m_data.resize(at + 4);
+    m_data[at] = static_cast<uint8_t>(word >> 24);
+    m_data[at + 1] = static_cast<uint8_t>(word >> 16);
+    m_data[at + 2] = static_cast<uint8_t>(word >> 8);
+    m_data[at + 3] = static_cast<uint8_t>(word);
 }
 
 void BitWriter::Align()
 {
+    while (m_accBits >= 8)
+    {
+        m_accBits -= 8;
+        m_data.push_back(static_cast<uint8_t>(m_acc >> m_accBits));
+    }
     if (m_accBits > 0)
         m_data.push_back(static_cast<uint8_t>(m_acc << (8 - m_accBits)));
     m_accBits = 0;

@@ -24,18 +24,15 @@ public:
     {
         if (bits <= 0)
             return;
-        // Bits gather in a 64-bit accumulator and leave it a byte at a time; fewer than eight
-        // stay behind, so a field of up to 32 bits always fits.
+        // Bits gather in a 64-bit accumulator and leave it four bytes at a time; fewer than
+        // 32 stay behind, so a field of up to 32 bits always fits.
         const uint64_t mask = bits >= 32 ? 0xFFFFFFFFull : ((uint64_t(1) << bits) - 1);
         m_acc = (m_acc << bits) | (value & mask);
         m_accBits += bits;
-        while (m_accBits >= 8)
-        {
-            m_accBits -= 8;
-            m_data.push_back(static_cast<uint8_t>(m_acc >> m_accBits));
-        }
+        if (m_accBits >= 32)
+            FlushWord();
     }
-    void SB(int32_t value, int bits);
+    void SB(int32_t value, int bits) { UB(static_cast<uint32_t>(value), bits); }
     // Pads the bit field to the next whole byte.
     void Align();
 
@@ -48,9 +45,10 @@ public:
         Align();
         return m_data;
     }
-    void Reserve(size_t bytes) { m_data.reserve(bytes); }
 
 private:
+    void FlushWord();
+
     std::vector<uint8_t> m_data;
     uint64_t m_acc = 0;  // bits not yet in m_data, the last m_accBits of them
     int m_accBits = 0;
