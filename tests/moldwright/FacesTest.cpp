@@ -220,6 +220,21 @@ TEST(Faces, VariableFontsGiveTheirNamedInstances)
     ASSERT_EQ(one.exitCode, 0) << one.err;
     EXPECT_EQ(ReadMovie(ReadFile(single / "Inter_Semi_Bold.swf")).fonts.at(0).name, "Inter Semi Bold");
 
+    // One file with a slant axis that runs below zero: its italic instances lean.
+    const std::string both = kInter + "Inter.var.ttf";
+    one = RunMaker({"--chars", "HIl", "-o", single.Path(), "--instance", "Bold Italic", both});
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    const Font leaning = ReadMovie(ReadFile(single / "Inter_[bolditalic].swf")).fonts.at(0);
+    for (size_t k = 0; k < leaning.codes.size(); ++k)
+    {
+        SCOPED_TRACE(leaning.codes[k]);
+        const auto [left, right] = ShapedEdges(both, leaning.codes[k], 13);
+        EXPECT_NEAR(leaning.bounds[k].xMin, left, 8);
+        EXPECT_NEAR(leaning.bounds[k].xMax, right, 8);
+        const auto upright = ShapedEdges(both, leaning.codes[k], 12);
+        EXPECT_GT(right - left, upright.second - upright.first + 100);
+    }
+
     one = RunMaker({"-o", single.Path(), "--instance", "Heavy", roman});
     EXPECT_EQ(one.exitCode, 1);
     EXPECT_TRUE(Says(one, "has no instance named \"Heavy\"; its instances are Thin, Extra Light, Light, Regular, "

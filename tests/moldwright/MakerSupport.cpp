@@ -200,6 +200,23 @@ int ShapedAdvance(const std::string& fontPath, uint32_t code, int instance)
     return static_cast<int>(advance);
 }
 
+std::pair<double, double> ShapedEdges(const std::string& fontPath, uint32_t code, int instance)
+{
+    hb_blob_t* blob = hb_blob_create_from_file(fontPath.c_str());
+    hb_face_t* face = hb_face_create(blob, 0);
+    hb_font_t* font = hb_font_create(face);
+    hb_font_set_var_named_instance(font, unsigned(instance));
+    hb_codepoint_t glyph = 0;
+    hb_font_get_nominal_glyph(font, code, &glyph);
+    hb_glyph_extents_t extents{};
+    hb_font_get_glyph_extents(font, glyph, &extents);
+    const double scale = 20480.0 / hb_face_get_upem(face);
+    hb_font_destroy(font);
+    hb_face_destroy(face);
+    hb_blob_destroy(blob);
+    return {extents.x_bearing * scale, (extents.x_bearing + extents.width) * scale};
+}
+
 PngInfo InspectPng(const std::string& path)
 {
     png_image image{};

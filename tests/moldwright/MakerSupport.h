@@ -74,6 +74,10 @@ std::map<std::pair<uint16_t, uint16_t>, int> ShapedKerning(const std::string& fo
 // HarfBuzz's advance of the character in movie units, at a named instance as above.
 int ShapedAdvance(const std::string& fontPath, uint32_t code, int instance = -1);
 
+// HarfBuzz's left and right edge of the character's outline in movie units, at a named
+// instance as above.
+std::pair<double, double> ShapedEdges(const std::string& fontPath, uint32_t code, int instance);
+
 struct PngInfo
 {
     int width = 0;

@@ -1,6 +1,8 @@
 #include "FaceOpener.h"
 
 #include FT_FONT_FORMATS_H
+#include FT_MULTIPLE_MASTERS_H
+#include FT_TRUETYPE_TABLES_H
 
 #include <cerrno>
 #include <cstdio>
@@ -138,6 +140,30 @@ std::string TableBeyondEnd(const OpenFile& file, off_t size, long faceIndex)
 std::string Quoted(const std::string& s)
 {
     return "\"" + s + "\"";
+}
+
+// Debian's FreeType (2.12) reads a named instance's negative axis positions as large
+// positive ones and clamps them, so that "Italic" on a slant axis of -10 to 0 comes out
+// upright. The instance's own record in the 'fvar' table, read as signed, puts it right.
+void SetInstanceCoordinates(FT_Face face, long instance)
+{
+    FT_ULong length = 0;
+    if (instance < 1 || FT_Load_Sfnt_Table(face, FT_MAKE_TAG('f', 'v', 'a', 'r'), 0, nullptr, &length) != 0 ||
+        length < 16)
+        return;
+    std::vector<uint8_t> fvar(length);
+    if (FT_Load_Sfnt_Table(face, FT_MAKE_TAG('f', 'v', 'a', 'r'), 0, fvar.data(), &length) != 0)
+        return;
+    auto u16 = [&](size_t at) { return unsigned(fvar[at] << 8 | fvar[at + 1]); };
+    const size_t axes = u16(8), axisSize = u16(10), instances = u16(12), instanceSize = u16(14);
+    const size_t record = u16(4) + axes * axisSize + size_t(instance - 1) * instanceSize;
+    if (size_t(instance) > instances || instanceSize < 4 + 4 * axes || record + 4 + 4 * axes > fvar.size())
+        return;
+    std::vector<FT_Fixed> coords(axes), current(axes);
+    for (size_t a = 0; a < axes; ++a)
+        coords[a] = static_cast<int32_t>(Be32(&fvar[record + 4 + 4 * a]));
+    if (FT_Get_Var_Design_Coordinates(face, FT_UInt(axes), current.data()) == 0 && current != coords)
+        FT_Set_Var_Design_Coordinates(face, FT_UInt(axes), coords.data());
 }
 
 }
@@ -300,6 +326,7 @@ bool FaceOpener::Open(const FaceRequest& request, OpenedFace& opened, std::strin
             return false;
         }
         face = chosen;
+        SetInstanceCoordinates(face, long(face->face_index >> 16));
         opened.label = path + " (instance " + NormaliseSpaces(face->style_name ? face->style_name : "") + ")";
     }
 

@@ -50,8 +50,9 @@ const char* const kHelp =
     "  --import-name        name the files NAME___Family.swf directly in DIR, ready\n"
     "                       for Glyphara's Fonts > Import\n"
     "  --name FAMILY        family name to use instead of the one in the faces; the\n"
-    "                       faces then make one family, the lighter of two weights as\n"
-    "                       its regular and the heavier as its bold\n"
+    "                       faces then make one family, and where two would take the\n"
+    "                       same style, the lighter of two weights is the regular and\n"
+    "                       the heavier the bold\n"
     "  --foundry-picture    also draw the foundry's header picture (foundry.png and\n"
     "                       foundry@2x.png) with the family's bold or regular face;\n"
     "                       needs --foundry\n"
@@ -534,14 +535,22 @@ int main(int argc, char** argv)
     }
     else
     {
-        // Faces put together under a name of the user's: of two weights the lighter is the
-        // regular and the heavier the bold; a single weight keeps the faces' own slots.
+        // Faces put together under a name of the user's keep their own slots where those
+        // differ; otherwise of two weights the lighter is the regular and the heavier the bold.
+        bool taken[4] = {};
+        bool collide = false;
+        for (const OpenedFace& face : opened)
+        {
+            styles.push_back(face.identity.style);
+            collide = collide || taken[int(face.identity.style)];
+            taken[int(face.identity.style)] = true;
+        }
         std::vector<int> weights;
         for (const OpenedFace& face : opened)
             weights.push_back(face.identity.weight);
         std::sort(weights.begin(), weights.end());
         weights.erase(std::unique(weights.begin(), weights.end()), weights.end());
-        if (weights.size() > 2)
+        if (collide && weights.size() > 2)
         {
             std::string list;
             for (int w : weights)
@@ -549,11 +558,9 @@ int main(int argc, char** argv)
             return Fail("the faces have " + std::to_string(weights.size()) + " weights (" + list +
                         "); a movie holds a regular and a bold weight only");
         }
-        for (const OpenedFace& face : opened)
-        {
-            const bool bold = weights.size() == 2 ? face.identity.weight == weights.back() : IsBold(face.identity.style);
-            styles.push_back(MakeStyle(bold, IsItalic(face.identity.style)));
-        }
+        if (collide && weights.size() == 2)
+            for (size_t i = 0; i < opened.size(); ++i)
+                styles[i] = MakeStyle(opened[i].identity.weight == weights.back(), IsItalic(styles[i]));
     }
     const OpenedFace* slots[4] = {};
     for (size_t i = 0; i < opened.size(); ++i)
