@@ -327,7 +327,7 @@ bool FaceOpener::Open(const FaceRequest& request, OpenedFace& opened, std::strin
         }
         face = chosen;
         SetInstanceCoordinates(face, long(face->face_index >> 16));
-        opened.label = path + " (instance " + NormaliseSpaces(face->style_name ? face->style_name : "") + ")";
+        opened.label += " (instance " + NormaliseSpaces(face->style_name ? face->style_name : "") + ")";
     }
 
     if (!FT_IS_SCALABLE(face))

@@ -586,10 +586,10 @@ int main(int argc, char** argv)
             letters = std::max(letters, BasicLatinLetters(face.face));
         chars.latin = letters >= kEnoughLatinLetters;
         chars.all = !chars.latin;
-        const int script = OwnScript(firstFace->face);
         if (chars.all)
-            widened = " has only " + std::to_string(letters) + " of the 52 letters A to z: the movie holds every character it maps";
-        else if (script > 0)
+            widened = " has only " + std::to_string(letters) +
+                      " of the 52 letters A to Z and a to z: the movie holds every character it maps";
+        else if (const int script = OwnScript(firstFace->face); script > 0)
         {
             for (const OpenedFace& face : opened)
                 AddText(chars, ScriptCharacters(face.face, script));
