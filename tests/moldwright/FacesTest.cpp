@@ -187,7 +187,7 @@ TEST(Faces, CollectionsGiveTheFaceChosenByNumber)
     }
 
     r = RunMaker({"-o", out.Path(), "--face", "2", kCollection});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Says(r, "holds 2 faces, numbered 0 to 1: --face 2 is none of them")) << r.err;
 }
 
@@ -236,7 +236,7 @@ TEST(Faces, VariableFontsGiveTheirNamedInstances)
     }
 
     one = RunMaker({"-o", single.Path(), "--instance", "Heavy", roman});
-    EXPECT_EQ(one.exitCode, 1);
+    EXPECT_EQ(one.exitCode, 2);
     EXPECT_TRUE(Says(one, "has no instance named \"Heavy\"; its instances are Thin, Extra Light, Light, Regular, "
                           "Medium, Semi Bold, Bold, Extra Bold, Black"))
         << one.err;

@@ -195,10 +195,10 @@ bool FaceOpener::NewFace(const std::string& path, FT_Long index, FT_Face& face, 
     return false;
 }
 
-bool FaceOpener::Open(const FaceRequest& request, OpenedFace& opened, std::string& error, bool& choice,
+bool FaceOpener::Open(const FaceRequest& request, OpenedFace& opened, std::string& error, bool& usage,
                       std::vector<std::string>& warnings)
 {
-    choice = false;
+    usage = false;
     const std::string& path = request.path;
     const OpenFile file(path);
     struct stat st;
@@ -264,6 +264,7 @@ bool FaceOpener::Open(const FaceRequest& request, OpenedFace& opened, std::strin
                                                                          " faces, numbered 0 to " +
                                                                          std::to_string(faces - 1)) +
                 ": --face " + std::to_string(index) + " is none of them";
+        usage = true;
         return false;
     }
     if (index < 0 && faces > 1)
@@ -285,7 +286,7 @@ bool FaceOpener::Open(const FaceRequest& request, OpenedFace& opened, std::strin
             error = path + " is a collection of " + std::to_string(faces) + " faces; choose one with --face N before it:";
             for (long i = 0; i < faces; ++i)
                 error += (i ? ", " : " ") + std::to_string(i) + " " + names[size_t(i)];
-            choice = true;
+            usage = true;
             return false;
         }
     }
@@ -306,6 +307,7 @@ bool FaceOpener::Open(const FaceRequest& request, OpenedFace& opened, std::strin
         {
             error = path + " is not a variable font with named instances, so --instance " + Quoted(request.instance) +
                     " does not apply";
+            usage = true;
             return false;
         }
         std::string list;
@@ -323,6 +325,7 @@ bool FaceOpener::Open(const FaceRequest& request, OpenedFace& opened, std::strin
         if (!chosen)
         {
             error = path + " has no instance named " + Quoted(request.instance) + "; its instances are " + list;
+            usage = true;
             return false;
         }
         face = chosen;

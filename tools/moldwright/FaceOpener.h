@@ -41,10 +41,11 @@ public:
 
     bool Ok() const { return m_library != nullptr; }
 
-    // False with a one-line `error` when the face cannot be used; `choice` is then true when
-    // the command line must say which face (a collection of different faces). Notes that do
-    // not stop the movie go to `warnings`.
-    bool Open(const FaceRequest& request, OpenedFace& opened, std::string& error, bool& choice,
+    // False with a one-line `error` when the face cannot be used; `usage` is then true when
+    // the command line must choose the face otherwise (a collection of different faces, a
+    // face or an instance the file does not have). Notes that do not stop the movie go to
+    // `warnings`.
+    bool Open(const FaceRequest& request, OpenedFace& opened, std::string& error, bool& usage,
               std::vector<std::string>& warnings);
 
 private:

@@ -503,11 +503,11 @@ int main(int argc, char** argv)
     for (const FaceRequest& request : options.faces)
     {
         OpenedFace face;
-        bool choice = false;
+        bool usage = false;
         std::vector<std::string> notes;
-        if (!opener.Open(request, face, error, choice, notes))
+        if (!opener.Open(request, face, error, usage, notes))
         {
-            if (!choice)
+            if (!usage)
                 return Fail(error);
             std::fprintf(stderr, "%s: error: %s\n", kProgram, OneLine(error).c_str());
             return 2;
