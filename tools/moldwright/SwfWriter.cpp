@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace moldwright
 {
@@ -11,7 +12,7 @@ namespace moldwright
 void BitWriter::UI8(unsigned v)
 {
     Align();
-    m_data.push_back(static_cast<uint8_t>(v & 0xFF));
+    *Room(1) = static_cast<uint8_t>(v & 0xFF);
 }
 
 void BitWriter::UI16(unsigned v)
@@ -34,25 +35,26 @@ void BitWriter::UI32(uint32_t v)
 void BitWriter::Bytes(const std::vector<uint8_t>& data)
 {
     Align();
-    m_data.insert(m_data.end(), data.begin(), data.end());
+    if (!data.empty())
+        std::memcpy(Room(data.size()), data.data(), data.size());
 }
 
 void BitWriter::Bytes(const std::string& data)
 {
     Align();
-    m_data.insert(m_data.end(), data.begin(), data.end());
+    if (!data.empty())
+        std::memcpy(Room(data.size()), data.data(), data.size());
 }
 
 void BitWriter::FlushWord()
 {
     m_accBits -= 32;
     const uint32_t word = static_cast<uint32_t>(m_acc >> m_accBits);
-    const size_t at = m_data.size();
-    m_data.resize(at + 4);
-    m_data[at] = static_cast<uint8_t>(word >> 24);
-    m_data[at + 1] = static_cast<uint8_t>(word >> 16);
-    m_data[at + 2] = static_cast<uint8_t>(word >> 8);
-    m_data[at + 3] = static_cast<uint8_t>(word);
+    uint8_t* at = Room(4);
+    at[0] = static_cast<uint8_t>(word >> 24);
+    at[1] = static_cast<uint8_t>(word >> 16);
+    at[2] = static_cast<uint8_t>(word >> 8);
+    at[3] = static_cast<uint8_t>(word);
 }
 
 void BitWriter::Align()
@@ -60,10 +62,10 @@ void BitWriter::Align()
     while (m_accBits >= 8)
     {
         m_accBits -= 8;
-        m_data.push_back(static_cast<uint8_t>(m_acc >> m_accBits));
+        *Room(1) = static_cast<uint8_t>(m_acc >> m_accBits);
     }
     if (m_accBits > 0)
-        m_data.push_back(static_cast<uint8_t>(m_acc << (8 - m_accBits)));
+        *Room(1) = static_cast<uint8_t>(m_acc << (8 - m_accBits));
     m_accBits = 0;
     m_acc = 0;
 }

@@ -3,6 +3,7 @@
 #ifndef MOLDWRIGHT_SWFWRITER_H
 #define MOLDWRIGHT_SWFWRITER_H
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,13 +44,24 @@ public:
     std::vector<uint8_t>& Data()
     {
         Align();
+        m_data.resize(m_size);
         return m_data;
     }
 
 private:
     void FlushWord();
+    // Room for n more bytes; m_data runs ahead of what is written so that a byte costs a store.
+    uint8_t* Room(size_t n)
+    {
+        if (m_size + n > m_data.size())
+            m_data.resize(std::max<size_t>(64, 2 * m_data.size() + n));
+        uint8_t* at = m_data.data() + m_size;
+        m_size += n;
+        return at;
+    }
 
     std::vector<uint8_t> m_data;
+    size_t m_size = 0;  // bytes of m_data written
     uint64_t m_acc = 0;  // bits not yet in m_data, the last m_accBits of them
     int m_accBits = 0;
 };
