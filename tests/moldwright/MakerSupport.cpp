@@ -184,20 +184,25 @@ std::map<std::pair<uint16_t, uint16_t>, int> ShapedKerning(const std::string& fo
     return kerning;
 }
 
-int ShapedAdvance(const std::string& fontPath, uint32_t code, int instance)
+std::vector<int> ShapedAdvances(const std::string& fontPath, const std::vector<uint16_t>& codes, int instance)
 {
     hb_blob_t* blob = hb_blob_create_from_file(fontPath.c_str());
     hb_face_t* face = hb_face_create(blob, 0);
     hb_font_t* font = hb_font_create(face);
     if (instance >= 0)
         hb_font_set_var_named_instance(font, unsigned(instance));
-    hb_codepoint_t glyph = 0;
-    hb_font_get_nominal_glyph(font, code, &glyph);
-    const long advance = std::lround(hb_font_get_glyph_h_advance(font, glyph) * 20480.0 / hb_face_get_upem(face));
+    std::vector<int> advances;
+    for (uint16_t code : codes)
+    {
+        hb_codepoint_t glyph = 0;
+        hb_font_get_nominal_glyph(font, code, &glyph);
+        advances.push_back(
+            static_cast<int>(std::lround(hb_font_get_glyph_h_advance(font, glyph) * 20480.0 / hb_face_get_upem(face))));
+    }
     hb_font_destroy(font);
     hb_face_destroy(face);
     hb_blob_destroy(blob);
-    return static_cast<int>(advance);
+    return advances;
 }
 
 std::pair<double, double> ShapedEdges(const std::string& fontPath, uint32_t code, int instance)

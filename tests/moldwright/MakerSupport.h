@@ -71,8 +71,8 @@ int ExpectedAdvance(FT_Face face, uint16_t code);
 std::map<std::pair<uint16_t, uint16_t>, int> ShapedKerning(const std::string& fontPath,
                                                          const std::vector<uint16_t>& codes, int instance = -1);
 
-// HarfBuzz's advance of the character in movie units, at a named instance as above.
-int ShapedAdvance(const std::string& fontPath, uint32_t code, int instance = -1);
+// HarfBuzz's advances of the characters in movie units, at a named instance as above.
+std::vector<int> ShapedAdvances(const std::string& fontPath, const std::vector<uint16_t>& codes, int instance);
 
 // HarfBuzz's left and right edge of the character's outline in movie units, at a named
 // instance as above.

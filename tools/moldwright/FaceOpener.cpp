@@ -180,6 +180,34 @@ FaceOpener::~FaceOpener()
         FT_Done_Face(f);
     if (m_library)
         FT_Done_FreeType(m_library);
+    for (FT_Face f : m_helpers)
+        FT_Done_Face(f);
+    if (m_helperLibrary)
+        FT_Done_FreeType(m_helperLibrary);
+}
+
+FT_Face FaceOpener::Helper(const OpenedFace& opened)
+{
+    if (!m_helperLibrary && FT_Init_FreeType(&m_helperLibrary) != 0)
+    {
+        m_helperLibrary = nullptr;
+        return nullptr;
+    }
+    FT_Face helper = nullptr;
+    if (FT_New_Face(m_helperLibrary, opened.path.c_str(), opened.face->face_index, &helper) != 0)
+        return nullptr;
+    m_helpers.push_back(helper);
+    FT_MM_Var* mm = nullptr;
+    if (FT_HAS_MULTIPLE_MASTERS(opened.face) && FT_Get_MM_Var(opened.face, &mm) == 0)
+    {
+        std::vector<FT_Fixed> coords(mm->num_axis);
+        const bool same = FT_Get_Var_Design_Coordinates(opened.face, mm->num_axis, coords.data()) == 0 &&
+                          FT_Set_Var_Design_Coordinates(helper, mm->num_axis, coords.data()) == 0;
+        FT_Done_MM_Var(m_library, mm);
+        if (!same)
+            return nullptr;
+    }
+    return helper;
 }
 
 bool FaceOpener::NewFace(const std::string& path, FT_Long index, FT_Face& face, std::string& error)

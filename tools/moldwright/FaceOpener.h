@@ -48,11 +48,17 @@ public:
     bool Open(const FaceRequest& request, OpenedFace& opened, std::string& error, bool& usage,
               std::vector<std::string>& warnings);
 
+    // A second face of the same font, instance and metrics, in a FreeType library of its
+    // own so that another thread may load its glyphs; null when it cannot be opened.
+    FT_Face Helper(const OpenedFace& face);
+
 private:
     bool NewFace(const std::string& path, FT_Long index, FT_Face& face, std::string& error);
 
     FT_Library m_library = nullptr;
     std::vector<FT_Face> m_faces;
+    FT_Library m_helperLibrary = nullptr;
+    std::vector<FT_Face> m_helpers;
 };
 
 }

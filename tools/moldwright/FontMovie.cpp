@@ -1,5 +1,6 @@
 #include "FontMovie.h"
 
+#include "HarfBuzzFont.h"
 #include "Kerning.h"
 
 #include FT_BBOX_H
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <limits>
 #include <map>
+#include <thread>
 #include <unordered_map>
 
 namespace moldwright
@@ -350,6 +352,55 @@ int16_t ClampI16(double v, bool& clamped)
     return static_cast<int16_t>(r);
 }
 
+struct ConvertedGlyph
+{
+    enum class Failure
+    {
+        None,
+        Load,
+        Malformed
+    };
+    std::vector<uint8_t> shape;
+    int16_t advance = 0;
+    int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    bool clamped = false;
+    Failure failure = Failure::None;
+};
+
+// Converts the glyphs of codes[unique[k]] for k in [begin, end) into out[k]. Uses nothing
+// but `face`, so that two faces of the same font can convert halves at once.
+void ConvertGlyphs(FT_Face face, double scale, const std::vector<GlyphCode>& codes, const std::vector<size_t>& unique,
+                   size_t begin, size_t end, std::vector<ConvertedGlyph>& out)
+{
+    for (size_t k = begin; k < end; ++k)
+    {
+        ConvertedGlyph& g = out[k];
+        if (FT_Load_Glyph(face, codes[unique[k]].glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) != 0 ||
+            face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+        {
+            g.failure = ConvertedGlyph::Failure::Load;
+            continue;
+        }
+        ShapeBuilder shape(scale);
+        if (!Decompose(face->glyph->outline, shape))
+        {
+            g.failure = ConvertedGlyph::Failure::Malformed;
+            continue;
+        }
+        g.shape = shape.Finish();
+        g.advance = ClampI16(face->glyph->advance.x * scale, g.clamped);
+        if (face->glyph->outline.n_points > 0)
+        {
+            FT_BBox bb;
+            FT_Outline_Get_BBox(&face->glyph->outline, &bb);
+            g.xMin = int32_t(std::lround(bb.xMin * scale));
+            g.xMax = int32_t(std::lround(bb.xMax * scale));
+            g.yMin = int32_t(std::lround(-bb.yMax * scale));
+            g.yMax = int32_t(std::lround(-bb.yMin * scale));
+        }
+    }
+}
+
 }
 
 std::vector<uint32_t> LatinCodes()
@@ -504,7 +555,7 @@ std::vector<GlyphCode> MapCharacters(FT_Face face, const CharSet& set, Character
     return out;
 }
 
-bool AppendDefineFont3(FT_Face face, const std::string& metricsFile, unsigned fontId, const std::string& name, bool bold, bool italic,
+bool AppendDefineFont3(FT_Face face, FT_Face helper, const std::string& metricsFile, unsigned fontId, const std::string& name, bool bold, bool italic,
                        const std::vector<GlyphCode>& codes, std::vector<uint8_t>& tags, FontTagInfo& info,
                        std::string& error)
 {
@@ -516,59 +567,62 @@ bool AppendDefineFont3(FT_Face face, const std::string& metricsFile, unsigned fo
         return false;
     }
 
-    std::vector<std::vector<uint8_t>> shapes(count);
-    std::vector<int16_t> advances(count);
-    struct Box
+    // Several characters may share one glyph; each glyph is converted once, by `owner`, the
+    // first of its characters.
+    std::vector<size_t> owner(count), unique;
     {
-        int32_t xMin, xMax, yMin, yMax;
-    };
-    std::vector<Box> bounds(count);
-    // Several characters may share one glyph; convert it once.
-    std::unordered_map<FT_UInt, size_t> converted;
-    for (size_t i = 0; i < count; ++i)
-    {
-        const FT_UInt glyph = codes[i].glyph;
-        auto seen = converted.find(glyph);
-        if (seen != converted.end())
+        std::unordered_map<FT_UInt, size_t> first;
+        for (size_t i = 0; i < count; ++i)
         {
-            shapes[i] = shapes[seen->second];
-            advances[i] = advances[seen->second];
-            bounds[i] = bounds[seen->second];
-            continue;
+            const auto found = first.emplace(codes[i].glyph, unique.size());
+            if (found.second)
+                unique.push_back(i);
+            owner[i] = found.first->second;
         }
-        if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) != 0 ||
-            face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+    }
+    std::vector<ConvertedGlyph> converted(unique.size());
+    // A second face of the same font converts the second half on a thread of its own.
+    const size_t half = helper && unique.size() > 1 ? unique.size() / 2 : unique.size();
+    std::thread worker;
+    if (half < unique.size())
+        worker = std::thread(ConvertGlyphs, helper, scale, std::cref(codes), std::cref(unique), half, unique.size(),
+                             std::ref(converted));
+    ConvertGlyphs(face, scale, codes, unique, 0, half, converted);
+    if (worker.joinable())
+        worker.join();
+    for (size_t u = 0; u < unique.size(); ++u)
+    {
+        const ConvertedGlyph& g = converted[u];
+        if (g.failure != ConvertedGlyph::Failure::None)
         {
             char buf[96];
-            std::snprintf(buf, sizeof buf, "cannot load the outline of U+%04X", unsigned(codes[i].code));
+            std::snprintf(buf, sizeof buf,
+                          g.failure == ConvertedGlyph::Failure::Load ? "cannot load the outline of U+%04X"
+                                                                     : "the outline of U+%04X is malformed",
+                          unsigned(codes[unique[u]].code));
             error = buf;
             return false;
         }
-        ShapeBuilder shape(scale);
-        if (!Decompose(face->glyph->outline, shape))
+        info.advancesClamped = info.advancesClamped || g.clamped;
+    }
+    if (FT_IS_SFNT(face) && FT_HAS_MULTIPLE_MASTERS(face))
+    {
+        // FreeType takes an instance's advances from the outlines' variations, which some
+        // fonts leave out of step with their table of advance variations; browsers read that
+        // table, through HarfBuzz.
+        hb_font_t* font = CreateHarfBuzzFont(face);
+        for (size_t u = 0; u < unique.size(); ++u)
         {
-            char buf[96];
-            std::snprintf(buf, sizeof buf, "the outline of U+%04X is malformed", unsigned(codes[i].code));
-            error = buf;
-            return false;
+            bool clamped = false;
+            converted[u].advance = ClampI16(hb_font_get_glyph_h_advance(font, codes[unique[u]].glyph) * scale, clamped);
+            info.advancesClamped = info.advancesClamped || clamped;
         }
-        shapes[i] = shape.Finish();
-        advances[i] = ClampI16(face->glyph->advance.x * scale, info.advancesClamped);
-        Box box{0, 0, 0, 0};
-        if (face->glyph->outline.n_points > 0)
-        {
-            FT_BBox bb;
-            FT_Outline_Get_BBox(&face->glyph->outline, &bb);
-            box = {int32_t(std::lround(bb.xMin * scale)), int32_t(std::lround(bb.xMax * scale)),
-                   int32_t(std::lround(-bb.yMax * scale)), int32_t(std::lround(-bb.yMin * scale))};
-        }
-        bounds[i] = box;
-        converted.emplace(glyph, i);
+        hb_font_destroy(font);
     }
 
     size_t shapeBytes = 0;
-    for (const auto& s : shapes)
-        shapeBytes += s.size();
+    for (size_t i = 0; i < count; ++i)
+        shapeBytes += converted[owner[i]].shape.size();
     const bool wideOffsets = (count + 1) * 2 + shapeBytes > 0xFFFF;
     const size_t offsetSize = wideOffsets ? 4 : 2;
 
@@ -604,10 +658,10 @@ bool AppendDefineFont3(FT_Face face, const std::string& metricsFile, unsigned fo
         else
             w.UI16(static_cast<unsigned>(offset));
         if (i < count)
-            offset += shapes[i].size();
+            offset += converted[owner[i]].shape.size();
     }
-    for (const auto& s : shapes)
-        w.Bytes(s);
+    for (size_t i = 0; i < count; ++i)
+        w.Bytes(converted[owner[i]].shape);
     for (const GlyphCode& gc : codes)
         w.UI16(gc.code);
 
@@ -617,10 +671,13 @@ bool AppendDefineFont3(FT_Face face, const std::string& metricsFile, unsigned fo
     w.UI16(static_cast<unsigned>(std::min(65535L, std::lround(ascent))));
     w.UI16(static_cast<unsigned>(std::min(65535L, std::lround(descent))));
     w.SI16(ClampI16((face->height - face->ascender + face->descender) * scale, clamped));
-    for (int16_t a : advances)
-        w.SI16(a);
-    for (const Box& b : bounds)
-        w.Rect(b.xMin, b.xMax, b.yMin, b.yMax);
+    for (size_t i = 0; i < count; ++i)
+        w.SI16(converted[owner[i]].advance);
+    for (size_t i = 0; i < count; ++i)
+    {
+        const ConvertedGlyph& g = converted[owner[i]];
+        w.Rect(g.xMin, g.xMax, g.yMin, g.yMax);
+    }
 
     // Kerning between the characters of the movie, by code.
     std::vector<std::pair<std::pair<uint16_t, uint16_t>, int16_t>> kerning;

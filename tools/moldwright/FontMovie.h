@@ -67,9 +67,11 @@ struct FontTagInfo
     bool advancesClamped = false;
 };
 
-// Appends one DefineFont3 tag for the face to `tags`. `metricsFile` is the metrics file
-// attached to a Type 1 face, whose kerning pairs it lists.
-bool AppendDefineFont3(FT_Face face, const std::string& metricsFile, unsigned fontId, const std::string& name, bool bold, bool italic,
+// Appends one DefineFont3 tag for the face to `tags`. `helper`, when not null, is a second
+// face of the same font and instance, opened in a FreeType library of its own, that
+// converts half of a large set of glyphs on another thread. `metricsFile` is the metrics
+// file attached to a Type 1 face, whose kerning pairs it lists.
+bool AppendDefineFont3(FT_Face face, FT_Face helper, const std::string& metricsFile, unsigned fontId, const std::string& name, bool bold, bool italic,
                        const std::vector<GlyphCode>& codes, std::vector<uint8_t>& tags, FontTagInfo& info,
                        std::string& error);
 

@@ -1,10 +1,8 @@
 #include "Picture.h"
 
-#include <hb-ft.h>
-#include <hb.h>
-#include <png.h>
+#include "HarfBuzzFont.h"
 
-#include FT_MULTIPLE_MASTERS_H
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -49,23 +47,7 @@ double Shape(FT_Face face, const std::vector<uint32_t>& text, std::vector<Placed
         return pen;
     }
 
-    hb_face_t* hbFace = hb_ft_face_create_referenced(face);
-    hb_font_t* font = hb_font_create(hbFace);
-    hb_font_set_scale(font, face->units_per_EM, face->units_per_EM);
-    FT_MM_Var* mm = nullptr;
-    if (FT_HAS_MULTIPLE_MASTERS(face) && FT_Get_MM_Var(face, &mm) == 0)
-    {
-        // The instance's position on each axis, from FreeType's 16.16 to HarfBuzz's 2.14.
-        std::vector<FT_Fixed> coords(mm->num_axis);
-        if (FT_Get_Var_Blend_Coordinates(face, mm->num_axis, coords.data()) == 0)
-        {
-            std::vector<int> normalised(coords.size());
-            for (size_t i = 0; i < coords.size(); ++i)
-                normalised[i] = int(coords[i] >> 2);
-            hb_font_set_var_coords_normalized(font, normalised.data(), unsigned(normalised.size()));
-        }
-        FT_Done_MM_Var(face->glyph->library, mm);
-    }
+    hb_font_t* font = CreateHarfBuzzFont(face);
     hb_buffer_t* buffer = hb_buffer_create();
     hb_buffer_add_utf32(buffer, text.data(), int(text.size()), 0, int(text.size()));
     hb_buffer_guess_segment_properties(buffer);
@@ -83,7 +65,6 @@ double Shape(FT_Face face, const std::vector<uint32_t>& text, std::vector<Placed
     }
     hb_buffer_destroy(buffer);
     hb_font_destroy(font);
-    hb_face_destroy(hbFace);
     return pen;
 }
 

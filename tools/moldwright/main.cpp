@@ -17,6 +17,7 @@
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -28,6 +29,9 @@ namespace
 const char* const kProgram = "Tallowby Moldwright";
 const char* const kVersion = "4.2";
 constexpr int kSwfVersion = 8;
+// From this many glyphs on, a second face of the font converts half of them on another
+// thread; fewer are converted faster than that face is opened.
+constexpr size_t kHelperGlyphs = 1024;
 // Fewer of the letters A to z than this and the Western European set says little of a font.
 constexpr int kEnoughLatinLetters = 26;
 
@@ -631,8 +635,11 @@ int main(int argc, char** argv)
                  CharacterList(report.lacking, 10));
         FontTagInfo info;
         const Style style = Style(s);
-        if (!AppendDefineFont3(slot->face, slot->metricsFile, fontId++, family, IsBold(style), IsItalic(style), codes,
-                               tags, info, error))
+        FT_Face helper = codes.size() >= kHelperGlyphs && std::thread::hardware_concurrency() > 1
+                             ? opener.Helper(*slot)
+                             : nullptr;
+        if (!AppendDefineFont3(slot->face, helper, slot->metricsFile, fontId++, family, IsBold(style), IsItalic(style),
+                               codes, tags, info, error))
             return Fail(slot->label + " is damaged or truncated: " + error);
         if (info.advancesClamped)
             Warn(slot->label + " has advances too wide for the movie; they were cut");
