@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <limits>
 #include <map>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -582,11 +583,20 @@ bool AppendDefineFont3(FT_Face face, FT_Face helper, const std::string& metricsF
     }
     std::vector<ConvertedGlyph> converted(unique.size());
     // A second face of the same font converts the second half on a thread of its own.
-    const size_t half = helper && unique.size() > 1 ? unique.size() / 2 : unique.size();
+    size_t half = helper && unique.size() > 1 ? unique.size() / 2 : unique.size();
     std::thread worker;
     if (half < unique.size())
-        worker = std::thread(ConvertGlyphs, helper, scale, std::cref(codes), std::cref(unique), half, unique.size(),
-                             std::ref(converted));
+    {
+        try
+        {
+            worker = std::thread(ConvertGlyphs, helper, scale, std::cref(codes), std::cref(unique), half, unique.size(),
+                                 std::ref(converted));
+        }
+        catch (const std::system_error&)
+        {
+            half = unique.size();  // no thread to be had: all of them here
+        }
+    }
     ConvertGlyphs(face, scale, codes, unique, 0, half, converted);
     if (worker.joinable())
         worker.join();
