@@ -1,7 +1,5 @@
 #include "MovieBuilder.h"
 
-#include "tools/moldwright/SwfWriter.h"
-
 #include <zlib.h>
 
 #include <gtest/gtest.h>
@@ -26,6 +24,38 @@ void U32(std::vector<uint8_t>& out, uint32_t v)
 {
     U16(out, v & 0xFFFF);
     U16(out, v >> 16);
+}
+
+// Bit fields, most significant bit first.
+class Bits
+{
+public:
+    void Put(uint32_t value, int count)
+    {
+        for (int i = count - 1; i >= 0; --i)
+        {
+            if (m_used % 8 == 0)
+                m_bytes.push_back(0);
+            if ((value >> i) & 1u)
+                m_bytes.back() |= static_cast<uint8_t>(0x80u >> (m_used % 8));
+            ++m_used;
+        }
+    }
+    void PutSigned(int value, int count) { Put(static_cast<uint32_t>(value), count); }
+    std::vector<uint8_t> Bytes() const { return m_bytes; }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    size_t m_used = 0;
+};
+
+// Bits a signed field needs for v.
+int SignedWidth(int v)
+{
+    int bits = 1;
+    while (v < -(1 << (bits - 1)) || v >= (1 << (bits - 1)))
+        ++bits;
+    return bits;
 }
 
 // Stand-in shape bytes: the code of a glyph is read without decoding its shape.
@@ -100,45 +130,44 @@ TestFace Face(std::vector<uint16_t> codes, bool bold, bool italic)
 
 std::vector<uint8_t> GlyphShape(const std::vector<ShapeStep>& steps)
 {
-    moldwright::BitWriter w;
-    w.UB(1, 4);  // one fill bit
-    w.UB(0, 4);  // no line bits
+    Bits w;
+    w.Put(1, 4);  // one fill bit
+    w.Put(0, 4);  // no line bits
     bool first = true;
     for (const ShapeStep& s : steps)
     {
         if (s.kind == 'M')
         {
-            const int bits = std::max(moldwright::SignedBits(s.a), moldwright::SignedBits(s.b));
-            w.UB(0, 1);
-            w.UB(first ? 0x03 : 0x01, 5);  // move, and fill style 0 on the first
-            w.UB(static_cast<uint32_t>(bits), 5);
-            w.SB(s.a, bits);
-            w.SB(s.b, bits);
+            const int bits = std::max(SignedWidth(s.a), SignedWidth(s.b));
+            w.Put(0, 1);
+            w.Put(first ? 0x03 : 0x01, 5);  // move, and fill style 0 on the first
+            w.Put(static_cast<uint32_t>(bits), 5);
+            w.PutSigned(s.a, bits);
+            w.PutSigned(s.b, bits);
             if (first)
-                w.UB(1, 1);
+                w.Put(1, 1);
             first = false;
             continue;
         }
         const bool curve = s.kind == 'Q';
-        int bits = std::max({moldwright::SignedBits(s.a), moldwright::SignedBits(s.b), 2});
+        int bits = std::max({SignedWidth(s.a), SignedWidth(s.b), 2});
         if (curve)
-            bits = std::max({bits, moldwright::SignedBits(s.c), moldwright::SignedBits(s.d)});
-        w.UB(1, 1);
-        w.UB(curve ? 0 : 1, 1);
-        w.UB(static_cast<uint32_t>(bits - 2), 4);
+            bits = std::max({bits, SignedWidth(s.c), SignedWidth(s.d)});
+        w.Put(1, 1);
+        w.Put(curve ? 0 : 1, 1);
+        w.Put(static_cast<uint32_t>(bits - 2), 4);
         if (!curve)
-            w.UB(1, 1);  // general line
-        w.SB(s.a, bits);
-        w.SB(s.b, bits);
+            w.Put(1, 1);  // general line
+        w.PutSigned(s.a, bits);
+        w.PutSigned(s.b, bits);
         if (curve)
         {
-            w.SB(s.c, bits);
-            w.SB(s.d, bits);
+            w.PutSigned(s.c, bits);
+            w.PutSigned(s.d, bits);
         }
     }
-    w.UB(0, 6);
-    w.Align();
-    return w.Data();
+    w.Put(0, 6);
+    return w.Bytes();
 }
 
 void AppendTestTag(std::vector<uint8_t>& out, unsigned code, const std::vector<uint8_t>& body)
