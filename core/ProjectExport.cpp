@@ -141,14 +141,12 @@ bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path
     return WriteBytesIfChanged(copies, path, utf8.data(), utf8.length(), swapIn);
 }
 
-// A file made from source (a web font from its movie) is written unless the target is
-// still what we wrote from the unchanged source.
-bool WriteMadeFromSource(std::map<wxString, CopyRecord>& copies, const wxString& source, const wxString& target,
-                         const std::vector<uint8_t>& data, bool swapIn)
+// A file made from source (a web font from its movie, as it stood at sourceStamp) is
+// written unless the target is still what we wrote from the unchanged source.
+bool WriteMadeFromSource(std::map<wxString, CopyRecord>& copies, const wxString& source, const FileStamp& sourceStamp,
+                         const wxString& target, const std::vector<uint8_t>& data, bool swapIn)
 {
-    FileStamp sourceStamp, targetStamp;
-    if (!StampOf(source, sourceStamp))
-        return false;
+    FileStamp targetStamp;
     const std::map<wxString, CopyRecord>::const_iterator known = copies.find(target);
     if (known != copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
         StampOf(target, targetStamp) && known->second.targetStamp == targetStamp)
@@ -306,7 +304,8 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         wxString error;
         const std::shared_ptr<const WebFontSet> fonts =
             m_webFonts->Woff2(movie, embedded ? kWebFontQuick : kWebFontSmallest, error);
-        if (!fonts)
+        FileStamp movieStamp;
+        if (!fonts || !StampOf(movie, movieStamp))
         {
             TS_LOG(TS_ERROR, wxS("Unable to make web fonts of ") + movie + wxS(": ") + error);
             return;
@@ -314,7 +313,7 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         for (const WebFontFace& face : fonts->faces)
         {
             const wxString target = fontFolder + family + wxS("-") + WebFontStyleName(face.bold, face.italic) + wxS(".woff2");
-            if (!WriteMadeFromSource(copies, movie, target, face.data, embedded))
+            if (!WriteMadeFromSource(copies, movie, movieStamp, target, face.data, embedded))
                 fail(wxS("Unable to write ") + target);
         }
     };
