@@ -294,11 +294,13 @@ TEST(WebFont, CodesAdvancesKerningAndMetricsFollowTheRuntime)
     withLayout.descent = 300;
     withLayout.leading = -50;
     withLayout.kerning = {{'A', 'B', -30}, {'A', 'B', -40}, {'B', 'A', 0}, {'A', 'Z', -10}, {'C', 'A', 25}};
+    withLayout.wideOffsets = true;
 
     TestFace withoutLayout = Face({'x', ' '}, true);
     withoutLayout.tagCode = 48;
     withoutLayout.layout = false;
     withoutLayout.name = "";
+    withoutLayout.wideCodes = false;
     withoutLayout.shapes = {box, GlyphShape({})};
 
     const WebFontSet fonts = Build(MovieFile({withLayout, withoutLayout}, true));
