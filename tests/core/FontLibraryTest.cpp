@@ -1,3 +1,4 @@
+#include "MovieBuilder.h"
 #include "TestSupport.h"
 
 #include "core/FontListModel.h"
@@ -55,6 +56,14 @@ void Touch(const wxString& path, const std::string& content = std::string())
 {
     WriteTextFile(path, content);
 }
+
+// What import accepts: a font movie with a font the runtime draws with, and a PNG picture.
+std::string MovieText(const char* letters)
+{
+    const std::vector<uint8_t> bytes = MovieFile({Face(CodesOf(wxString::FromUTF8(letters)))}, false);
+    return std::string(bytes.begin(), bytes.end());
+}
+const std::string kPngText = std::string("\x89PNG\r\n\x1a\n", 8) + "picture";
 
 // Makes a folder look untouched for an hour, as font folders usually are.
 void MakeOld(const wxString& folder)
@@ -383,7 +392,7 @@ TEST_F(FontLibraryTest, MoveThroughAListWithoutFontRowsEnds)
                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                   "<GlypharaProject appname=\"Glyphara\" version=\"4.1\" build=\"20081220\">\n"
                   " <project projectname=\"odd\">\n"
-                  "  <tags/>\n"
+                  "  <tags><h1/></tags>\n"
                   "  <files>\n"
                   "   <fonts>\n"
                   "    <font filename=\"a.swf\" dir=\"\" fontname=\"\" foundryname=\"A\"/>\n"
@@ -516,9 +525,11 @@ TEST_F(FontLibraryTest, ImportPlacesFilesByTheirFoundryPrefix)
     const wxString noName = source / wxS("Type Co___.swf");
     const wxString text = source / wxS("Big Sans.txt");
     const wxString missing = source / wxS("Missing.swf");
-    for (const wxString& file : {fontFile, preview, nested, upper, mixed, noName, text})
-        Touch(file, "new");
-    Touch(UserFontDir() + wxS("BIG.SWF"), "old");
+    for (const wxString& file : {fontFile, nested, upper, noName})
+        Touch(file, MovieText("new"));
+    for (const wxString& file : {preview, mixed, text})
+        Touch(file, kPngText);
+    Touch(UserFontDir() + wxS("BIG.SWF"), MovieText("old"));
     InitWithCallbacks();
 
     wxArrayString files, failed;
@@ -535,7 +546,7 @@ TEST_F(FontLibraryTest, ImportPlacesFilesByTheirFoundryPrefix)
     EXPECT_TRUE(wxFileExists(UserFontDir() + wxS("Type_Co/Big_Sans.swf")));
     EXPECT_TRUE(wxFileExists(UserFontDir() + wxS("A/B___C.swf")));
     EXPECT_TRUE(wxFileExists(UserFontDir() + wxS("Big.Png")));
-    EXPECT_EQ("new", ReadTextFile(UserFontDir() + wxS("BIG.SWF")));
+    EXPECT_EQ(MovieText("new"), ReadTextFile(UserFontDir() + wxS("BIG.SWF")));
     EXPECT_EQ(1, controlUpdates);
 
     const wxString folder = UserFontDir() + wxS("Type_Co/");
@@ -552,7 +563,7 @@ TEST_F(FontLibraryTest, ImportRefusesFoundriesThatAreNoPlainFolderName)
     wxArrayString files, failed;
     for (const wxString name : {wxS("..___Big.swf"), wxS(".___Big.swf"), wxS(".hidden___Big.swf")})
     {
-        Touch(source / name);
+        Touch(source / name, MovieText("Big"));
         files.Add(source / name);
     }
     InitWithCallbacks();
@@ -566,6 +577,47 @@ TEST_F(FontLibraryTest, ImportRefusesFoundriesThatAreNoPlainFolderName)
     // Nothing was imported, so nothing was rescanned.
     EXPECT_FALSE(log->Contains(wxS("fonts found at")));
     EXPECT_EQ(0, controlUpdates);
+}
+
+TEST_F(FontLibraryTest, ImportTakesOnlyFontMoviesAndPicturesWhateverTheirName)
+{
+    TempDir source;
+    const struct
+    {
+        const char* name;
+        std::string content;
+        const char* refusal; // null: imported
+    } cases[] = {
+        {"Picture.swf", kPngText, " is not a font movie"},
+        {"Empty.swf", std::string(), " is not a font movie"},
+        {"Text.swf", "FWS not really a movie", " is not a font movie"},
+        {"Glyphless.swf", [] {
+             const std::vector<uint8_t> bytes = MovieFile({Face({})}, false);
+             return std::string(bytes.begin(), bytes.end());
+         }(), " is not a font movie"},
+        {"Movie.png", MovieText("abc"), " is not a PNG picture"},
+        {"Empty.png", std::string(), " is not a PNG picture"},
+        {"Real.swf", MovieText("Real"), nullptr},
+        {"Real.png", kPngText, nullptr},
+    };
+    wxArrayString files, failed;
+    for (const auto& c : cases)
+    {
+        Touch(source / wxString::FromUTF8(c.name), c.content);
+        files.Add(source / wxString::FromUTF8(c.name));
+    }
+    InitWithCallbacks();
+    EXPECT_EQ(RC_OK, Core()->ImportFonts(files, failed));
+    for (const auto& c : cases)
+    {
+        const wxString path = source / wxString::FromUTF8(c.name);
+        EXPECT_EQ(c.refusal != nullptr, failed.Index(path) != wxNOT_FOUND) << c.name;
+        EXPECT_EQ(c.refusal == nullptr, wxFileExists(UserFontDir() + wxString::FromUTF8(c.name))) << c.name;
+        if (c.refusal)
+            EXPECT_TRUE(log->Contains(path + wxString::FromUTF8(c.refusal))) << c.name;
+    }
+    EXPECT_TRUE(HasFont(wxEmptyString, wxS("Real")));
+    EXPECT_FALSE(HasFont(wxEmptyString, wxS("Picture")));
 }
 
 TEST_F(FontLibraryTest, ImportFailuresAsAWholeLeaveFailedAlone)
