@@ -1,11 +1,13 @@
 // Two copies of the program share one settings file: whatever they write at the same
 // time, a reader finds one whole file, never a mixture or a torn one.
+#include "ExportTestSupport.h"
 #include "TestSupport.h"
 
 #include "core/SettingsFile.h"
 
 #include <wx/config.h>
 #include <wx/fileconf.h>
+#include <wx/filename.h>
 #include <wx/sstream.h>
 
 #include <sys/wait.h>
@@ -106,4 +108,85 @@ TEST_F(CoreTest, ACopyThatChangedNothingKeepsWhatAnotherCopySaved)
     changing.Write(wxS("windowsizeh"), 480L);
     EXPECT_TRUE(changing.Flush());
     EXPECT_NE(std::string::npos, ReadTextFile(path).find("windowsizeh=480\n"));
+}
+
+// The settings as the program starts with them: from the one file below the documents
+// folder, or from defaults when that file is damaged, which is kept aside.
+TEST_F(CoreTest, ADamagedSettingsFileIsSetAsideAndTheProgramStartsClean)
+{
+    const wxString path = UserDataDir() + wxS("glyphara.cfg");
+    std::string noise(4096, '\0');
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 2654435761u) >> 11);
+    const struct
+    {
+        std::string text;
+        bool damaged;
+    } cases[] = {
+        {noise, true},
+        {"windowsizew=800\nthis is no setting\n", true},
+        {"windowsizew=800\n[RecentProjects]\nfile1=/a b.xml\n\n# note\n; note\r\nshowdailytips=0\n", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+    {
+        wxFileName::Rmdir(UserDataDir(), wxPATH_RMDIR_RECURSIVE);
+        WriteTextFile(path, c.text);
+        ASSERT_EQ(RC_OK, InitCore());
+        wxConfigBase::Get()->Write(wxS("windowsizeh"), 700L);
+        Core()->Release();
+        const std::string written = ReadTextFile(path);
+        if (c.damaged)
+        {
+            EXPECT_EQ(c.text, ReadTextFile(path + wxS(".damaged"))) << c.text.substr(0, 40);
+            EXPECT_EQ("windowsizeh=700\n", written) << c.text.substr(0, 40);
+            EXPECT_TRUE(log->Contains(wxS("it has been set aside as ") + path + wxS(".damaged")));
+        }
+        else
+        {
+            EXPECT_FALSE(wxFileExists(path + wxS(".damaged"))) << c.text;
+            for (const char* kept : {"windowsizew=800\n", "file1=/a b.xml\n", "showdailytips=0\n"})
+                EXPECT_EQ(c.text.empty(), written.find(kept) == std::string::npos) << written;
+            EXPECT_NE(std::string::npos, written.find("windowsizeh=700\n")) << written;
+        }
+    }
+    // A second damaged file keeps the first one aside too.
+    for (const char* junk : {"junk\n", "more junk\n"})
+    {
+        WriteTextFile(path, junk);
+        ASSERT_EQ(RC_OK, InitCore());
+        Core()->Release();
+    }
+    EXPECT_EQ("junk\n", ReadTextFile(path + wxS(".damaged")));
+    EXPECT_EQ("more junk\n", ReadTextFile(path + wxS(".damaged-2")));
+}
+
+TEST_F(CoreTest, SettingsLiveInOneFileEvenWhenTheDocumentsFolderIsMissing)
+{
+    // A new account whose home, and so its documents folder, does not exist yet.
+    const wxString home = Home() + wxS("/new user");
+    setenv("HOME", home.fn_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + wxS("/.config")).fn_str(), 1);
+    for (long run = 1; run <= 2; ++run)
+    {
+        ASSERT_EQ(RC_OK, InitCore());
+        EXPECT_EQ(home + wxS("/Tallowby Software/Glyphara/glyphara.cfg"), Core()->GetConfigFilePath());
+        EXPECT_EQ(run - 1, wxConfigBase::Get()->ReadLong(wxS("runs"), 0));
+        wxConfigBase::Get()->Write(wxS("runs"), run);
+        Core()->Release();
+    }
+    EXPECT_FALSE(wxFileExists(home + wxS("/.Glyphara")));
+
+    // Where no file can be, the settings stay in memory and no other file is written.
+    const wxString file = Home() + wxS("/a file");
+    WriteTextFile(file, "x");
+    setenv("HOME", file.fn_str(), 1);
+    ASSERT_EQ(RC_OK, InitCore());
+    EXPECT_TRUE(Core()->GetConfigFilePath().empty());
+    wxConfigBase::Get()->Write(wxS("runs"), 9L);
+    Core()->Release();
+    // The store goes as the program ends; the toolkit's own store would write now.
+    delete wxConfigBase::Set(nullptr);
+    for (const std::string& entry : PathsOf(Snapshot(Home())))
+        EXPECT_EQ(std::string::npos, entry.find(".Glyphara")) << entry;
 }
