@@ -163,13 +163,9 @@ int CGlypharaCore::AddNewTag(wxString& name, bool select)
         TS_RETURN(RC_INVALID_TAG_NAME, wxS("Invalid tag name"));
     edit.Name(wxString::Format(wxGetTranslation(wxS("add tag %s")), ShownTag(name)), wxEmptyString);
 
-    // Names loaded from a project file may carry capitals.
-    const wxString lower = name.Lower();
-    for (const auto& tag : m_tags)
-    {
-        if (tag.first.Lower() == lower)
-            TS_RETURN(RC_TAG_EXISTS, wxS("Tag already exists"));
-    }
+    // Every name in the map is a cleaned one, loaded names too.
+    if (m_tags.count(name))
+        TS_RETURN(RC_TAG_EXISTS, wxS("Tag already exists"));
 
     // The new tag starts with the font in use; everything else keeps its default.
     const FontProperties current = TagRecord(m_selectedTag);
