@@ -187,8 +187,7 @@ TEST_F(ProjectFileTest, AFontThatIsNotInstalledComesFromTheFolderUntilItsCopyIsG
     EXPECT_TRUE(log->Contains(wxS("Some errors happened while loading")));
     EXPECT_EQ(wxS("Big Sans"), Core()->GetTags().at(wxS("h2")).font);
     EXPECT_EQ(wxS("Fonts neither installed nor in the project's folder:\nBig Sans (<h1>, <h2>)"),
-              Core()->GetLastProblem())
-        << Core()->GetLastProblem();
+              Core()->GetLastProblem());
 }
 
 // A project written by hand or by another program, with a tag in capitals and a font
@@ -219,7 +218,6 @@ TEST_F(ProjectFileTest, EveryTagOfTheFileIsKeptOnceAndASaveNeverWritesLess)
     wxString css;
     Core()->GetCSSCode(css, false);
     EXPECT_EQ(1u, wxString(css).Replace(wxS("h2 {"), wxEmptyString)) << css;
-    EXPECT_EQ(0u, wxString(css).Replace(wxS("H2"), wxEmptyString)) << css;
     EXPECT_EQ(RC_OK, Core()->RemoveTag(wxS("H2")));
     EXPECT_EQ(0u, Core()->GetTags().count(wxS("h2")));
 
@@ -232,7 +230,6 @@ TEST_F(ProjectFileTest, EveryTagOfTheFileIsKeptOnceAndASaveNeverWritesLess)
     EXPECT_FALSE(Core()->IsProjectSaved());
     EXPECT_EQ(wxS("The font Ghost Sans of <h3> is neither installed nor in the project's folder"),
               Core()->GetLastProblem());
-    EXPECT_FALSE(wxFileExists(sites + wxS("/hand files/hand.html")));
 }
 
 TEST_F(ProjectFileTest, AMissingStyleSheetIsAWarning)

@@ -308,12 +308,6 @@ TEST_F(ProjectModelTest, ANewProjectIsUnchangedUntilItsTagsOrTextChange)
         {"tag added", [this] { Add(wxS("h2")); }, false},
         {"tag removed", [this] { Core()->RemoveTag(wxS("h2")); }, true},
         {"saved", [this] { Core()->SaveProject(ProgramDir() + wxS("/p"), true, false); }, false},
-        {"new project again", [this] { Core()->NewProject(); }, true},
-        {"opened", [this] {
-             WriteTextFile(ProgramDir() + wxS("/o.xml"), "<GlypharaProject><project projectname=\"o\"><tags><h1/></tags>"
-                                                          "<files/></project></GlypharaProject>");
-             ASSERT_EQ(RC_OK, Core()->LoadProject(ProgramDir() + wxS("/o.xml")));
-         }, false},
     };
     for (const auto& step : steps)
     {

