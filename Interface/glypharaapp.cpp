@@ -1,5 +1,6 @@
 #include "Interface/glypharaapp.h"
 
+#include "Interface/DesktopLauncher.h"
 #include "Interface/GuiTraceHooks.h"
 #include "Interface/WindowGeometry.h"
 #include "Interface/dailytipdialog.h"
@@ -82,6 +83,7 @@ bool GlypharaApp::OnInit()
                                       wxBORDER_NONE | wxSTAY_ON_TOP);
     }
 
+    CGlypharaCore::GetInstance()->SetLauncher(std::unique_ptr<CPlatformLauncher>(new CDesktopLauncher));
     CGlypharaCore::GetInstance()->Init();
 
     mainFrame = new GlypharaMainFrame(nullptr, _("Glyphara"),
