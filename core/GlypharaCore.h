@@ -24,6 +24,7 @@ class CPlatformLauncher;
 struct MovieCoverage;
 class FontListModel;
 class FontPictures;
+class WebFontCache;
 
 typedef int (*UpdateControlsCallback)(void* context);
 typedef int (*UpdateFlashCallback)(void* context, int delay);
@@ -102,7 +103,12 @@ public:
     // Generated web code
     int GetHTMLSnippet(wxString& snippet, bool singleTag);
     int GetCSSCode(wxString& css, bool singleTag);
-    int GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag);
+    // title is the page's title; empty takes the project's name.
+    int GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag, const wxString& title = wxString());
+    // The text of webfonts.css: an @font-face rule per face of each tag's font movie (its
+    // web fonts beside it, as the export writes them) and each tag's font stack; nothing
+    // for a movie that cannot be made into web fonts.
+    int GetWebFontCSS(wxString& css, bool singleTag);
 
     // Project file and folder
     int SaveXMLProject(const wxString& path, const wxString& projectName, const wxString& dataDir,
@@ -213,6 +219,10 @@ private:
     FontListModel& UpdatedFontList();
     // -- effect library --
     // -- code generation --
+    // The web fonts made from the font movies, kept while a movie stays as it was.
+    std::shared_ptr<WebFontCache> m_webFonts;
+    // The file of the tag's font movie in the font table; empty when it is not there.
+    wxString FontSourceOf(const FontProperties& record) const;
     // -- project file and export --
     // What the export copied where, so that an unchanged source is not copied again.
     struct ExportCopies;

@@ -5,6 +5,7 @@
 #include "core/FileStamp.h"
 #include "core/GlyphCoverage.h"
 #include "core/ProjectPaths.h"
+#include "core/WebFont.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
@@ -134,17 +135,17 @@ bool SwapIntoPlace(const wxString& path, const char* data, size_t size)
     return false;
 }
 
-// Generated text goes in through a temporary file too, and only when it changed.
-bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const wxString& text, bool swapIn)
+// Generated files go in through a temporary file too, and only when they changed.
+bool WriteBytesIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const char* data, size_t size,
+                         bool swapIn)
 {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
     FileStamp stamp;
-    if (StampOf(path, stamp) && static_cast<size_t>(stamp.size) == utf8.length())
+    if (StampOf(path, stamp) && static_cast<size_t>(stamp.size) == size)
     {
         const int fd = ::open(path.fn_str(), O_RDONLY | O_CLOEXEC);
         if (fd >= 0)
         {
-            std::string current(utf8.length(), '\0');
+            std::string current(size, '\0');
             size_t got = 0;
             while (got < current.size())
             {
@@ -154,13 +155,35 @@ bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path
                 got += static_cast<size_t>(n);
             }
             ::close(fd);
-            if (got == current.size() && current.compare(0, current.size(), utf8.data(), utf8.length()) == 0)
+            if (got == current.size() && current.compare(0, current.size(), data, size) == 0)
                 return true;
         }
     }
     copies.erase(path);
-    return swapIn ? SwapIntoPlace(path, utf8.data(), utf8.length())
-                  : WriteBytesAtomically(path, utf8.data(), utf8.length());
+    return swapIn ? SwapIntoPlace(path, data, size) : WriteBytesAtomically(path, data, size);
+}
+
+bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const wxString& text, bool swapIn)
+{
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    return WriteBytesIfChanged(copies, path, utf8.data(), utf8.length(), swapIn);
+}
+
+// A file made from source (a web font from its movie, as it stood at sourceStamp) is
+// written unless the target is still what we wrote from the unchanged source.
+bool WriteMadeFromSource(std::map<wxString, CopyRecord>& copies, const wxString& source, const FileStamp& sourceStamp,
+                         const wxString& target, const std::vector<uint8_t>& data, bool swapIn)
+{
+    FileStamp targetStamp;
+    const std::map<wxString, CopyRecord>::const_iterator known = copies.find(target);
+    if (known != copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
+        StampOf(target, targetStamp) && known->second.targetStamp == targetStamp)
+        return true;
+    if (!WriteBytesIfChanged(copies, target, reinterpret_cast<const char*>(data.data()), data.size(), swapIn))
+        return false;
+    if (StampOf(target, targetStamp))
+        copies[target] = CopyRecord{source, sourceStamp, targetStamp};
+    return true;
 }
 }
 
@@ -346,6 +369,29 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         copy(wxS("sIFR/") + sifrFile, htmlDataFolder + sifrFile, false);
 
     const wxString fontFolder = htmlDataFolder + wxS("fonts/");
+    if (!m_webFonts)
+        m_webFonts = std::make_shared<WebFontCache>();
+    // Each face of a movie as a web font beside it. A movie that cannot be converted is
+    // still drawn from the movie itself, so it fails nothing. The embedded preview follows
+    // every edit and is read on this machine only: quick compression serves it.
+    auto writeWebFonts = [&](const wxString& movie, const wxString& family) {
+        wxString error;
+        const std::shared_ptr<const WebFontSet> fonts =
+            m_webFonts->Woff2(movie, embedded ? kWebFontQuick : kWebFontSmallest, error);
+        FileStamp movieStamp;
+        if (!fonts || !StampOf(movie, movieStamp))
+        {
+            TS_LOG(TS_ERROR, wxS("Unable to make web fonts of ") + movie + wxS(": ") + error);
+            return;
+        }
+        for (const WebFontFace& face : fonts->faces)
+        {
+            const wxString target = fontFolder + family + wxS("-") + WebFontStyleName(face.bold, face.italic) + wxS(".woff2");
+            errno = 0;
+            if (!WriteMadeFromSource(copies, movie, movieStamp, target, face.data, embedded))
+                fail(wxS("Unable to write ") + target + SystemReason());
+        }
+    };
     bool fontFolderFailed = false;
     for (const TagMap::value_type& tag : m_tags)
     {
@@ -393,6 +439,7 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
             continue;
         }
         copy(source, fontFolder + ProjectPaths::FontFileName(record.foundry, record.font), false);
+        writeWebFonts(source, ProjectPaths::FontFileName(record.foundry, record.font, wxEmptyString));
         // A font without a picture is normal.
         if (!embedded)
         {
@@ -402,8 +449,17 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         }
     }
 
-    // Then, only when all of that is in place, the style sheet and the page, so that the
+    // Then, only when all of that is in place, the style sheets and the page, so that the
     // page never refers to a file that was not written.
+    if (failure.empty())
+    {
+        wxString webFontCss;
+        const wxString webFontCssFile = htmlDataFolder + wxS("webfonts.css");
+        if (GetWebFontCSS(webFontCss, embedded) < 0)
+            fail(wxS("Unable to get web font style sheet"));
+        else if (errno = 0, !WriteIfChanged(copies, webFontCssFile, webFontCss, embedded))
+            fail(wxS("Unable to write ") + webFontCssFile + SystemReason());
+    }
     if (failure.empty())
     {
         wxString css;
@@ -418,7 +474,8 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
     if (failure.empty())
     {
         wxString page;
-        if (GetHTMLSampleCodeForBrowser(page, embedded) < 0)
+        // A stored page is titled after the project it is stored as; a preview after the open one.
+        if (GetHTMLSampleCodeForBrowser(page, embedded, storing ? name : wxString()) < 0)
             fail(wxS("Unable to get HTML sample code"));
         else if (errno = 0, !WriteIfChanged(copies, samplePage, page, embedded))
         {

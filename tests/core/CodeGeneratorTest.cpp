@@ -1,3 +1,4 @@
+#include "MovieBuilder.h"
 #include "TestSupport.h"
 
 #include <ctime>
@@ -11,6 +12,8 @@ const std::string kHead =
     "\t<link rel=\"stylesheet\" href=\"glypharadata/sIFR-screen.css\" type=\"text/css\" media=\"screen\" />\n"
     "\t<link rel=\"stylesheet\" href=\"glypharadata/sIFR-print.css\" type=\"text/css\" media=\"print\" />\n"
     "\t<link rel=\"stylesheet\" href=\"glypharadata/all.css\" type=\"text/css\" media=\"all\" />\n"
+    // The one line the web fonts add.
+    "\t<link rel=\"stylesheet\" href=\"glypharadata/webfonts.css\" type=\"text/css\" media=\"all\" />\n"
     "\n"
     "\t<script src=\"glypharadata/sifr.js\" type=\"text/javascript\"></script>\n"
     "\t<script src=\"glypharadata/sifr-config.js\" type=\"text/javascript\"></script>\n"
@@ -240,11 +243,13 @@ TEST_F(CodeGeneratorTest, SamplePageShowsEveryTagWithItsSentence)
     const std::string site = kMakerWebSite;
     const std::string sentence = " tag will look like this, and <a href=\"" + site +
                                  "\">your links will look like this.</a>";
-    EXPECT_EQ("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\n<html>\n"
+    // The head is that of an HTML5 page: document type, language, title and viewport.
+    EXPECT_EQ("<!DOCTYPE html>\n<html lang=\"en\">\n"
               "<!--      Created with Tallowby Glyphara      -->\n"
               "<!--           " + site + "           -->\n"
-              "BREWED\n\n<head>\n\t<title></title>\n"
+              "BREWED\n\n<head>\n\t<title>Untitled</title>\n"
               "\t<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n"
+              "\t<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
               "\t<meta name=\"generator\" content=\"Tallowby Glyphara -  " + std::string(kMakerWebHost) + "\">\n"
               "\t<meta name=\"description\" content=\"\">\n\t<meta name=\"keywords\" content=\"\">\n" +
                   Snippet(false) + "</head>\n\n<body>\n\n"
@@ -272,4 +277,67 @@ TEST_F(CodeGeneratorTest, SingleTagPageShowsTheSampleTextUnchangedAsH1)
                              "\n</body>\n\n</html>\n";
     ASSERT_GE(page.size(), body.size());
     EXPECT_EQ(body, page.substr(page.size() - body.size()));
+}
+
+TEST_F(CodeGeneratorTest, PageTitleIsTheGivenNameWithMarkupEscaped)
+{
+    wxString text;
+    ASSERT_EQ(RC_OK, Core()->GetHTMLSampleCodeForBrowser(text, false, wxS("Tea & <Cakes> \"Shop\"")));
+    EXPECT_TRUE(text.Contains(wxS("\t<title>Tea &amp; &lt;Cakes&gt; &quot;Shop&quot;</title>\n"))) << text;
+}
+
+namespace
+{
+class WebFontCssTest : public CoreTest
+{
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        TestFace regular = Face({'A', 'I'});
+        regular.name = "Big Sans";
+        const std::vector<uint8_t> stem = GlyphShape({{'M', 0, 0}, {'L', 2000, 0}, {'L', 0, -14000}, {'L', -2000, 0}});
+        regular.shapes = {stem, stem};
+        TestFace bold = regular;
+        bold.bold = true;
+        MakeFolders(SystemFontDir() + wxS("My_Foundry"));
+        WriteBytes(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), MovieFile({regular, bold}, true));
+        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
+        WriteSupportFiles(ProgramDir());
+        ASSERT_EQ(RC_OK, InitCore());
+        for (const wxChar* name : {wxS("h2"), wxS("p")})
+        {
+            wxString tag = name;
+            Core()->AddNewTag(tag, false);
+        }
+        SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
+        SetFont(wxS("h2"), wxS("My Foundry"), wxS("Big Sans"));
+        SetFont(wxS("p"), wxS("Type Co"), wxS("Slim"));
+    }
+
+    std::string Css(bool singleTag)
+    {
+        wxString css;
+        EXPECT_EQ(RC_OK, Core()->GetWebFontCSS(css, singleTag));
+        return std::string(css.utf8_str());
+    }
+};
+
+std::string FontFace(const std::string& weight)
+{
+    return "@font-face { font-family: \"My_Foundry___Big_Sans\"; src: url(\"fonts/My_Foundry___Big_Sans-" +
+           std::string(weight == "bold" ? "bold" : "regular") + ".woff2\") format(\"woff2\"); font-weight: " + weight +
+           "; font-style: normal; font-display: block; }\n";
+}
+}
+
+TEST_F(WebFontCssTest, EachFaceIsDeclaredOnceAndEachTagGetsItsFontStack)
+{
+    // Slim is no real movie: it has no web font, so p keeps the fonts it has.
+    const std::string stack = " { font-family: \"My_Foundry___Big_Sans\", sans-serif; }\n";
+    EXPECT_EQ(FontFace("normal") + FontFace("bold") + "\nh1" + stack + "h2" + stack, Css(false));
+    ASSERT_EQ(RC_OK, Core()->SetSelectedTag(wxS("h2")));
+    EXPECT_EQ(FontFace("normal") + FontFace("bold") + "\nh1" + stack, Css(true));
+    ASSERT_EQ(RC_OK, Core()->SetSelectedTag(wxS("p")));
+    EXPECT_EQ("", Css(true));
 }

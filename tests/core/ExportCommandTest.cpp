@@ -82,6 +82,11 @@ TEST_F(ExportCommandTest, WithoutADisplayTheProgramExportsWhatSavingWrites)
 
     const auto exported = Snapshot(sites + wxS("/mysite files"));
     ASSERT_EQ(PathsOf(stored), PathsOf(exported));
+    // The web fonts too, byte for byte; what their compressor reports stays out of the output.
+    EXPECT_EQ(1u, exported.count("glypharadata/webfonts.css"));
+    EXPECT_TRUE(std::any_of(exported.begin(), exported.end(), [](const auto& e) {
+        return e.first.size() > 6 && e.first.compare(e.first.size() - 6, 6, ".woff2") == 0;
+    }));
     for (const auto& entry : stored)
         EXPECT_EQ(WithoutLinesContaining(entry.second.content, "Brewed on"),
                   WithoutLinesContaining(exported.at(entry.first).content, "Brewed on"))

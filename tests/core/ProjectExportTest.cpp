@@ -53,8 +53,9 @@ TEST_F(ProjectExportTest, StoringWritesTheFileAndTheFolderBesideIt)
     ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), false, false));
     const wxString data = sites + wxS("/mysite files/");
     wxArrayString expected;
-    for (const char* file : {"/mysite.html", "/glypharadata/all.css", "/glypharadata/sifr-config.js",
-                             "/glypharadata/sIFR-print.css", "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
+    for (const char* file : {"/mysite.html", "/glypharadata/all.css", "/glypharadata/webfonts.css",
+                             "/glypharadata/sifr-config.js", "/glypharadata/sIFR-print.css",
+                             "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
                              "/glypharadata/fonts/My_Foundry___Big_Sans.swf",
                              "/glypharadata/fonts/My_Foundry___Big_Sans.png", "/glypharadata/fonts/Type_Co___Slim.swf"})
         expected.Add(wxString::FromUTF8(file));
@@ -142,8 +143,8 @@ TEST_F(ProjectExportTest, EmbeddedPreviewHoldsOnlyTheSelectedTag)
     const wxString name = page.AfterLast('/');
     wxArrayString expected;
     expected.Add(wxS("/") + name);
-    for (const char* file : {"/glypharadata/all.css", "/glypharadata/sifr-config.js", "/glypharadata/sIFR-print.css",
-                             "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
+    for (const char* file : {"/glypharadata/all.css", "/glypharadata/webfonts.css", "/glypharadata/sifr-config.js",
+                             "/glypharadata/sIFR-print.css", "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
                              "/glypharadata/fonts/Type_Co___Slim.swf"})
         expected.Add(wxString::FromUTF8(file));
     expected.Sort();
