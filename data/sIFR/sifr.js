@@ -392,6 +392,17 @@
     return fallback;
   }
 
+  // Font family names as CSS and the font loading interface give them back.
+  function unquote(name) {
+    const t = String(name).trim();
+    const m = /^(["'])(.*)\1$/.exec(t);
+    return m ? m[2].replace(/\\(.)/g, '$1') : t;
+  }
+
+  function cssString(text) {
+    return '"' + String(text).replace(/[\\"]/g, '\\$&').replace(/\n/g, '\\a ') + '"';
+  }
+
   function isBoldWeight(value) {
     if (!value) return false;
     if (value === 'bold' || value === 'bolder') return true;
@@ -448,9 +459,12 @@
     return Math.ceil(m);
   }
 
+  function filterEntries(filters) {
+    return Object.entries(filters || {}).filter(([k]) => k === 'BlurFilter' || k === 'DropShadow' || k === 'Glow' || k === 'Bevel');
+  }
+
   function buildFilter(doc, id, filters, box) {
-    const entries = Object.entries(filters || {}).filter(([k]) =>
-      k === 'BlurFilter' || k === 'DropShadow' || k === 'Glow' || k === 'Bevel');
+    const entries = filterEntries(filters);
     if (!entries.length) return null;
     const f = svgEl(doc, 'filter', {
       id, filterUnits: 'userSpaceOnUse', x: box.x, y: box.y, width: box.w, height: box.h,
@@ -574,8 +588,9 @@
   }
 
   // Flattens the element into characters, each remembering its link, with <br>
-  // as a forced line end. Whitespace collapses as HTML collapses it.
-  function collectText(el, settings, transform) {
+  // as a forced line end. Whitespace collapses as HTML collapses it. `rootLink` is
+  // the link the whole element belongs to (an `a` tag replaced itself).
+  function collectText(el, settings, transform, rootLink) {
     const chars = [];
     const walk = (node, link) => {
       for (const child of node.childNodes) {
@@ -597,7 +612,7 @@
         }
       }
     };
-    walk(el, null);
+    walk(el, rootLink || null);
     const out = [];
     for (const c of chars) {
       const last = out.length ? out[out.length - 1].ch : '\n';
@@ -615,6 +630,8 @@
     measureCtx.font = cssFont;
     return measureCtx.measureText(ch).width;
   }
+
+  const HYPHENS = new Set(['-', '\u2010', '\u2013']);
 
   // Lays the characters out in lines no wider than `width` (0: no wrapping).
   function layout(chars, face, style, width) {
@@ -643,18 +660,37 @@
       line = [];
       lineWidth = 0;
     };
+    const fits = (w) => width <= 0 || lineWidth + w <= width + 0.01;
+    // The width the text takes unwrapped, and its widest piece that never breaks:
+    // the most and the least room the drawing asks of the page.
+    let natural = 0, longest = 0, unwrapped = 0;
     let i = 0;
     while (i < items.length) {
-      if (items[i].ch === '\n') { flush(true); i++; continue; }
+      if (items[i].ch === '\n') { flush(true); unwrapped = 0; i++; continue; }
       if (items[i].ch === ' ') {
         if (line.length) { line.push(items[i]); lineWidth += items[i].adv; }
+        if (unwrapped > 0) unwrapped += items[i].adv;
         i++;
         continue;
       }
+      // A word may also break after a hyphen that follows a letter ("Hand-|poured").
       let j = i, w = 0;
-      while (j < items.length && items[j].ch !== ' ' && items[j].ch !== '\n') { w += items[j].adv; j++; }
-      if (width > 0 && line.length && lineWidth + w > width + 0.01) flush(false);
-      for (let k = i; k < j; k++) { line.push(items[k]); lineWidth += items[k].adv; }
+      while (j < items.length && items[j].ch !== ' ' && items[j].ch !== '\n') {
+        w += items[j].adv;
+        j++;
+        if (j - 1 > i && HYPHENS.has(items[j - 1].ch)) break;
+      }
+      longest = Math.max(longest, w);
+      unwrapped += w;
+      natural = Math.max(natural, unwrapped);
+      if (line.length && !fits(w)) flush(false);
+      for (let k = i; k < j; k++) {
+        // A piece wider than the whole line breaks between characters rather than
+        // sticking out of its box.
+        if (line.length && !fits(items[k].adv)) flush(false);
+        line.push(items[k]);
+        lineWidth += items[k].adv;
+      }
       i = j;
     }
     if (line.length || !lines.length) flush(true);
@@ -663,6 +699,8 @@
       for (const it of l.items) { it.x = x; x += it.adv; }
       l.width = x;
     }
+    lines.natural = natural;
+    lines.longest = longest;
     return lines;
   }
 
@@ -692,10 +730,10 @@
   let filterSerial = 0;
 
   // Builds the SVG drawing for one element.
-  function draw(el, entry, face, style, width) {
+  function draw(el, entry, face, style, width, rootLink) {
     const doc = el.ownerDocument;
     const { font } = face;
-    const chars = collectText(el, entry.settings, style.textTransform);
+    const chars = collectText(el, entry.settings, style.textTransform, rootLink);
     const lines = layout(chars, face, style, width);
     const s = style.size / font.units;
     const ascent = font.ascent * s, descent = font.descent * s;
@@ -707,13 +745,17 @@
     height = Math.ceil(height);
     const skew = face.fakeItalic ? Math.tan(12 * Math.PI / 180) : 0;
 
+    // The drawing asks the page for room as text does: its unwrapped width at most
+    // (the width attribute), its widest unbreakable piece at least. It fills its box,
+    // and has no viewBox: when the page narrows the box before the next redraw, the
+    // drawing is cropped instead of shrunk.
     const svg = svgEl(doc, 'svg', {
-      class: 'sIFR-flash', width: boxWidth, height, viewBox: '0 0 ' + boxWidth + ' ' + height,
-      'aria-hidden': 'true', focusable: 'false'
+      class: 'sIFR-flash', width: Math.ceil(lines.natural), height, 'aria-hidden': 'true', focusable: 'false'
     });
     svg.style.height = height + 'px';
+    svg.style.width = width > 0 ? '100%' : boxWidth + 'px';
+    svg.style.minWidth = Math.ceil(lines.longest) + 'px';
     svg.setAttribute('data-sifr-text', lines.map((l) => l.items.map((it) => it.ch).join('')).join('\n'));
-    if (width <= 0) svg.style.width = boxWidth + 'px';
     if (entry.wmode && entry.wmode !== 'transparent' && style.background) {
       svg.appendChild(svgEl(doc, 'rect', { x: 0, y: 0, width: boxWidth, height, fill: style.background }));
     }
@@ -731,6 +773,7 @@
 
     const missing = new Set();
     const links = [];
+    let firstBaseline = 0;
     lines.forEach((line, li) => {
       const items = line.items;
       let offset = 0, spaceExtra = 0;
@@ -743,6 +786,7 @@
       }
       const top = li * lineHeight;
       const baseline = top + (lineHeight - (ascent + descent)) / 2 + ascent;
+      if (li === 0) firstBaseline = baseline;
       // Runs of characters sharing a link become one path (and one <a>).
       let shift = 0;
       let run = null;
@@ -764,7 +808,12 @@
         const isLink = !!r.link;
         const colour = isLink ? style.linkColour : style.colour;
         let parent = group;
-        if (isLink) {
+        if (isLink && r.link === rootLink) {
+          // The element is the link itself: the page's own link takes the pointer.
+          parent = svgEl(doc, 'g', { class: 'sIFR-link' });
+          group.appendChild(parent);
+          links.push({ a: parent, el: r.link, own: true });
+        } else if (isLink) {
           const a = svgEl(doc, 'a', { href: r.link.getAttribute('href'), class: 'sIFR-link', tabindex: '-1' });
           a.setAttributeNS(XLINK_NS, 'xlink:href', r.link.getAttribute('href'));
           if (r.link.getAttribute('target')) a.setAttribute('target', r.link.getAttribute('target'));
@@ -804,7 +853,7 @@
         parent.appendChild(ink);
       }
     });
-    return { svg, missing, links, width: boxWidth };
+    return { svg, missing, links, width: boxWidth, height, baseline: firstBaseline };
   }
 
   // ---------------------------------------------------------------------------
@@ -847,6 +896,175 @@
     function movieUrl(font) {
       return new URL(font.src, doc.baseURI).href;
     }
+
+    // ---- The web-font path: the element's own text, styled with the font the kit
+    // built from the movie ----
+
+    // The family under which the kit declares a movie's faces: the movie's file name
+    // without ".swf".
+    function familyOf(font) {
+      if (!font || typeof font.src !== 'string' || !font.src) return '';
+      let name;
+      try {
+        name = new URL(font.src, doc.baseURI).pathname.split('/').pop();
+        name = decodeURIComponent(name);
+      } catch (e) {
+        return '';
+      }
+      return /\.swf$/i.test(name) ? name.slice(0, -4) : '';
+    }
+
+    function declaresFamily(family) {
+      if (!family || !doc.fonts || typeof doc.fonts.forEach !== 'function') return false;
+      let found = false;
+      doc.fonts.forEach((face) => { if (unquote(face.family) === family) found = true; });
+      return found;
+    }
+
+    const faceLoads = new Map();
+    function loadFace(family, style, text) {
+      const spec = (style.italic ? 'italic ' : '') + (style.bold ? 'bold ' : '') + '16px ' + cssString(family);
+      const key = spec + '\n' + text;
+      if (!faceLoads.has(key)) {
+        const load = Promise.resolve().then(() => doc.fonts.load(spec, text)).then((faces) => {
+          if (!faces.length || faces.some((f) => f.status === 'error')) throw new Error('the browser found no face to use');
+        });
+        let timer;
+        const late = new Promise((resolve, reject) => {
+          timer = setTimeout(() => reject(new Error('timed out after ' + sIFR.fetchTimeout + ' ms')), sIFR.fetchTimeout);
+        });
+        const p = Promise.race([load, late]).finally(() => clearTimeout(timer));
+        p.catch(() => {});
+        faceLoads.set(key, p);
+      }
+      return faceLoads.get(key);
+    }
+
+    function useWebFont(job, elements, family) {
+      const style = readStyle(elements[0], job);
+      const look = lookClass(job, family, style, elements[0]);
+      for (const el of elements) dress(el, job, look);
+      const text = Array.from(new Set(elements.map((el) => el.textContent).join('').replace(/\s+/g, ''))).join('').slice(0, 200);
+      loadFace(family, style, text || ' ').then(() => {
+        for (const el of elements) {
+          sIFR.replacements.push(el);
+          settle();
+        }
+      }, (e) => {
+        log('warn', 'the web font "' + family + '" could not be loaded (' + (e && e.message || e) + '); drawn from its movie');
+        for (const el of elements) undress(el);
+        drawAll(job, elements);
+      });
+    }
+
+    let lookSheet = null;
+    let lookSerial = 0;
+    // One class per replace call, with the look its css asks for. The rules are
+    // marked important because the design, not the page around it, decides the look,
+    // as it does for a drawing.
+    function lookClass(job, family, style, el) {
+      const cls = 'sIFR-look-' + (++lookSerial);
+      const c = '.' + cls;
+      const rootRule = parseRules(job.options.css)['.sIFR-root'] || {};
+      const others = win.getComputedStyle(el).fontFamily.split(',').map((f) => f.trim())
+        .filter((f) => f && unquote(f) !== family);
+      const own = [
+        ['font-family', [cssString(family)].concat(others).join(', ')],
+        ['font-size', style.size + 'px'],
+        ['font-weight', style.bold ? 'bold' : 'normal'],
+        ['font-style', style.italic ? 'italic' : 'normal'],
+        ['color', style.colour],
+        ['text-align', style.align],
+        ['text-decoration', style.underline ? 'underline' : 'none']
+      ];
+      if (style.lineHeight > 0) own.push(['line-height', style.lineHeight + 'px']);
+      if (!sIFR.forceTextTransform) own.push(['text-transform', 'none']);
+      else if (rootRule['text-transform']) own.push(['text-transform', rootRule['text-transform']]);
+      const linkUnderline = style.linkUnderline !== null ? style.linkUnderline : style.underline;
+      const link = [['color', style.linkColour], ['text-decoration', linkUnderline ? 'underline' : 'none']];
+      const block = (sel, decls) => sel.join(', ') + ' { ' + decls.map(([k, v]) => k + ': ' + v + ' !important;').join(' ') + ' }\n';
+      // Links inside take the element's font, as in a drawing; an `a` tag is a link itself.
+      const css = block([c], own) +
+        block([c + ' a'], [['font', 'inherit']]) +
+        block([c + ' a:link', c + ' a:visited', 'a' + c + ':link', 'a' + c + ':visited'], link) +
+        block([c + ' a:link:hover', c + ' a:visited:hover', c + ' a:link:focus-visible', c + ' a:visited:focus-visible',
+          'a' + c + ':link:hover', 'a' + c + ':visited:hover', 'a' + c + ':link:focus-visible', 'a' + c + ':visited:focus-visible'],
+        [['color', style.hoverColour]]);
+      if (!lookSheet || !lookSheet.isConnected) {
+        lookSheet = doc.createElement('style');
+        lookSheet.id = 'sIFR-looks';
+        (doc.head || doc.documentElement).appendChild(lookSheet);
+      }
+      lookSheet.appendChild(doc.createTextNode(css));
+      return cls;
+    }
+
+    let filterDefs = null;
+    // The filters of every element live in one inline SVG; the text points at its
+    // filter with CSS. The filter's region follows the text's box.
+    function filterFor(text, el, filters) {
+      if (!filterDefs || !filterDefs.isConnected) {
+        const svg = svgEl(doc, 'svg', { class: 'sIFR-filters', width: 0, height: 0, 'aria-hidden': 'true', focusable: 'false' });
+        // Not display: none, which would switch the filters off in some browsers.
+        svg.style.cssText = 'position: absolute; left: 0; top: 0; width: 0; height: 0; overflow: hidden;';
+        filterDefs = svg.appendChild(svgEl(doc, 'defs'));
+        (doc.body || doc.documentElement).appendChild(svg);
+      }
+      const margin = filterMargin(filters);
+      const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters, { x: -margin, y: -margin, w: 1, h: 1 });
+      let size = '';
+      const fit = () => {
+        const r = text.getBoundingClientRect();
+        const w = Math.ceil(r.width) + 2 * margin, h = Math.ceil(r.height) + 2 * margin;
+        if (size === w + 'x' + h) return;
+        size = w + 'x' + h;
+        f.setAttribute('width', w);
+        f.setAttribute('height', h);
+      };
+      filterDefs.appendChild(f);
+      fit();
+      let observer = null;
+      if (typeof win.ResizeObserver === 'function') {
+        observer = new win.ResizeObserver(fit);
+        // Text in a line is not observed for its size; the block around it is.
+        observer.observe(/^inline/.test(win.getComputedStyle(el).display) && el.parentElement ? el.parentElement : el);
+      }
+      return { element: f, observer };
+    }
+
+    function dress(el, job, look) {
+      if (el.__sIFRFont) undress(el);
+      el.classList.add('sIFR-webfont', look);
+      const state = { look, text: null, filter: null };
+      el.__sIFRFont = state;
+      if (!filterEntries(job.options.filters).length) return;
+      // A filter works on the text alone, not on the box's background: the element's
+      // content moves into one span that carries it.
+      const text = doc.createElement('span');
+      text.className = 'sIFR-text';
+      while (el.firstChild) text.appendChild(el.firstChild);
+      el.appendChild(text);
+      state.text = text;
+      state.filter = filterFor(text, el, job.options.filters);
+      text.style.filter = 'url(#' + state.filter.element.id + ')';
+    }
+
+    function undress(el) {
+      const state = el.__sIFRFont;
+      if (!state) return;
+      el.classList.remove('sIFR-webfont', state.look);
+      if (state.filter) {
+        if (state.filter.observer) state.filter.observer.disconnect();
+        state.filter.element.remove();
+      }
+      if (state.text) {
+        while (state.text.firstChild) el.insertBefore(state.text.firstChild, state.text);
+        state.text.remove();
+      }
+      el.__sIFRFont = null;
+    }
+
+    // ---- The drawing path: the movie read and drawn ----
 
     function loadMovie(font) {
       if (!font || typeof font.src !== 'string' || !font.src) {
@@ -922,7 +1140,11 @@
           else if (buf && buf.byteLength) resolve(buf);
           else reject(new MovieError('could not be read from the local disk'));
         };
-        xhr.onerror = () => reject(new MovieError('the browser does not let pages read local files; open the page through a web server'));
+        xhr.onerror = () => {
+          const e = new MovieError('the browser does not let pages read local files; open the page through a web server');
+          e.local = true;
+          reject(e);
+        };
         xhr.ontimeout = () => reject(new MovieError('timed out after ' + sIFR.fetchTimeout + ' ms'));
         xhr.send();
       });
@@ -930,7 +1152,8 @@
 
     sIFR.activate = function (...fonts) {
       sIFR.isActive = true;
-      for (const f of fonts) if (f && f.src) loadMovie(f);
+      // A movie with a web font is never fetched: the browser loads the font itself.
+      for (const f of fonts) if (f && f.src && !declaresFamily(familyOf(f))) loadMovie(f);
     };
 
     sIFR.replace = function (font, options) {
@@ -976,6 +1199,8 @@
     }
 
     function runQueue() {
+      const batch = [];
+      const seen = new Set();
       while (queue.length) {
         const job = queue.shift();
         const selector = job.options.selector;
@@ -986,29 +1211,71 @@
           log('error', 'invalid selector "' + selector + '"');
           continue;
         }
-        elements = elements.filter((el) => !el.classList.contains('sIFR-replaced') && !el.__sIFR);
-        if (!elements.length) continue;
-        pending += elements.length;
-        const moviePromise = loadMovie(job.font);
         for (const el of elements) {
-          el.__sIFR = { job };
-          moviePromise.then((movie) => {
-            try {
-              replaceElement(el, job, movie);
-            } catch (e) {
-              fail(el, job, e);
-            }
-          }, (e) => fail(el, job, e)).finally(settle);
+          if (seen.has(el) || el.classList.contains('sIFR-replaced') || el.__sIFR) continue;
+          seen.add(el);
+          batch.push({ el, job });
         }
+      }
+      const byJob = new Map();
+      for (const { el, job } of chooseOnce(batch)) {
+        if (!byJob.has(job)) byJob.set(job, []);
+        byJob.get(job).push(el);
+      }
+      for (const [job, elements] of byJob) {
+        pending += elements.length;
+        for (const el of elements) el.__sIFR = { job };
+        const family = familyOf(job.font);
+        if (declaresFamily(family)) useWebFont(job, elements, family);
+        else drawAll(job, elements);
       }
       if (!pending) finish();
     }
 
+    // Every piece of text gets one look. An element inside another replaced one is
+    // part of the outer one's text (a link in a heading takes the heading's link
+    // colours), except where the outer one only wraps blocks that are replaced
+    // themselves (a link around a heading): the blocks keep their own look and the
+    // wrapper is left to the page.
+    function chooseOnce(batch) {
+      const targets = new Set(batch.map((b) => b.el));
+      const wrappers = new Set();
+      for (const el of targets) {
+        if (/^inline/.test(win.getComputedStyle(el).display)) continue;
+        for (let a = el.parentElement; a; a = a.parentElement) if (targets.has(a)) wrappers.add(a);
+      }
+      const owned = (el) => {
+        for (let a = el.parentElement; a; a = a.parentElement) {
+          if ((targets.has(a) && !wrappers.has(a)) || a.__sIFRDrawing || a.__sIFRFont) return true;
+        }
+        return false;
+      };
+      return batch.filter(({ el }) => !wrappers.has(el) && !owned(el));
+    }
+
+    function drawAll(job, elements) {
+      const moviePromise = loadMovie(job.font);
+      for (const el of elements) {
+        moviePromise.then((movie) => {
+          try {
+            replaceElement(el, job, movie);
+          } catch (e) {
+            fail(el, job, e);
+          }
+        }, (e) => fail(el, job, e)).finally(settle);
+      }
+    }
+
     function fail(el, job, e) {
       el.__sIFR = null;
-      const src = job.font && job.font.src ? job.font.src : '(no movie)';
-      log('error', src + ' could not be used for "' + job.options.selector + '": ' + (e && e.message || e) +
-        '; the text keeps its page style');
+      if (e && e.local) {
+        log('warn', 'this page was opened from a file, and browsers do not let scripts read font movies there: ' +
+          'tags whose movie has no web font keep the page\'s font. Open the page through a web server to see them drawn.');
+      } else {
+        const src = job.font && job.font.src ? job.font.src : '(no movie)';
+        log('error', src + ' could not be used for "' + job.options.selector + '": ' + (e && e.message || e) +
+          '; the text keeps its page style');
+      }
       const r = el.__sIFRDrawing;
       if (r) restore(el);
     }
@@ -1086,7 +1353,10 @@
         wmode: job.options.wmode
       };
       let width = contentWidth(el);
-      const result = draw(el, entry, face, style, width);
+      const rootLink = el.localName === 'a' && el.hasAttribute('href') ? el : null;
+      const inline = win.getComputedStyle(el).display === 'inline';
+      const result = draw(el, entry, face, style, width, rootLink);
+      if (inline) fitInline(result);
 
       // Wrap the original content so that it stays readable by everything but the eye.
       const alt = doc.createElement('span');
@@ -1094,9 +1364,18 @@
       while (el.firstChild) alt.appendChild(el.firstChild);
       el.appendChild(alt);
       el.appendChild(result.svg);
-      el.__sIFRDrawing = { alt, svg: result.svg, style, face, entry };
+      el.__sIFRDrawing = { alt, svg: result.svg, style, face, entry, rootLink, inline };
       el.classList.add('sIFR-replaced');
       hookLinks(el, result.links, style);
+      // A box that fits its content (a flex item, a float) takes its width from the
+      // drawing: draw again for the width it settled at.
+      if (!inline) {
+        const settled = contentWidth(el);
+        if (Math.abs(settled - width) >= 0.5) {
+          width = settled;
+          redraw(el, width);
+        }
+      }
 
       const src = job.font.src;
       if (!missingReported.has(src)) missingReported.set(src, new Set());
@@ -1126,10 +1405,17 @@
       const d = el.__sIFRDrawing;
       // Draw from the original content, which is what collectText reads.
       const probe = d.alt;
-      const result = draw(probe, d.entry, d.face, d.style, width);
+      const result = draw(probe, d.entry, d.face, d.style, width, d.rootLink);
+      if (d.inline) fitInline(result);
       d.svg.replaceWith(result.svg);
       d.svg = result.svg;
       hookLinks(el, result.links, d.style);
+    }
+
+    // Inside a line of text the drawing stands on the line's baseline.
+    function fitInline(result) {
+      result.svg.classList.add('sIFR-inline');
+      result.svg.style.verticalAlign = (result.baseline - result.height).toFixed(2) + 'px';
     }
 
     function restore(el) {
@@ -1153,6 +1439,7 @@
       d.unhook = new AbortController();
       const opts = { signal: d.unhook.signal };
       const offs = [];
+      const hooked = new Set();
       for (const link of links) {
         const { a, el: orig } = link;
         link.set = (hover) => {
@@ -1164,12 +1451,30 @@
           a.classList.toggle('sIFR-hover', hover);
         };
         // Every run of the same original link (a link may wrap) lights up together.
-        const on = () => links.forEach((l) => { if (l.el === orig) l.set(true); });
-        const off = () => links.forEach((l) => { if (l.el === orig) l.set(false); });
-        a.addEventListener('pointerenter', on, opts);
-        a.addEventListener('pointerleave', off, opts);
-        orig.addEventListener('focus', on, opts);
-        orig.addEventListener('blur', off, opts);
+        const runs = () => links.filter((l) => l.el === orig);
+        const on = () => runs().forEach((l) => l.set(true));
+        const off = () => runs().forEach((l) => l.set(false));
+        if (!link.own) {
+          a.addEventListener('pointerenter', on, opts);
+          a.addEventListener('pointerleave', off, opts);
+        }
+        if (hooked.has(orig)) continue;
+        hooked.add(orig);
+        // The page's own link, under the drawing, takes the pointer when the element
+        // is the link; when it takes the keyboard, its focus ring is shown on the drawing.
+        if (link.own) {
+          orig.addEventListener('pointerenter', on, opts);
+          orig.addEventListener('pointerleave', off, opts);
+        }
+        orig.addEventListener('focus', () => {
+          on();
+          const ring = !link.own && orig.matches(':focus-visible');
+          runs().forEach((l) => l.a.classList.toggle('sIFR-focus', ring));
+        }, opts);
+        orig.addEventListener('blur', () => {
+          off();
+          runs().forEach((l) => l.a.classList.remove('sIFR-focus'));
+        }, opts);
         offs.push(off);
       }
       if (sIFR.fixHover && offs.length) {
