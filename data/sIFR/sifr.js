@@ -729,6 +729,43 @@
 
   let filterSerial = 0;
 
+  const RTL = /[\u0590-\u08FF\uFB1D-\uFDFF\uFE70-\uFEFF]/;
+  const STRONG = /[\p{L}\p{N}]/u;
+
+  // Puts a line's characters in the order the eye reads them, with two embedding
+  // levels: runs of right-to-left script reversed and, in a right-to-left paragraph,
+  // the order of the runs too. Neutral characters between two runs of one direction
+  // go with them, others with the paragraph.
+  function visualOrder(items, rtlBase) {
+    if (!rtlBase && !items.some((it) => RTL.test(it.ch))) return items;
+    const dir = items.map((it) => (RTL.test(it.ch) ? 1 : (STRONG.test(it.ch) ? 0 : -1)));
+    const base = rtlBase ? 1 : 0;
+    const strong = dir.slice();
+    for (let i = 0; i < dir.length; i++) {
+      if (dir[i] >= 0) continue;
+      let p = i - 1, n = i + 1;
+      while (p >= 0 && dir[p] < 0) p--;
+      while (n < dir.length && dir[n] < 0) n++;
+      const before = p >= 0 ? dir[p] : base, after = n < dir.length ? dir[n] : base;
+      strong[i] = before === after ? before : base;
+    }
+    const levels = strong.map((d) => (d === 1 ? 1 : (rtlBase ? 2 : 0)));
+    const order = items.slice();
+    for (let level = rtlBase ? 2 : 1; level >= 1; level--) {
+      for (let i = 0; i < order.length;) {
+        if (levels[i] < level) { i++; continue; }
+        let j = i;
+        while (j < order.length && levels[j] >= level) j++;
+        order.splice(i, j - i, ...order.slice(i, j).reverse());
+        levels.splice(i, j - i, ...levels.slice(i, j).reverse());
+        i = j;
+      }
+    }
+    let x = 0;
+    for (const it of order) { it.x = x; x += it.adv; }
+    return order;
+  }
+
   // Builds the SVG drawing for one element.
   function draw(el, entry, face, style, width, rootLink) {
     const doc = el.ownerDocument;
@@ -775,7 +812,7 @@
     const links = [];
     let firstBaseline = 0;
     lines.forEach((line, li) => {
-      const items = line.items;
+      const items = visualOrder(line.items, style.rtl);
       let offset = 0, spaceExtra = 0;
       const slack = boxWidth - line.width;
       if (style.align === 'center') offset = slack / 2;
@@ -836,7 +873,7 @@
         if (r.d.length) ink.appendChild(svgEl(doc, 'path', { d: r.d.join('') }));
         for (const t of r.texts) {
           const te = svgEl(doc, 'text', {
-            x: t.x.toFixed(2), y: baseline.toFixed(2), 'font-size': style.size, 'font-family': style.fallbackFamily,
+            x: t.x.toFixed(2), y: baseline.toFixed(2), direction: 'ltr', 'font-size': style.size, 'font-family': style.fallbackFamily,
             'font-weight': style.bold ? 'bold' : 'normal', 'font-style': style.italic ? 'italic' : 'normal', stroke: 'none'
           });
           te.textContent = t.ch;
@@ -947,6 +984,8 @@
       const text = Array.from(new Set(elements.map((el) => el.textContent).join('').replace(/\s+/g, ''))).join('').slice(0, 200);
       loadFace(family, style, text || ' ').then(() => {
         for (const el of elements) {
+          // The text has its own width now.
+          if (el.__sIFRFont && el.__sIFRFont.filter) el.__sIFRFont.filter.fit();
           sIFR.replacements.push(el);
           settle();
         }
@@ -1011,15 +1050,18 @@
         (doc.body || doc.documentElement).appendChild(svg);
       }
       const margin = filterMargin(filters);
-      const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters, { x: -margin, y: -margin, w: 1, h: 1 });
-      let size = '';
+      const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters, { x: 0, y: 0, w: 1, h: 1 });
+      // The region covers the element's box and the text's (which may overflow it),
+      // in the text's own coordinates, whose origin is the corner of its box.
+      let region = '';
       const fit = () => {
-        const r = text.getBoundingClientRect();
-        const w = Math.ceil(r.width) + 2 * margin, h = Math.ceil(r.height) + 2 * margin;
-        if (size === w + 'x' + h) return;
-        size = w + 'x' + h;
-        f.setAttribute('width', w);
-        f.setAttribute('height', h);
+        const t = text.getBoundingClientRect(), e = el.getBoundingClientRect();
+        const x0 = Math.min(t.left, e.left), y0 = Math.min(t.top, e.top);
+        const box = [Math.floor(x0 - t.left) - margin, Math.floor(y0 - t.top) - margin,
+          Math.ceil(Math.max(t.right, e.right) - x0) + 2 * margin, Math.ceil(Math.max(t.bottom, e.bottom) - y0) + 2 * margin];
+        if (region === box.join()) return;
+        region = box.join();
+        ['x', 'y', 'width', 'height'].forEach((k, i) => f.setAttribute(k, box[i]));
       };
       filterDefs.appendChild(f);
       fit();
@@ -1029,7 +1071,7 @@
         // Text in a line is not observed for its size; the block around it is.
         observer.observe(/^inline/.test(win.getComputedStyle(el).display) && el.parentElement ? el.parentElement : el);
       }
-      return { element: f, observer };
+      return { element: f, observer, fit };
     }
 
     function dress(el, job, look) {
@@ -1325,6 +1367,7 @@
         lineHeight: lengthPx(rootRule['line-height'], size, 0),
         textTransform: sIFR.forceTextTransform ? (rootRule['text-transform'] || cs.textTransform) : 'none',
         fallbackFamily: cs.fontFamily,
+        rtl: cs.direction === 'rtl',
         fallbackFont: (/italic|oblique/.test(rootRule['font-style'] || '') ? 'italic ' : '') +
           (isBoldWeight(rootRule['font-weight']) ? 'bold ' : '') + size + 'px ' + cs.fontFamily,
         naturalHeight: el.clientHeight - (parseFloat(cs.paddingTop) || 0) - (parseFloat(cs.paddingBottom) || 0)

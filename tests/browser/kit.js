@@ -14,8 +14,8 @@ const TAGS = {
   h2: { foundry: 'DejaVu', font: 'DejaVu Serif [regular][italic][bold][bolditalic]', size: 30, color: '#1E4D2B',
     glow: { strength: 2, blurx: 6, blury: 6, knockout: 0, inner: 0, quality: 1, alpha: 1, color: '#FF66CC' } },
   h3: { foundry: 'Yanone', font: 'Yanone Kaffeesatz [regular][bold]', size: 26, color: '#0B3C8C', blur: { quality: 1, blurx: 3, blury: 3 } },
-  a: { foundry: 'Johan Aakerlund', font: 'Comfortaa [regular][bold]', size: 18, color: '#333333', linkcolor: '#0050C8', hovercolor: '#E0301E',
-    dropshadow: { quality: 1, angle: 45, knockout: 0, distance: 3, color: '#20B040', strength: 1 } },
+  a: { foundry: 'Johan Aakerlund', font: 'Comfortaa [regular][bold]', size: 18, color: '#333333', linkcolor: '#C8501E', hovercolor: '#1E8C50',
+    dropshadow: { quality: 1, angle: 45, knockout: 0, distance: 3, color: '#505050', strength: 1 } },
   p: { foundry: 'Impallari Type', font: 'Cabin [regular][italic][bold][bolditalic]', size: 17, color: '#222222', linkcolor: '#8A2BE2', hovercolor: '#FF8800',
     dropshadow: { quality: 1, angle: 90, knockout: 0, distance: 1, color: '#C0C0C0', strength: 1 } }
 };
@@ -147,6 +147,40 @@ function exportKit(dir, tags = TAGS) {
   };
 }
 
+// The filter of each tag twice, one above the other: as styled text with the web font
+// and drawn from a copy of the movie that has none. The twins are replaced first, so
+// the page's own replace calls leave them alone.
+const TWINS = [['h1', 'Tallowby Tea'], ['h2', 'Loose-leaf teas'], ['h3', 'Crème brûlée'], ['a', 'Visit us']];
+
+function twinPage(kitInfo) {
+  const fonts = path.join(kitInfo.site, 'glypharadata/fonts');
+  for (const m of kitInfo.movies) fs.copyFileSync(path.join(fonts, m), path.join(fonts, m.replace(/\.swf$/, '-drawn.swf')));
+  const twin = `\t<script>
+\tvar replaceBoth = sIFR.replace;
+\tsIFR.replace = function (font, options) {
+\t\treplaceBoth.call(sIFR, { src: font.src.replace(/\\.swf$/, '-drawn.swf') }, Object.assign({}, options, { selector: '.drawn ' + options.selector }));
+\t\treplaceBoth.call(sIFR, font, options);
+\t};
+\t</script>
+`;
+  const snippet = kitInfo.snippet.replace(/(.*sifr-config\.js.*\n)/, '$1' + twin);
+  let body = '';
+  for (const [tag, text] of TWINS) {
+    for (const kind of ['text', 'drawn']) {
+      const inner = tag === 'a' ? `<a href="#${kind}">${text}</a>` : `<${tag}>${text}</${tag}>`;
+      body += `<div class="${kind}" id="${kind}-${tag}">${inner}</div>\n`;
+    }
+  }
+  const html = `<!DOCTYPE html>
+<html lang="en"><head><meta charset="utf-8"><title>Twins</title>
+<style>body { margin: 0; padding: 10px 40px; } .text, .drawn { width: 480px; display: flex; padding: 16px 0; } .text > *, .drawn > * { flex: 1 1 auto; margin: 0; }</style>
+${snippet}</head><body>
+${body}</body></html>
+`;
+  fs.writeFileSync(path.join(kitInfo.site, 'twins.html'), html);
+  return 'twins.html';
+}
+
 // The check of every test that needs the kit's web fonts: until the export writes
 // them, those tests fail with this message instead of passing on the drawing path.
 function needWebFonts(kit) {
@@ -156,4 +190,4 @@ function needWebFonts(kit) {
   }
 }
 
-module.exports = { TAGS, SENTENCES, exportKit, needWebFonts, projectXml, shopPage, serve: fx.serve };
+module.exports = { TAGS, SENTENCES, TWINS, exportKit, needWebFonts, projectXml, shopPage, twinPage };
