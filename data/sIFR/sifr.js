@@ -983,9 +983,11 @@
       for (const el of elements) dress(el, job, look);
       const text = Array.from(new Set(elements.map((el) => el.textContent).join('').replace(/\s+/g, ''))).join('').slice(0, 200);
       loadFace(family, style, text || ' ').then(() => {
+        // With its font the text has its own size: the filters' regions follow it.
+        const filters = elements.map((el) => el.__sIFRFont && el.__sIFRFont.filter).filter(Boolean);
+        const boxes = filters.map((f) => f.measure());
+        filters.forEach((f, i) => f.apply(boxes[i]));
         for (const el of elements) {
-          // The text has its own width now.
-          if (el.__sIFRFont && el.__sIFRFont.filter) el.__sIFRFont.filter.fit();
           sIFR.replacements.push(el);
           settle();
         }
@@ -1051,27 +1053,31 @@
       }
       const margin = filterMargin(filters);
       const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters, { x: 0, y: 0, w: 1, h: 1 });
+      filterDefs.appendChild(f);
       // The region covers the element's box and the text's (which may overflow it),
-      // in the text's own coordinates, whose origin is the corner of its box.
+      // in the text's own coordinates, whose origin is the corner of its box. It is
+      // measured (read) apart from being set (written), so that many regions cost
+      // the page one layout.
       let region = '';
-      const fit = () => {
+      const measure = () => {
         const t = text.getBoundingClientRect(), e = el.getBoundingClientRect();
         const x0 = Math.min(t.left, e.left), y0 = Math.min(t.top, e.top);
-        const box = [Math.floor(x0 - t.left) - margin, Math.floor(y0 - t.top) - margin,
+        return [Math.floor(x0 - t.left) - margin, Math.floor(y0 - t.top) - margin,
           Math.ceil(Math.max(t.right, e.right) - x0) + 2 * margin, Math.ceil(Math.max(t.bottom, e.bottom) - y0) + 2 * margin];
+      };
+      const apply = (box) => {
         if (region === box.join()) return;
         region = box.join();
         ['x', 'y', 'width', 'height'].forEach((k, i) => f.setAttribute(k, box[i]));
+        text.style.filter = 'url(#' + f.id + ')';
       };
-      filterDefs.appendChild(f);
-      fit();
-      let observer = null;
+      const state = { element: f, observer: null, measure, apply };
       if (typeof win.ResizeObserver === 'function') {
-        observer = new win.ResizeObserver(fit);
+        state.observer = new win.ResizeObserver(() => apply(measure()));
         // Text in a line is not observed for its size; the block around it is.
-        observer.observe(/^inline/.test(win.getComputedStyle(el).display) && el.parentElement ? el.parentElement : el);
+        state.observer.observe(/^inline/.test(win.getComputedStyle(el).display) && el.parentElement ? el.parentElement : el);
       }
-      return { element: f, observer, fit };
+      return state;
     }
 
     function dress(el, job, look) {
@@ -1088,7 +1094,6 @@
       el.appendChild(text);
       state.text = text;
       state.filter = filterFor(text, el, job.options.filters);
-      text.style.filter = 'url(#' + state.filter.element.id + ')';
     }
 
     function undress(el) {
@@ -1202,6 +1207,13 @@
       const opts = options || {};
       queue.push({ font, options: opts });
       if (!sIFR.isActive) sIFR.activate(font);
+      // The face a web font tag needs is asked for now, while the page still loads,
+      // not when the document is ready.
+      const family = familyOf(font);
+      if (declaresFamily(family)) {
+        const root = parseRules(opts.css)['.sIFR-root'] || {};
+        loadFace(family, { bold: isBoldWeight(root['font-weight']), italic: /italic|oblique/.test(root['font-style'] || '') }, ' ');
+      }
       if (started) runQueue();
       else if (sIFR.autoInitialize) scheduleStart();
     };
@@ -1369,8 +1381,7 @@
         fallbackFamily: cs.fontFamily,
         rtl: cs.direction === 'rtl',
         fallbackFont: (/italic|oblique/.test(rootRule['font-style'] || '') ? 'italic ' : '') +
-          (isBoldWeight(rootRule['font-weight']) ? 'bold ' : '') + size + 'px ' + cs.fontFamily,
-        naturalHeight: el.clientHeight - (parseFloat(cs.paddingTop) || 0) - (parseFloat(cs.paddingBottom) || 0)
+          (isBoldWeight(rootRule['font-weight']) ? 'bold ' : '') + size + 'px ' + cs.fontFamily
       };
     }
 
@@ -1386,6 +1397,8 @@
       if (previous && previous.observer) previous.observer.disconnect();
       if (previous && previous.unhook) previous.unhook.abort();
       const style = readStyle(el, job);
+      const cs = win.getComputedStyle(el);
+      style.naturalHeight = el.clientHeight - (parseFloat(cs.paddingTop) || 0) - (parseFloat(cs.paddingBottom) || 0);
       const face = pickFace(movie.fonts, style.bold, style.italic);
       const entry = {
         settings: {

@@ -216,7 +216,7 @@ test('right-to-left text and hyphens are laid out by the browser on the web font
   }
 });
 
-test('from disk: the web fonts show as over http, with nothing fetched by script; drawings say once why they cannot', async () => {
+test('from disk: the web fonts show as over http, with nothing fetched by script', async () => {
   kit.needWebFonts(made);
   const overHttp = await open('kit.html');
   const fromDisk = await open('file://' + path.join(made.site, 'kit.html'));
