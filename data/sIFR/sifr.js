@@ -1009,28 +1009,31 @@
       const rootRule = parseRules(job.options.css)['.sIFR-root'] || {};
       const others = win.getComputedStyle(el).fontFamily.split(',').map((f) => f.trim())
         .filter((f) => f && unquote(f) !== family);
+      // Values from the page's css go into a style sheet: only plain ones.
+      const plain = (v, fallback) => (/^[\w#%().,\s-]+$/.test(String(v)) ? String(v) : fallback);
       const own = [
         ['font-family', [cssString(family)].concat(others).join(', ')],
-        ['font-size', style.size + 'px'],
+        ['font-size', (+style.size || 16) + 'px'],
         ['font-weight', style.bold ? 'bold' : 'normal'],
         ['font-style', style.italic ? 'italic' : 'normal'],
-        ['color', style.colour],
-        ['text-align', style.align],
+        ['color', plain(style.colour, 'inherit')],
+        ['text-align', plain(style.align, 'left')],
         ['text-decoration', style.underline ? 'underline' : 'none']
       ];
       if (style.lineHeight > 0) own.push(['line-height', style.lineHeight + 'px']);
       if (!sIFR.forceTextTransform) own.push(['text-transform', 'none']);
-      else if (rootRule['text-transform']) own.push(['text-transform', rootRule['text-transform']]);
+      else if (rootRule['text-transform']) own.push(['text-transform', plain(rootRule['text-transform'], 'none')]);
       const linkUnderline = style.linkUnderline !== null ? style.linkUnderline : style.underline;
-      const link = [['color', style.linkColour], ['text-decoration', linkUnderline ? 'underline' : 'none']];
+      const link = [['color', plain(style.linkColour, 'inherit')], ['text-decoration', linkUnderline ? 'underline' : 'none']];
       const block = (sel, decls) => sel.join(', ') + ' { ' + decls.map(([k, v]) => k + ': ' + v + ' !important;').join(' ') + ' }\n';
-      // Links inside take the element's font, as in a drawing; an `a` tag is a link itself.
+      // Links inside take the element's font and no box of their own, as in a drawing
+      // (a box would throw the filters' shadows); an `a` tag is a link itself.
       const css = block([c], own) +
-        block([c + ' a'], [['font', 'inherit']]) +
+        block([c + ' a'], [['font', 'inherit'], ['background', 'transparent']]) +
         block([c + ' a:link', c + ' a:visited', 'a' + c + ':link', 'a' + c + ':visited'], link) +
         block([c + ' a:link:hover', c + ' a:visited:hover', c + ' a:link:focus-visible', c + ' a:visited:focus-visible',
           'a' + c + ':link:hover', 'a' + c + ':visited:hover', 'a' + c + ':link:focus-visible', 'a' + c + ':visited:focus-visible'],
-        [['color', style.hoverColour]]);
+        [['color', plain(style.hoverColour, 'inherit')]]);
       if (!lookSheet || !lookSheet.isConnected) {
         lookSheet = doc.createElement('style');
         lookSheet.id = 'sIFR-looks';

@@ -198,6 +198,23 @@ test('a selection shows its highlight through a drawing without letters of the t
   }
 });
 
+test('a drawn link that takes the keyboard shows its focus on the drawing, not beside it', async () => {
+  const { page, close } = await open('drawn.html');
+  try {
+    for (let i = 0; i < 12 && !(await page.evaluate(() => document.activeElement.matches('#intro a'))); i++) await page.keyboard.press('Tab');
+    const focus = await page.evaluate(() => ({
+      ring: Array.from(document.querySelectorAll('#intro svg a')).map((a) => a.classList.contains('sIFR-focus')),
+      stroke: getComputedStyle(document.querySelector('#intro svg a rect')).stroke,
+      hidden: getComputedStyle(document.querySelector('#intro .sIFR-alternate a')).outlineStyle
+    }));
+    assert.deepEqual(focus.ring, [true]);
+    assert.notEqual(focus.stroke, 'none');
+    assert.equal(focus.hidden, 'none');
+  } finally {
+    await close();
+  }
+});
+
 test('right-to-left text and hyphens are laid out by the browser on the web font path', async () => {
   kit.needWebFonts(made);
   const { page, close } = await open('kit.html', { width: 360 });
