@@ -467,7 +467,7 @@
     const entries = filterEntries(filters);
     if (!entries.length) return null;
     const f = svgEl(doc, 'filter', {
-      id, filterUnits: 'userSpaceOnUse', x: box.x, y: box.y, width: box.w, height: box.h,
+      id, filterUnits: box.units || 'userSpaceOnUse', x: box.x, y: box.y, width: box.w, height: box.h,
       'color-interpolation-filters': 'sRGB'
     });
     let n = 0;
@@ -1055,28 +1055,33 @@
         (doc.body || doc.documentElement).appendChild(svg);
       }
       const margin = filterMargin(filters);
-      const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters, { x: 0, y: 0, w: 1, h: 1 });
-      filterDefs.appendChild(f);
-      // The region covers the element's box and the text's (which may overflow it),
-      // in the text's own coordinates, whose origin is the corner of its box. It is
-      // measured (read) apart from being set (written), so that many regions cost
-      // the page one layout.
+      // The region covers the element's box and the text's (which may overflow it).
+      // It is given as shares of the text's box, which every browser places alike
+      // (WebKit puts user space elsewhere). It is measured (read) apart from being set
+      // (written), so that many regions cost the page one layout. A changed region is
+      // a new filter: browsers do not all redraw for a changed one.
       let region = '';
       const measure = () => {
         const t = text.getBoundingClientRect(), e = el.getBoundingClientRect();
         const x0 = Math.min(t.left, e.left), y0 = Math.min(t.top, e.top);
         return [Math.floor(x0 - t.left) - margin, Math.floor(y0 - t.top) - margin,
-          Math.ceil(Math.max(t.right, e.right) - x0) + 2 * margin, Math.ceil(Math.max(t.bottom, e.bottom) - y0) + 2 * margin];
+          Math.ceil(Math.max(t.right, e.right) - x0) + 2 * margin, Math.ceil(Math.max(t.bottom, e.bottom) - y0) + 2 * margin,
+          t.width, t.height];
       };
-      const apply = (box) => {
-        if (region === box.join()) return;
+      const state = { element: null, observer: null, measure };
+      state.apply = (box) => {
+        const [x, y, w, h, tw, th] = box;
+        if (!(tw > 0 && th > 0) || region === box.join()) return;
         region = box.join();
-        ['x', 'y', 'width', 'height'].forEach((k, i) => f.setAttribute(k, box[i]));
+        const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters,
+          { units: 'objectBoundingBox', x: (x / tw).toFixed(4), y: (y / th).toFixed(4), w: (w / tw).toFixed(4), h: (h / th).toFixed(4) });
+        filterDefs.appendChild(f);
         text.style.filter = 'url(#' + f.id + ')';
+        if (state.element) state.element.remove();
+        state.element = f;
       };
-      const state = { element: f, observer: null, measure, apply };
       if (typeof win.ResizeObserver === 'function') {
-        state.observer = new win.ResizeObserver(() => apply(measure()));
+        state.observer = new win.ResizeObserver(() => state.apply(measure()));
         // Text in a line is not observed for its size; the block around it is.
         state.observer.observe(/^inline/.test(win.getComputedStyle(el).display) && el.parentElement ? el.parentElement : el);
       }
@@ -1105,7 +1110,7 @@
       el.classList.remove('sIFR-webfont', state.look);
       if (state.filter) {
         if (state.filter.observer) state.filter.observer.disconnect();
-        state.filter.element.remove();
+        if (state.filter.element) state.filter.element.remove();
       }
       if (state.text) {
         while (state.text.firstChild) el.insertBefore(state.text.firstChild, state.text);

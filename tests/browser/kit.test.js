@@ -69,16 +69,18 @@ async function shot(page, selector, pad = 12) {
 const hex = (c) => [1, 3, 5].map((i) => parseInt(c.slice(i, i + 2), 16));
 
 // What the reader sees of each replaced element: its box and, for a drawing, its lines.
-const looks = (page) => page.$$eval('.sIFR-replaced, .sIFR-webfont', (els) => els.map((el) => {
-  const svg = el.querySelector(':scope > svg.sIFR-flash');
-  return [el.localName, Math.round(el.getBoundingClientRect().width), Math.round(el.getBoundingClientRect().height),
-    svg ? svg.getAttribute('data-sifr-text') : el.textContent];
-}));
+function looks() {
+  return JSON.stringify(Array.from(document.querySelectorAll('.sIFR-replaced, .sIFR-webfont')).map((el) => {
+    const svg = el.querySelector(':scope > svg.sIFR-flash'), box = el.getBoundingClientRect();
+    return [el.localName, Math.round(box.width), Math.round(box.height), svg ? svg.getAttribute('data-sifr-text') : el.textContent];
+  }));
+}
 
 eachVariant('the page follows the window: no wider than it after a resize cycle and on a narrow first load', async (v) => {
   const { page, close } = await open(v.page);
   try {
-    const fresh = await looks(page);
+    await page.evaluate(`window.looks = ${looks}`);
+    const fresh = await page.evaluate(() => window.looks());
     for (const width of [700, 360, 1024, 1280]) {
       await page.setViewportSize({ width, height: 900 });
       // Every drawing is redrawn for its box, and its ink stays in it (but for the
@@ -92,12 +94,8 @@ eachVariant('the page follows the window: no wider than it after a resize cycle 
       }, null, { timeout: 5000 }).then(() => true, () => false);
       assert.ok(fits, `at ${width} px the page is ${await page.evaluate(() => document.documentElement.scrollWidth)} px wide or a drawing leaves its box`);
     }
-    await page.waitForFunction((f) => JSON.stringify(f) === JSON.stringify(
-      Array.from(document.querySelectorAll('.sIFR-replaced, .sIFR-webfont')).map((el) => {
-        const svg = el.querySelector(':scope > svg.sIFR-flash');
-        return [el.localName, Math.round(el.getBoundingClientRect().width), Math.round(el.getBoundingClientRect().height),
-          svg ? svg.getAttribute('data-sifr-text') : el.textContent];
-      })), fresh, { timeout: 5000 }).catch(async () => assert.deepEqual(await looks(page), fresh, 'back at 1280 px as when first loaded'));
+    await page.waitForFunction((f) => window.looks() === f, fresh, { timeout: 5000 })
+      .catch(async () => assert.equal(await page.evaluate(() => window.looks()), fresh, 'back at 1280 px as when first loaded'));
   } finally {
     await close();
   }
