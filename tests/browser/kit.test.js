@@ -348,3 +348,16 @@ if (window.sIFR && sIFR.done) reportPath(); else window.addEventListener('sifr:d
     fs.rmSync(profile, { recursive: true, force: true });
   }
 });
+
+test('WebKitGTK, the engine of the window\'s preview, draws the web fonts with their filters', async () => {
+  kit.needWebFonts(made);
+  const out = path.join(dir, 'webkit.png');
+  const run = await new Promise((resolve) => execFile('xvfb-run', ['-a', '-s', '-screen 0 1400x1000x24',
+    path.join(__dirname, 'webkit_shot.py'), base + 'kit.html', out], { timeout: 120000, env: Object.assign({}, process.env, { GSETTINGS_BACKEND: 'memory' }) },
+  (error, stdout, stderr) => resolve({ error, stderr })));
+  assert.ok(fs.existsSync(out), 'no screenshot: ' + (run.stderr || run.error));
+  const img = decodePng(fs.readFileSync(out));
+  for (const tag of ['h1', 'h2']) assert.ok(select(img, near(hex(TAG[tag].color), 60)).n > 400, tag + ' ink');
+  assert.ok(select(img, (r, g, b) => r > 200 && b > 120 && g < 170).n > 300, 'the h2 glow');
+  assert.ok(select(img, near(hex(TAG.a.linkcolor), 60)).n > 100, 'the nav links');
+});
