@@ -977,25 +977,32 @@
       return faceLoads.get(key);
     }
 
-    function useWebFont(job, elements, family) {
-      const style = readStyle(elements[0], job);
-      const look = lookClass(job, family, style, elements[0]);
-      for (const el of elements) dress(el, job, look);
-      const text = Array.from(new Set(elements.map((el) => el.textContent).join('').replace(/\s+/g, ''))).join('').slice(0, 200);
-      loadFace(family, style, text || ' ').then(() => {
-        // With its font the text has its own size: the filters' regions follow it.
-        const filters = elements.map((el) => el.__sIFRFont && el.__sIFRFont.filter).filter(Boolean);
-        const boxes = filters.map((f) => f.measure());
-        filters.forEach((f, i) => f.apply(boxes[i]));
-        for (const el of elements) {
-          sIFR.replacements.push(el);
-          settle();
-        }
-      }, (e) => {
-        log('warn', 'the web font "' + family + '" could not be loaded (' + (e && e.message || e) + '); drawn from its movie');
-        for (const el of elements) undress(el);
-        drawAll(job, elements);
-      });
+    function useWebFonts(looks) {
+      const css = looks.map((l) => lookRules(l)).join('');
+      if (!lookSheet || !lookSheet.isConnected) {
+        lookSheet = doc.createElement('style');
+        lookSheet.id = 'sIFR-looks';
+        (doc.head || doc.documentElement).appendChild(lookSheet);
+      }
+      lookSheet.appendChild(doc.createTextNode(css));
+      for (const { job, elements, family, style, cls } of looks) {
+        for (const el of elements) dress(el, job, cls);
+        const text = Array.from(new Set(elements.map((el) => el.textContent).join('').replace(/\s+/g, ''))).join('').slice(0, 200);
+        loadFace(family, style, text || ' ').then(() => {
+          // With its font the text has its own size: the filters' regions follow it.
+          const filters = elements.map((el) => el.__sIFRFont && el.__sIFRFont.filter).filter(Boolean);
+          const boxes = filters.map((f) => f.measure());
+          filters.forEach((f, i) => f.apply(boxes[i]));
+          for (const el of elements) {
+            sIFR.replacements.push(el);
+            settle();
+          }
+        }, (e) => {
+          log('warn', 'the web font "' + family + '" could not be loaded (' + (e && e.message || e) + '); drawn from its movie');
+          for (const el of elements) undress(el);
+          drawAll(job, elements);
+        });
+      }
     }
 
     let lookSheet = null;
@@ -1003,11 +1010,12 @@
     // One class per replace call, with the look its css asks for. The rules are
     // marked important because the design, not the page around it, decides the look,
     // as it does for a drawing.
-    function lookClass(job, family, style, el) {
-      const cls = 'sIFR-look-' + (++lookSerial);
-      const c = '.' + cls;
+    function lookRules(look) {
+      const { job, family, style } = look;
+      look.cls = 'sIFR-look-' + (++lookSerial);
+      const c = '.' + look.cls;
       const rootRule = parseRules(job.options.css)['.sIFR-root'] || {};
-      const others = win.getComputedStyle(el).fontFamily.split(',').map((f) => f.trim())
+      const others = String(style.fallbackFamily || '').split(',').map((f) => f.trim())
         .filter((f) => f && unquote(f) !== family);
       // Values from the page's css go into a style sheet: only plain ones.
       const plain = (v, fallback) => (/^[\w#%().,\s-]+$/.test(String(v)) ? String(v) : fallback);
@@ -1034,13 +1042,7 @@
         block([c + ' a:link:hover', c + ' a:visited:hover', c + ' a:link:focus-visible', c + ' a:visited:focus-visible',
           'a' + c + ':link:hover', 'a' + c + ':visited:hover', 'a' + c + ':link:focus-visible', 'a' + c + ':visited:focus-visible'],
         [['color', plain(style.hoverColour, 'inherit')]]);
-      if (!lookSheet || !lookSheet.isConnected) {
-        lookSheet = doc.createElement('style');
-        lookSheet.id = 'sIFR-looks';
-        (doc.head || doc.documentElement).appendChild(lookSheet);
-      }
-      lookSheet.appendChild(doc.createTextNode(css));
-      return cls;
+      return css;
     }
 
     let filterDefs = null;
@@ -1055,36 +1057,36 @@
         (doc.body || doc.documentElement).appendChild(svg);
       }
       const margin = filterMargin(filters);
-      // The region covers the element's box and the text's (which may overflow it).
-      // It is given as shares of the text's box, which every browser places alike
-      // (WebKit puts user space elsewhere). It is measured (read) apart from being set
-      // (written), so that many regions cost the page one layout. A changed region is
-      // a new filter: browsers do not all redraw for a changed one.
+      // The region is the text's box and the margin its effects need, given as shares
+      // of that box, which every browser places alike (WebKit puts user space
+      // elsewhere). It is first set once the text has its font (before, the text is
+      // not shown), and measured (read) apart from being set (written), so that many
+      // regions cost the page one layout. A changed region is a new filter: browsers
+      // do not all redraw for a changed one.
       let region = '';
       const measure = () => {
-        const t = text.getBoundingClientRect(), e = el.getBoundingClientRect();
-        const x0 = Math.min(t.left, e.left), y0 = Math.min(t.top, e.top);
-        return [Math.floor(x0 - t.left) - margin, Math.floor(y0 - t.top) - margin,
-          Math.ceil(Math.max(t.right, e.right) - x0) + 2 * margin, Math.ceil(Math.max(t.bottom, e.bottom) - y0) + 2 * margin,
-          t.width, t.height];
+        const t = text.getBoundingClientRect();
+        return [t.width, t.height];
       };
       const state = { element: null, observer: null, measure };
       state.apply = (box) => {
-        const [x, y, w, h, tw, th] = box;
-        if (!(tw > 0 && th > 0) || region === box.join()) return;
+        const [w, h] = box;
+        if (!(w > 0 && h > 0) || region === box.join()) return;
         region = box.join();
-        const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters,
-          { units: 'objectBoundingBox', x: (x / tw).toFixed(4), y: (y / th).toFixed(4), w: (w / tw).toFixed(4), h: (h / th).toFixed(4) });
+        const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters, {
+          units: 'objectBoundingBox', x: (-margin / w).toFixed(4), y: (-margin / h).toFixed(4),
+          w: (1 + 2 * margin / w).toFixed(4), h: (1 + 2 * margin / h).toFixed(4)
+        });
         filterDefs.appendChild(f);
         text.style.filter = 'url(#' + f.id + ')';
         if (state.element) state.element.remove();
         state.element = f;
+        if (!state.observer && typeof win.ResizeObserver === 'function') {
+          state.observer = new win.ResizeObserver(() => state.apply(measure()));
+          // Text in a line is not observed for its size; the block around it is.
+          state.observer.observe(/^inline/.test(win.getComputedStyle(el).display) && el.parentElement ? el.parentElement : el);
+        }
       };
-      if (typeof win.ResizeObserver === 'function') {
-        state.observer = new win.ResizeObserver(() => state.apply(measure()));
-        // Text in a line is not observed for its size; the block around it is.
-        state.observer.observe(/^inline/.test(win.getComputedStyle(el).display) && el.parentElement ? el.parentElement : el);
-      }
       return state;
     }
 
@@ -1284,13 +1286,17 @@
         if (!byJob.has(job)) byJob.set(job, []);
         byJob.get(job).push(el);
       }
+      // Everything the web font looks need is read before anything is written, so
+      // that the page works out its style once, not once per tag.
+      const looks = [];
       for (const [job, elements] of byJob) {
         pending += elements.length;
         for (const el of elements) el.__sIFR = { job };
         const family = familyOf(job.font);
-        if (declaresFamily(family)) useWebFont(job, elements, family);
+        if (declaresFamily(family)) looks.push({ job, elements, family, style: readStyle(elements[0], job) });
         else drawAll(job, elements);
       }
+      if (looks.length) useWebFonts(looks);
       if (!pending) finish();
     }
 
