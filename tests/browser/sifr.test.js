@@ -88,8 +88,11 @@ test.after(async () => {
   if (dir) fs.rmSync(dir, { recursive: true, force: true });
 });
 
+// These are checks of the drawings: the kit's web fonts are kept from the page, as for
+// movies that have none (kit.test.js checks the pages with them).
 async function open(address, viewport = { width: 2200, height: 1000 }) {
   const page = await browser.newPage({ viewport });
+  await page.route('**/webfonts.css', (route) => route.abort());
   const messages = [];
   page.on('console', (m) => messages.push({ type: m.type(), text: m.text() }));
   page.on('pageerror', (e) => messages.push({ type: 'error', text: String(e) }));
