@@ -1,9 +1,10 @@
 /*
- * Glyphara's sIFR runtime: replaces the text of chosen elements by drawings made
- * from the glyphs of a font movie (an SWF file holding DefineFont2/DefineFont3
- * tags). Browsers no longer run Flash, so the movie is read here and its glyphs are
- * drawn as SVG paths; the original text stays in the document for selection,
- * find-in-page, screen readers and printing.
+ * Glyphara's sIFR runtime: shows the text of chosen elements in the font of a font
+ * movie (an SWF file holding DefineFont2/DefineFont3 tags). Where the page declares
+ * the web font the kit made from the movie, the element's own text is styled with
+ * it. Otherwise, as browsers no longer run Flash, the movie is read here and its
+ * glyphs are drawn as SVG paths; the original text stays in the document for
+ * selection, find-in-page, screen readers and printing.
  *
  * Loaded in Node, the file exports its movie reader for tests and tools.
  */
