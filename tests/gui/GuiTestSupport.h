@@ -24,6 +24,14 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds = 10000);
 void CopyTree(const wxString& from, const wxString& to);
 // Runs a script in the page and returns what it evaluated to.
 wxString Evaluate(wxWebView* view, const wxString& script);
+// Page scripts about the tag that `selector` finds, whichever way the runtime showed
+// it: its own text in the web font, or a drawing from the movie.
+// True once the runtime is done and the tag is shown either way.
+wxString TagShown(const wxString& selector);
+// The tag's text colour as "#rrggbb".
+wxString TagColour(const wxString& selector);
+// True when the tag's filters are applied.
+wxString TagFiltered(const wxString& selector);
 
 class GuiTest : public ::testing::Test
 {

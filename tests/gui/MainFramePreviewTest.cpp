@@ -74,9 +74,7 @@ TEST_F(MainFramePreviewTest, TheWindowsBrowserDrawsTheTagReloadsOnceAfterABurstA
     EXPECT_EQ(wxS("navigate"), Evaluate(view, navigationType));
 
     Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxS("#b22222"));
-    const wxString inkIsRed = wxString(kPreviewDrawn) +
-                              wxS(" && document.querySelector('h1 svg g.sIFR-ink').getAttribute('fill')"
-                                  ".toLowerCase() === '#b22222'");
+    const wxString inkIsRed = kPreviewDrawn + wxS(" && ") + TagColour(wxS("h1")) + wxS(" === '#b22222'");
     EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, inkIsRed) == wxS("true"); }, 20000))
         << "the tag was not drawn in the new colour";
     // The second firing with the same address reloads.
