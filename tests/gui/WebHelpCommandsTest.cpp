@@ -133,7 +133,7 @@ TEST_F(WebHelpCommandsTest, TheManualOpensWithThePdfProgramTheBrowserOrAsItsFold
     EXPECT_EQ(wxS("reader '") + elsewhere + kManual + wxS("'"), ranCommands[3]);
 }
 
-TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowAndAboutShowsTheSplash)
+TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowClosingEndsItAndAboutShowsTheSplash)
 {
     UseBuiltPictures();
     OpenFrame();
@@ -145,6 +145,12 @@ TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowAndAboutShowsThe
     ASSERT_EQ(2u, tips.size());
     for (CDailytipDialog* tip : tips)
         EXPECT_TRUE(tip->IsShown() && !tip->IsModal() && tip->GetTitle() == wxS("Daily tip"));
+    // Closed by their button or their close box, they are gone: tips asked for all day
+    // do not pile up.
+    PressButton(tips[0], CDailytipDialog::ID_CLOSE);
+    tips[1]->Close();
+    RunPendingEvents(100);
+    EXPECT_TRUE(ChildrenOfKind<CDailytipDialog>(Frame()).empty());
     const std::vector<CGlypharaSplash*> about = ChildrenOfKind<CGlypharaSplash>(Frame());
     ASSERT_EQ(1u, about.size());
     EXPECT_TRUE(about[0]->IsShown());
