@@ -200,6 +200,8 @@ private:
     // Web, help and tip commands (MainFrameWebHelpCommands.cpp)
     void OnMenuPreviewcurrentprojectClick(wxCommandEvent& event);
     void OnMenuPreviewmywebClick(wxCommandEvent& event);
+    // Tells the user why a preview in the web browser failed; nothing on success.
+    void ShowPreviewResult(int result, const wxString& page);
     void OnMenuAddtomywebClick(wxCommandEvent& event);
     void OnMenuitemHelpClick(wxCommandEvent& event);
     void OnMenuitemShowdailytipsClick(wxCommandEvent& event);

@@ -46,7 +46,7 @@ class WebHelpCommandsTest : public CommandTest
 {
 };
 
-TEST_F(WebHelpCommandsTest, PreviewsGoToTheDefaultBrowserAndGetCodeOpensTheProjectsFolder)
+TEST_F(WebHelpCommandsTest, PreviewsGoToTheDefaultBrowserOrSayWhyNotAndGetCodeOpensTheProjectsFolder)
 {
     if (!UseBuiltRuntime())
         GTEST_SKIP() << "needs the built runtime scripts";
@@ -81,6 +81,15 @@ TEST_F(WebHelpCommandsTest, PreviewsGoToTheDefaultBrowserAndGetCodeOpensTheProje
     wxTEST_DIALOG(Command(Frame(), ID_TOOL_GETCODE), GetCode(wxS("Shop 50%"), true));
     ASSERT_EQ(4u, openedUrls.size());
     EXPECT_EQ(folder, openedUrls[3]);
+
+    // A preview that cannot be made says so instead of doing nothing.
+    ASSERT_TRUE(wxRemoveFile(ProgramDir() + wxS("/sIFR/sifr.js")));
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_PREVIEW),
+                  Box(wxS("Error"),
+                      wxS("Unable to preview the project in your web browser.\n\n"
+                          "The pages of the preview could not be written."),
+                      wxOK | wxICON_ERROR, wxID_OK));
+    EXPECT_EQ(4u, openedUrls.size());
 }
 
 TEST_F(WebHelpCommandsTest, TheManualOpensWithThePdfProgramTheBrowserOrAsItsFolder)
