@@ -140,6 +140,7 @@ void GlypharaMainFrame::CreateControls()
     FillSizeBox();
     m_previewTimer = new wxTimer(this, ID_PREVIEW_TIMER);
     UpdateControls();
+    UpdateEditMenu();
     UpdateFlash(kFirstPreviewDelay);
 
     // Typing replaces the sample at once.

@@ -24,6 +24,7 @@ class wxColourPickerEvent;
 class wxComboBox;
 class wxFileHistory;
 class wxHtmlLinkEvent;
+class wxIdleEvent;
 class wxListBox;
 class wxMenuBar;
 class wxPanel;
@@ -37,7 +38,6 @@ class wxTextCtrl;
 class wxTimer;
 class wxTimerEvent;
 class wxToolBar;
-class wxUpdateUIEvent;
 
 class GlypharaMainFrame : public wxFrame
 {
@@ -161,8 +161,9 @@ private:
     void BindEditGroups();
     void OnUndo(wxCommandEvent& event);
     void OnRedo(wxCommandEvent& event);
-    void OnUpdateUndo(wxUpdateUIEvent& event);
-    void OnUpdateRedo(wxUpdateUIEvent& event);
+    void OnIdle(wxIdleEvent& event);
+    // Names and enables Undo and Redo after the history.
+    void UpdateEditMenu();
     void OnSliderDragStart(wxScrollEvent& event);
     void OnSliderDragEnd(wxScrollEvent& event);
 
