@@ -11,6 +11,7 @@
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 
+#include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -22,6 +23,7 @@
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -842,6 +844,8 @@ void GlypharaMainFrame::UpdateMissingCharacters()
     if (previewBox->IsShown(m_missingCharactersRow) == show && m_missingCharacters->GetLabelText() == text)
         return;
     m_missingCharacters->SetLabelText(text);
+    if (show && !m_missingCharactersIcon->GetBitmap().IsOk())
+        m_missingCharactersIcon->SetBitmap(wxArtProvider::GetBitmap(wxART_WARNING, wxART_MENU));
     if (show)
         m_missingCharacters->SetToolTip(text);
     else

@@ -99,7 +99,9 @@ bool GlypharaApp::OnInit()
 
     TraceSystem::GetInstance()->CheckInitialized();
 
-    CDailytipDialog::OpenAtStartup(mainFrame, m_splash.get());
+    // The tip window follows the main window, as always, but once the event loop runs:
+    // the main window need not wait for the tips to be read to reach the screen.
+    CallAfter([this] { CDailytipDialog::OpenAtStartup(mainFrame, m_splash.get()); });
 
     if (!GetStartupProject().empty())
         mainFrame->OpenProjectAtStartup(GetStartupProject());

@@ -33,6 +33,7 @@ class wxScrolledWindow;
 class wxSimpleHtmlListBox;
 class wxSizer;
 class wxSlider;
+class wxStaticBitmap;
 class wxStaticText;
 class wxTextCtrl;
 class wxTimer;
@@ -272,6 +273,7 @@ private:
     wxSlider* m_blurVBlur;
 
     wxSizer* m_missingCharactersRow = nullptr;
+    wxStaticBitmap* m_missingCharactersIcon = nullptr;
     wxStaticText* m_missingCharacters = nullptr;
 
     wxTimer* m_previewTimer;

@@ -55,7 +55,7 @@ outer_size() {
 # Once taken in by the window manager, the window must never be given another size:
 # a size it loses for a moment counts as much as one it keeps.
 start() {
-    local settings=$1 expected=$2 run=$3 home app window size until watcher client other
+    local settings=$1 expected=$2 run=$3 home app window size until watcher client other tips
     home="$work/home$run"
     mkdir -p "$home/Tallowby Software/Glyphara" "$home/tmp" "$work/run$run"
     chmod 700 "$work/run$run"
@@ -85,14 +85,23 @@ start() {
         sleep 0.2
     done
     client=$(xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/^ *Geometry: //p')
+    # A new user is shown the daily tips, after the main window.
+    tips=ok
+    if [ -z "$settings" ]; then
+        tips="; no tip window"
+        while ((SECONDS < until)); do
+            xdotool search --onlyvisible --name '^Daily tip$' >/dev/null 2>&1 && { tips=ok; break; }
+            sleep 0.2
+        done
+    fi
     [ -n "$watcher" ] && kill "$watcher" 2>/dev/null
     kill "$app" 2>/dev/null
     wait "$app" 2>/dev/null
     # Sizes below 100 pixels are the bare window the toolkit maps before its first layout.
     other=$(sed -n 's/.*width \([0-9]*\), height \([0-9]*\).*/\1x\2/p' "$work/events$run" 2>/dev/null |
         awk -F x -v keep="$client" '$1 >= 100 && $0 != keep' | sort -u | tr '\n' ' ')
-    echo "start $run: ${size:-no window}, expected $expected${other:+; for a while $other(inside the frame)}"
-    [ "$size" = "$expected" ] && [ -z "$other" ]
+    echo "start $run: ${size:-no window}, expected $expected${other:+; for a while $other(inside the frame)}${tips/#ok/}"
+    [ "$size" = "$expected" ] && [ -z "$other" ] && [ "$tips" = ok ]
 }
 
 failed=0
