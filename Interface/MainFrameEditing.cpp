@@ -5,6 +5,7 @@
 
 #include "Interface/ControlIds.h"
 #include "Interface/FontListCache.h"
+#include "Interface/PreviewUpdate.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
@@ -870,7 +871,15 @@ void GlypharaMainFrame::OnPreviewTimer(wxTimerEvent&)
     // also brings the web process back.
     if (url == m_lastPreviewUrl && m_browser->HasBrowser())
     {
-        m_browser->ReloadCompletely();
+        // The shown page draws the change itself. A full reload for every change left
+        // the whole previous page, its runtime compiled anew and its font movie read
+        // anew, to the web process's collector, which seldom got round to it: the
+        // process grew with every change. A page that cannot update itself is reloaded.
+        CEmbeddedBrowser* browser = m_browser;
+        m_browser->RunScript(PreviewUpdateScript(), [browser](bool ran, const wxString& value) {
+            if (!ran || value != wxS("true"))
+                browser->ReloadCompletely();
+        });
     }
     else
     {
