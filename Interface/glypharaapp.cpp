@@ -99,9 +99,10 @@ bool GlypharaApp::OnInit()
 
     TraceSystem::GetInstance()->CheckInitialized();
 
-    // The tip window follows the main window, as always, but once the event loop runs:
-    // the main window need not wait for the tips to be read to reach the screen.
-    CallAfter([this] { CDailytipDialog::OpenAtStartup(mainFrame, m_splash.get()); });
+    // Made before the event loop runs: made later, while a window manager is still taking
+    // the main window in, the tip window had the main window shrink to its minimum size for
+    // a moment.
+    CDailytipDialog::OpenAtStartup(mainFrame, m_splash.get());
 
     if (!GetStartupProject().empty())
         mainFrame->OpenProjectAtStartup(GetStartupProject());
