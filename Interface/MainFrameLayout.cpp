@@ -4,6 +4,7 @@
 
 #include "Interface/ControlIds.h"
 #include "Interface/ProgramIcon.h"
+#include "Library/CustomControls/MeasuredHtmlListBox.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
@@ -140,6 +141,7 @@ void GlypharaMainFrame::CreateControls()
     FillSizeBox();
     m_previewTimer = new wxTimer(this, ID_PREVIEW_TIMER);
     UpdateControls();
+    UpdateEditMenu();
     UpdateFlash(kFirstPreviewDelay);
 
     // Typing replaces the sample at once.
@@ -262,10 +264,10 @@ void GlypharaMainFrame::CreateClientArea()
 
     // Under the preview: the characters of the sample that the tag's font lacks. Cut off
     // at the end rather than widen the window; the tooltip holds the whole line.
+    // Its warning sign is looked up in the icon theme only when the line first shows.
     m_missingCharactersRow = new wxBoxSizer(wxHORIZONTAL);
-    m_missingCharactersRow->Add(
-        new wxStaticBitmap(m_previewPanel, wxID_STATIC, wxArtProvider::GetBitmap(wxART_WARNING, wxART_MENU)), 0,
-        wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+    m_missingCharactersIcon = new wxStaticBitmap(m_previewPanel, wxID_STATIC, wxNullBitmap);
+    m_missingCharactersRow->Add(m_missingCharactersIcon, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
     m_missingCharacters = new wxStaticText(m_previewPanel, ID_MISSING_CHARACTERS, wxEmptyString, wxDefaultPosition,
                                            wxDefaultSize, wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
     m_missingCharacters->SetMinSize(wxSize(1, wxDefaultCoord));
@@ -326,8 +328,8 @@ wxSizer* GlypharaMainFrame::CreateFontBox(wxWindow* parent)
     wxBoxSizer* left = new wxBoxSizer(wxVERTICAL);
     box->Add(left, 1, wxEXPAND);
     const wxString firstRow = wxS("Font1");
-    m_fontList = new wxSimpleHtmlListBox(parent, ID_FONT_LISTBOX, wxDefaultPosition, wxDefaultSize, 1, &firstRow,
-                                         wxBORDER_STATIC, wxDefaultValidator, wxS("simpleHtmlListBox"));
+    m_fontList = new CMeasuredHtmlListBox(parent, ID_FONT_LISTBOX, wxDefaultPosition, wxDefaultSize, 1, &firstRow,
+                                          wxBORDER_STATIC, wxDefaultValidator, wxS("simpleHtmlListBox"));
     left->Add(m_fontList, 1, wxEXPAND);
     wxBoxSizer* buttons = new wxBoxSizer(wxHORIZONTAL);
     left->Add(buttons, 0, wxTOP, 1);

@@ -146,3 +146,11 @@ int GuiTest::LogCount(const wxString& fragment) const
             ++count;
     return count;
 }
+
+wxString GuiTest::LogLine(const wxString& fragment) const
+{
+    for (const wxString& line : m_log->lines)
+        if (line.Contains(fragment))
+            return line;
+    return wxString();
+}

@@ -43,6 +43,8 @@ protected:
     const wxString& ProgramDir() const { return m_program; }
     bool LogContains(const wxString& fragment) const;
     int LogCount(const wxString& fragment) const;
+    // The first captured line that contains the fragment; empty when none does.
+    wxString LogLine(const wxString& fragment) const;
 
 private:
     class Capture : public wxLog

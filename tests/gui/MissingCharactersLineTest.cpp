@@ -6,6 +6,7 @@
 #include "Interface/glypharamainframe.h"
 #include "browser/EmbeddedBrowser.h"
 
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
@@ -64,6 +65,15 @@ TEST_F(MissingCharactersLineTest, NamesTheLackingCharactersWhileTheSampleUsesThe
     Type("Zł ő");
     ASSERT_TRUE(Line()->IsShown());
     EXPECT_EQ(wxString::FromUTF8("Not in Lobster Two: ł ő"), Line()->GetLabel());
+    // Its warning sign stands before it.
+    wxStaticBitmap* sign = nullptr;
+    for (wxWindow* child : Find<wxWindow>(ID_PREVIEW_PANEL)->GetChildren())
+        if (wxStaticBitmap* bitmap = dynamic_cast<wxStaticBitmap*>(child))
+            sign = bitmap;
+    ASSERT_NE(nullptr, sign);
+    EXPECT_TRUE(sign->IsShown() && sign->GetBitmap().IsOk());
+    EXPECT_GT(sign->GetSize().x, 0);
+    EXPECT_LE(sign->GetRect().GetRight(), Line()->GetRect().GetLeft());
     EXPECT_LT(BrowserHeight(), fullHeight);
     EXPECT_GT(BrowserHeight(), fullHeight - 40);
     // The tag is shown all the same, the lacking characters in the browser's font: as
