@@ -184,3 +184,11 @@ wxString CommandLineUsage()
                "     font that is neither installed nor in the project's folder\n"
                "  4  the folder could not be written\n");
 }
+
+std::string WindowProgramBeside(const std::string& executable)
+{
+    const size_t slash = executable.rfind('/');
+    if (executable.empty() || executable[0] != '/' || slash == std::string::npos)
+        return std::string();
+    return executable.substr(0, slash + 1) + "glyphara-window";
+}

@@ -7,13 +7,14 @@
 
 #include <wx/string.h>
 
+#include <string>
 #include <vector>
 
 // Exit statuses of the program, stable for build scripts.
 enum ExitStatus
 {
     kExitOk = 0,
-    kExitFailure = 1,      // the toolkit could not be started
+    kExitFailure = 1,      // the program could not start
     kExitUsage = 2,        // the command line is wrong
     kExitBadProject = 3,   // the project cannot be read or used; nothing was written
     kExitWriteFailed = 4   // the folder could not be written; it was left as it was
@@ -47,5 +48,9 @@ CommandLine ParseCommandLine(const std::vector<wxString>& args, const wxString& 
 
 // The text of --help, ending with a newline.
 wxString CommandLineUsage();
+
+// The window program beside the running executable, given the executable's full path as
+// /proc/self/exe names it; empty when that names no folder (the link could not be read).
+std::string WindowProgramBeside(const std::string& executable);
 
 #endif

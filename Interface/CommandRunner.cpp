@@ -6,8 +6,6 @@
 
 #include <wx/app.h>
 #include <wx/filefn.h>
-#include <wx/gdicmn.h>
-#include <wx/image.h>
 #include <wx/init.h>
 
 #include <clocale>
@@ -37,27 +35,42 @@ int ExportWithoutWindow(const CommandLine& command)
         PrintTo(stderr, wxS("glyphara: the toolkit could not be started\n"));
         return kExitFailure;
     }
-    // Colour names and pictures work without a display.
-    wxInitializeStockLists();
-    wxInitAllImageHandlers();
 
     TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
-    // The core takes the runtime files, fonts and effects from the program folder.
-    wxSetWorkingDirectory(ProgramFolder());
-    CGlypharaCore* core = CGlypharaCore::GetInstance();
-    core->InitForExport();
     wxString message;
-    const int result = core->ExportProject(command.project, command.folder, message);
-    core->Release();
-    CGlypharaCore::DestroyInstance();
+    int status = kExitFailure;
+    // The core takes the runtime files, fonts and effects from the program folder.
+    const wxString programFolder = ProgramFolder();
+    if (programFolder.empty() || !wxSetWorkingDirectory(programFolder))
+        message = wxS("the program's folder cannot be found or entered: ") + programFolder;
+    else
+    {
+        status = ExportProjectWithCore(*CGlypharaCore::GetInstance(), command, message);
+        CGlypharaCore::DestroyInstance();
+    }
     TraceSystem::GetInstance()->Shutdown();
     TraceSystem::DestroyInstance();
 
+    if (status != kExitOk)
+        PrintTo(stderr, wxS("glyphara: ") + message + wxS("\n"));
+    return status;
+}
+}
+
+int ExportProjectWithCore(CGlypharaCore& core, const CommandLine& command, wxString& message)
+{
+    message.clear();
+    const int initialised = core.InitForExport();
+    if (initialised < 0)
+    {
+        message = wxString::Format(wxS("the program could not start (%d)"), initialised);
+        return kExitFailure;
+    }
+    const int result = core.ExportProject(command.project, command.folder, message);
+    core.Release();
     if (result >= 0)
         return kExitOk;
-    PrintTo(stderr, wxS("glyphara: ") + message + wxS("\n"));
     return result == RC_WRITE_FAILED ? kExitWriteFailed : kExitBadProject;
-}
 }
 
 bool RunWithoutWindow(int argc, char** argv, CommandLine& command, int& status)

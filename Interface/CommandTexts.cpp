@@ -1,6 +1,7 @@
 #include "Interface/CommandTexts.h"
 
 #include "core/ProjectPaths.h"
+#include "trace/ResultCodes.h"
 
 #include <wx/intl.h>
 
@@ -52,4 +53,24 @@ wxString HelpManualHtmlPath(const wxString& manualPath)
 wxString HelpManualFolder(const wxString& manualPath)
 {
     return ProjectPaths::CollapseSlashes(manualPath).BeforeLast(wxS('/'));
+}
+
+wxString PreviewFailure(int result, const wxString& page)
+{
+    wxString text = page.empty() ? _("Unable to preview the project in your web browser.")
+                                 : _("Unable to preview this page in your web browser:") + wxS("\n") + page;
+    text << wxS("\n\n");
+    switch (result)
+    {
+    case RC_WRITE_FAILED:
+        text << _("The pages of the preview could not be written.");
+        break;
+    case RC_FAILED:
+        text << _("The local web server that shows the preview could not be started.");
+        break;
+    default:
+        text << wxString::Format(_("Error %d."), result);
+        break;
+    }
+    return text;
 }

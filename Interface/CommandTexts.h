@@ -21,4 +21,8 @@ wxString HelpManualHtmlPath(const wxString& manualPath);
 // doubled separators made single.
 wxString HelpManualFolder(const wxString& manualPath);
 
+// What the user is told when a preview in the web browser fails with the core's result:
+// the page asked for (empty: the open project) and why it cannot be shown.
+wxString PreviewFailure(int result, const wxString& page);
+
 #endif

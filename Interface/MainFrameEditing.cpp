@@ -6,12 +6,14 @@
 #include "Interface/ControlIds.h"
 #include "Interface/FontListCache.h"
 #include "Interface/FontListCtrl.h"
+#include "Interface/PreviewUpdate.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 
+#include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -21,6 +23,7 @@
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -39,10 +42,8 @@ const int kFlashPlayerMargin = 40;
 // whole record back. The core's results are not examined: a refusal leaves the
 // controls as the user set them until the next refresh.
 template <typename Change>
-void EditSelectedRecord(const char* handler, const wxString& message, Change change)
+void EditSelectedRecord(Change change)
 {
-    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), __FILE__, wxString(handler), __LINE__, TS_MESSAGE,
-                                      message);
     CGlypharaCore* core = CGlypharaCore::GetInstance();
     FontProperties record;
     core->GetSelectedFontProperties(record);
@@ -159,291 +160,297 @@ bool SameItems(const wxArrayString& a, const wxArrayString& b)
 void GlypharaMainFrame::OnFontColorColourPicker(wxColourPickerEvent& event)
 {
     const wxColour colour = event.GetColour();
-    EditSelectedRecord("GlypharaMainFrame::OnFontColorColourPicker",
-                       wxString::Format(wxS("Font color changed to: %s"), Html(colour)),
-                       [&](FontProperties& record) { record.color = colour; });
+    TS_LOG_AS("GlypharaMainFrame::OnFontColorColourPicker", TS_MESSAGE,
+              wxString::Format(wxS("Font color changed to: %s"), Html(colour)));
+    EditSelectedRecord([&](FontProperties& record) { record.color = colour; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnLinkColorColourPicker(wxColourPickerEvent& event)
 {
     const wxColour colour = event.GetColour();
-    EditSelectedRecord("GlypharaMainFrame::OnLinkColorColourPicker",
-                       wxString::Format(wxS("Link color changed to: %s"), Html(colour)),
-                       [&](FontProperties& record) { record.linkcolor = colour; });
+    TS_LOG_AS("GlypharaMainFrame::OnLinkColorColourPicker", TS_MESSAGE,
+              wxString::Format(wxS("Link color changed to: %s"), Html(colour)));
+    EditSelectedRecord([&](FontProperties& record) { record.linkcolor = colour; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnHoverColorColourPicker(wxColourPickerEvent& event)
 {
     const wxColour colour = event.GetColour();
-    EditSelectedRecord("GlypharaMainFrame::OnHoverColorColourPicker",
-                       wxString::Format(wxS("Hover color changed to: %s"), Html(colour)),
-                       [&](FontProperties& record) { record.hovercolor = colour; });
+    TS_LOG_AS("GlypharaMainFrame::OnHoverColorColourPicker", TS_MESSAGE,
+              wxString::Format(wxS("Hover color changed to: %s"), Html(colour)));
+    EditSelectedRecord([&](FontProperties& record) { record.hovercolor = colour; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBackgroundColorColourPicker(wxColourPickerEvent& event)
 {
     const wxColour colour = event.GetColour();
-    EditSelectedRecord("GlypharaMainFrame::OnBackgroundColorColourPicker",
-                       wxString::Format(wxS("Background color changed to: %s"), Html(colour)),
-                       [&](FontProperties& record) { record.backgroundcolor = colour; });
+    TS_LOG_AS("GlypharaMainFrame::OnBackgroundColorColourPicker", TS_MESSAGE,
+              wxString::Format(wxS("Background color changed to: %s"), Html(colour)));
+    EditSelectedRecord([&](FontProperties& record) { record.backgroundcolor = colour; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnOpacitySliderUpdated(wxCommandEvent& event)
 {
     const int value = m_opacitySlider->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnOpacitySliderUpdated",
-                       wxString::Format(wxS("Opacity slider changed to: %d"), value),
-                       [&](FontProperties& record) { record.opacity = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnOpacitySliderUpdated", TS_MESSAGE,
+              wxString::Format(wxS("Opacity slider changed to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.opacity = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnFontAlignmentChoiceSelected(wxCommandEvent& event)
 {
     const int value = m_alignmentChoice->GetSelection();
-    EditSelectedRecord("GlypharaMainFrame::OnFontAlignmentChoiceSelected",
-                       wxString::Format(wxS("Font alignment changed to: %d"), value),
-                       [&](FontProperties& record) { record.align = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnFontAlignmentChoiceSelected", TS_MESSAGE,
+              wxString::Format(wxS("Font alignment changed to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.align = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnFontBoldCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnFontBoldCheckbox",
-                       wxString::Format(wxS("Font bold checkbox changed to: %d"), int(value)),
-                       [&](FontProperties& record) { record.bold = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnFontBoldCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Font bold checkbox changed to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.bold = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnFontItalicCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnFontItalicCheckbox",
-                       wxString::Format(wxS("Font italic checkbox changed to: %d"), int(value)),
-                       [&](FontProperties& record) { record.italic = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnFontItalicCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Font italic checkbox changed to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.italic = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnFontUnderlineCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnFontUnderlineCheckbox",
-                       wxString::Format(wxS("Font underline checkbox changed to: %d"), int(value)),
-                       [&](FontProperties& record) { record.understroked = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnFontUnderlineCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Font underline checkbox changed to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.understroked = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBlurEnabledCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnBlurEnabledCheckbox",
-                       wxString::Format(wxS("Blur filter switched to: %d"), int(value)),
-                       [&](FontProperties& record) { record.blur.enabled = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnBlurEnabledCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Blur filter switched to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.blur.enabled = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBlurHBlur(wxCommandEvent& event)
 {
     const int value = m_blurHBlur->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnBlurHBlur", wxString::Format(wxS("Blur filter H blur set to: %d"), value),
-                       [&](FontProperties& record) { record.blur.blurx = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnBlurHBlur", TS_MESSAGE,
+              wxString::Format(wxS("Blur filter H blur set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.blur.blurx = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBlurVBlur(wxCommandEvent& event)
 {
     const int value = m_blurVBlur->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnBlurVBlur", wxString::Format(wxS("Blur filter V blur set to: %d"), value),
-                       [&](FontProperties& record) { record.blur.blury = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnBlurVBlur", TS_MESSAGE,
+              wxString::Format(wxS("Blur filter V blur set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.blur.blury = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnDropShadowEnabledCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnDropShadowEnabledCheckbox",
-                       wxString::Format(wxS("Drop shadow filter switched to: %d"), int(value)),
-                       [&](FontProperties& record) { record.dropshadow.enabled = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnDropShadowEnabledCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Drop shadow filter switched to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.enabled = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnDropShadowKnockoutCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnDropShadowKnockoutCheckbox",
-                       wxString::Format(wxS("Drop shadow filter knockout checkbox switched to: %d"), int(value)),
-                       [&](FontProperties& record) { record.dropshadow.knockout = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnDropShadowKnockoutCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Drop shadow filter knockout checkbox switched to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.knockout = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnDropShadowColor(wxColourPickerEvent& event)
 {
     const wxColour colour = event.GetColour();
-    EditSelectedRecord("GlypharaMainFrame::OnDropShadowColor",
-                       wxString::Format(wxS("Drop shadow color changed to: %s"), Html(colour)),
-                       [&](FontProperties& record) { record.dropshadow.color = colour; });
+    TS_LOG_AS("GlypharaMainFrame::OnDropShadowColor", TS_MESSAGE,
+              wxString::Format(wxS("Drop shadow color changed to: %s"), Html(colour)));
+    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.color = colour; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnDropShadowAngle(wxCommandEvent& event)
 {
     const int value = m_dropShadowAngle->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnDropShadowAngle",
-                       wxString::Format(wxS("Drop shadow filter angle set to: %d"), value),
-                       [&](FontProperties& record) { record.dropshadow.angle = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnDropShadowAngle", TS_MESSAGE,
+              wxString::Format(wxS("Drop shadow filter angle set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.angle = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnDropShadowDistance(wxCommandEvent& event)
 {
     const int value = m_dropShadowDistance->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnDropShadowDistance",
-                       wxString::Format(wxS("Drop shadow filter distance set to: %d"), value),
-                       [&](FontProperties& record) { record.dropshadow.distance = static_cast<float>(value); });
+    TS_LOG_AS("GlypharaMainFrame::OnDropShadowDistance", TS_MESSAGE,
+              wxString::Format(wxS("Drop shadow filter distance set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.distance = static_cast<float>(value); });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnDropShadowStrength(wxCommandEvent& event)
 {
     const int value = m_dropShadowStrength->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnDropShadowStrength",
-                       wxString::Format(wxS("Drop shadow filter strength set to: %d"), value),
-                       [&](FontProperties& record) { record.dropshadow.strength = static_cast<float>(value); });
+    TS_LOG_AS("GlypharaMainFrame::OnDropShadowStrength", TS_MESSAGE,
+              wxString::Format(wxS("Drop shadow filter strength set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.strength = static_cast<float>(value); });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnGlowFilterEnabledCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnGlowFilterEnabledCheckbox",
-                       wxString::Format(wxS("Glow filter switched to: %d"), int(value)),
-                       [&](FontProperties& record) { record.glow.enabled = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnGlowFilterEnabledCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Glow filter switched to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.glow.enabled = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnGlowFilterInnerCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnGlowFilterInnerCheckbox",
-                       wxString::Format(wxS("Glow filter inner checkbox switched to: %d"), int(value)),
-                       [&](FontProperties& record) { record.glow.inner = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnGlowFilterInnerCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Glow filter inner checkbox switched to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.glow.inner = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnGlowFilterKnockoutCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnGlowFilterKnockoutCheckbox",
-                       wxString::Format(wxS("Glow filter knockout checkbox switched to: %d"), int(value)),
-                       [&](FontProperties& record) { record.glow.knockout = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnGlowFilterKnockoutCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Glow filter knockout checkbox switched to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.glow.knockout = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnGlowFilterColor(wxColourPickerEvent& event)
 {
     const wxColour colour = event.GetColour();
-    EditSelectedRecord("GlypharaMainFrame::OnGlowFilterColor",
-                       wxString::Format(wxS("Glow filter color changed to: %s"), Html(colour)),
-                       [&](FontProperties& record) { record.glow.color = colour; });
+    TS_LOG_AS("GlypharaMainFrame::OnGlowFilterColor", TS_MESSAGE,
+              wxString::Format(wxS("Glow filter color changed to: %s"), Html(colour)));
+    EditSelectedRecord([&](FontProperties& record) { record.glow.color = colour; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnGlowAlpha(wxCommandEvent& event)
 {
     const double value = m_glowAlpha->GetValue() / 100.0;
-    EditSelectedRecord("GlypharaMainFrame::OnGlowAlpha", wxString::Format(wxS("Glow filter alpha set to: %f"), value),
-                       [&](FontProperties& record) { record.glow.alpha = static_cast<float>(value); });
+    TS_LOG_AS("GlypharaMainFrame::OnGlowAlpha", TS_MESSAGE,
+              wxString::Format(wxS("Glow filter alpha set to: %f"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.glow.alpha = static_cast<float>(value); });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnGlowHBlur(wxCommandEvent& event)
 {
     const int value = m_glowHBlur->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnGlowHBlur", wxString::Format(wxS("Glow filter H blur set to: %d"), value),
-                       [&](FontProperties& record) { record.glow.blurx = static_cast<float>(value); });
+    TS_LOG_AS("GlypharaMainFrame::OnGlowHBlur", TS_MESSAGE,
+              wxString::Format(wxS("Glow filter H blur set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.glow.blurx = static_cast<float>(value); });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnGlowVBlur(wxCommandEvent& event)
 {
     const int value = m_glowVBlur->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnGlowVBlur", wxString::Format(wxS("Glow filter V blur set to: %d"), value),
-                       [&](FontProperties& record) { record.glow.blury = static_cast<float>(value); });
+    TS_LOG_AS("GlypharaMainFrame::OnGlowVBlur", TS_MESSAGE,
+              wxString::Format(wxS("Glow filter V blur set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.glow.blury = static_cast<float>(value); });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnGlowStrength(wxCommandEvent& event)
 {
     const int value = m_glowStrength->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnGlowStrength",
-                       wxString::Format(wxS("Glow filter strength set to: %d"), value),
-                       [&](FontProperties& record) { record.glow.strength = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnGlowStrength", TS_MESSAGE,
+              wxString::Format(wxS("Glow filter strength set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.glow.strength = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBevelFilterEnabledCheckbox(wxCommandEvent& event)
 {
     const bool value = event.IsChecked();
-    EditSelectedRecord("GlypharaMainFrame::OnBevelFilterEnabledCheckbox",
-                       wxString::Format(wxS("Bevel filter switched to: %d"), int(value)),
-                       [&](FontProperties& record) { record.bevel.enabled = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnBevelFilterEnabledCheckbox", TS_MESSAGE,
+              wxString::Format(wxS("Bevel filter switched to: %d"), int(value)));
+    EditSelectedRecord([&](FontProperties& record) { record.bevel.enabled = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBevelFilterTypeChoice(wxCommandEvent& event)
 {
     const int value = m_bevelTypeChoice->GetSelection();
-    EditSelectedRecord("GlypharaMainFrame::OnBevelFilterTypeChoice",
-                       wxString::Format(wxS("Bevel filter type set to: %d"), value),
-                       [&](FontProperties& record) { record.bevel.type = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnBevelFilterTypeChoice", TS_MESSAGE,
+              wxString::Format(wxS("Bevel filter type set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.bevel.type = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBevelShadowColor(wxColourPickerEvent& event)
 {
     const wxColour colour = event.GetColour();
-    EditSelectedRecord("GlypharaMainFrame::OnBevelShadowColor",
-                       wxString::Format(wxS("Bevel filter shadow color changed to: %s"), Html(colour)),
-                       [&](FontProperties& record) { record.bevel.shadowcolor = colour; });
+    TS_LOG_AS("GlypharaMainFrame::OnBevelShadowColor", TS_MESSAGE,
+              wxString::Format(wxS("Bevel filter shadow color changed to: %s"), Html(colour)));
+    EditSelectedRecord([&](FontProperties& record) { record.bevel.shadowcolor = colour; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBevelHighlightColor(wxColourPickerEvent& event)
 {
     const wxColour colour = event.GetColour();
-    EditSelectedRecord("GlypharaMainFrame::OnBevelHighlightColor",
-                       wxString::Format(wxS("Bevel filter highlight color changed to: %s"), Html(colour)),
-                       [&](FontProperties& record) { record.bevel.highlightcolor = colour; });
+    TS_LOG_AS("GlypharaMainFrame::OnBevelHighlightColor", TS_MESSAGE,
+              wxString::Format(wxS("Bevel filter highlight color changed to: %s"), Html(colour)));
+    EditSelectedRecord([&](FontProperties& record) { record.bevel.highlightcolor = colour; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBevelAngle(wxCommandEvent& event)
 {
     const int value = m_bevelAngle->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnBevelAngle", wxString::Format(wxS("Bevel filter angle set to: %d"), value),
-                       [&](FontProperties& record) { record.bevel.angle = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnBevelAngle", TS_MESSAGE,
+              wxString::Format(wxS("Bevel filter angle set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.bevel.angle = value; });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBevelDistance(wxCommandEvent& event)
 {
     const int value = m_bevelDistance->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnBevelDistance",
-                       wxString::Format(wxS("Bevel filter distance set to: %d"), value),
-                       [&](FontProperties& record) { record.bevel.distance = static_cast<float>(value); });
+    TS_LOG_AS("GlypharaMainFrame::OnBevelDistance", TS_MESSAGE,
+              wxString::Format(wxS("Bevel filter distance set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.bevel.distance = static_cast<float>(value); });
     event.Skip();
 }
 
 void GlypharaMainFrame::OnBevelStrength(wxCommandEvent& event)
 {
     const int value = m_bevelStrength->GetValue();
-    EditSelectedRecord("GlypharaMainFrame::OnBevelStrength",
-                       wxString::Format(wxS("Bevel filter strength set to: %d"), value),
-                       [&](FontProperties& record) { record.bevel.strength = value; });
+    TS_LOG_AS("GlypharaMainFrame::OnBevelStrength", TS_MESSAGE,
+              wxString::Format(wxS("Bevel filter strength set to: %d"), value));
+    EditSelectedRecord([&](FontProperties& record) { record.bevel.strength = value; });
     event.Skip();
 }
 
@@ -815,6 +822,8 @@ void GlypharaMainFrame::UpdateMissingCharacters()
     if (previewBox->IsShown(m_missingCharactersRow) == show && m_missingCharacters->GetLabelText() == text)
         return;
     m_missingCharacters->SetLabelText(text);
+    if (show && !m_missingCharactersIcon->GetBitmap().IsOk())
+        m_missingCharactersIcon->SetBitmap(wxArtProvider::GetBitmap(wxART_WARNING, wxART_MENU));
     if (show)
         m_missingCharacters->SetToolTip(text);
     else
@@ -839,7 +848,15 @@ void GlypharaMainFrame::OnPreviewTimer(wxTimerEvent&)
     // also brings the web process back.
     if (url == m_lastPreviewUrl && m_browser->HasBrowser())
     {
-        m_browser->ReloadCompletely();
+        // The shown page draws the change itself. A full reload for every change left
+        // the whole previous page, its runtime compiled anew and its font movie read
+        // anew, to the web process's collector, which seldom got round to it: the
+        // process grew with every change. A page that cannot update itself is reloaded.
+        CEmbeddedBrowser* browser = m_browser;
+        m_browser->RunScript(PreviewUpdateScript(), [browser](bool ran, const wxString& value) {
+            if (!ran || value != wxS("true"))
+                browser->ReloadCompletely();
+        });
     }
     else
     {

@@ -69,20 +69,36 @@ void GlypharaMainFrame::OnRedo(wxCommandEvent&)
     core->Redo();
 }
 
-void GlypharaMainFrame::OnUpdateUndo(wxUpdateUIEvent& event)
+void GlypharaMainFrame::OnIdle(wxIdleEvent& event)
 {
-    // The label follows the history here rather than in the refresh: an edit becomes a
-    // step only when the core call that refreshed the window returns.
-    const CGlypharaCore* core = CGlypharaCore::GetInstance();
-    event.Enable(core->CanUndo());
-    event.SetText(MenuLabel(core->GetUndoName(), kUndoAccelerator));
+    UpdateEditMenu();
+    event.Skip();
 }
 
-void GlypharaMainFrame::OnUpdateRedo(wxUpdateUIEvent& event)
+void GlypharaMainFrame::UpdateEditMenu()
 {
+    // The items follow the history between events rather than when the menu opens: GTK
+    // sizes a menu as it opens and does not widen it for a label changed then, which cut
+    // a long step name and pushed the shortcut out of sight. An edit becomes a step only
+    // when the core call that refreshed the window returns, so the refresh is too early.
+    wxMenuBar* bar = GetMenuBar();
     const CGlypharaCore* core = CGlypharaCore::GetInstance();
-    event.Enable(core->CanRedo());
-    event.SetText(MenuLabel(core->GetRedoName(), kRedoAccelerator));
+    if (!bar || !core->IsInitialized())
+        return;
+    const struct
+    {
+        int id;
+        bool enabled;
+        wxString label;
+    } items[] = {{wxID_UNDO, core->CanUndo(), MenuLabel(core->GetUndoName(), kUndoAccelerator)},
+                 {wxID_REDO, core->CanRedo(), MenuLabel(core->GetRedoName(), kRedoAccelerator)}};
+    for (const auto& item : items)
+    {
+        if (bar->GetLabel(item.id) != item.label)
+            bar->SetLabel(item.id, item.label);
+        if (bar->IsEnabled(item.id) != item.enabled)
+            bar->Enable(item.id, item.enabled);
+    }
 }
 
 void GlypharaMainFrame::OnSliderDragStart(wxScrollEvent& event)

@@ -146,6 +146,7 @@ void GlypharaMainFrame::CreateControls()
     FillSizeBox();
     m_previewTimer = new wxTimer(this, ID_PREVIEW_TIMER);
     UpdateControls();
+    UpdateEditMenu();
     UpdateFlash(kFirstPreviewDelay);
 
     // Typing replaces the sample at once.
@@ -268,10 +269,10 @@ void GlypharaMainFrame::CreateClientArea()
 
     // Under the preview: the characters of the sample that the tag's font lacks. Cut off
     // at the end rather than widen the window; the tooltip holds the whole line.
+    // Its warning sign is looked up in the icon theme only when the line first shows.
     m_missingCharactersRow = new wxBoxSizer(wxHORIZONTAL);
-    m_missingCharactersRow->Add(
-        new wxStaticBitmap(m_previewPanel, wxID_STATIC, wxArtProvider::GetBitmap(wxART_WARNING, wxART_MENU)), 0,
-        wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+    m_missingCharactersIcon = new wxStaticBitmap(m_previewPanel, wxID_STATIC, wxNullBitmap);
+    m_missingCharactersRow->Add(m_missingCharactersIcon, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
     m_missingCharacters = new wxStaticText(m_previewPanel, ID_MISSING_CHARACTERS, wxEmptyString, wxDefaultPosition,
                                            wxDefaultSize, wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
     m_missingCharacters->SetMinSize(wxSize(1, wxDefaultCoord));

@@ -50,6 +50,13 @@ wxString StartFolder()
     return wxStandardPaths::Get().GetDocumentsDir();
 }
 
+// A notice followed by what the core found: the file and the reason, or what is missing.
+wxString WithProblem(const wxString& notice)
+{
+    const wxString problem = CGlypharaCore::GetInstance()->GetLastProblem();
+    return problem.empty() ? notice : notice + wxS("\n\n") + problem;
+}
+
 // Runs work with the settings store's current path at the recent projects' group.
 template <typename Work>
 void InRecentProjectsGroup(wxConfigBase& config, Work work)
@@ -70,6 +77,9 @@ int GlypharaMainFrame::SaveProject(bool saveAs, bool askFirst, bool overwrite)
         TS_RETURN(RC_OK, wxS("No project to save"));
     if (core->IsProjectSaved() && !saveAs)
         TS_RETURN(RC_OK, wxS("Project is already saved"));
+    // A new project nobody has changed holds nothing to lose.
+    if (askFirst && !saveAs && core->IsUnchangedNewProject())
+        TS_RETURN(RC_OK, wxS("New project is unchanged"));
 
     wxString path = core->GetProjectFilePath();
     if (path.empty())
@@ -140,7 +150,7 @@ int GlypharaMainFrame::SaveProject(bool saveAs, bool askFirst, bool overwrite)
             overwrite = true;
             continue;
         }
-        wxMessageBox(_("Unable to save the project."), _("Unexpected error"), wxOK | wxICON_ERROR, this);
+        wxMessageBox(WithProblem(_("Unable to save the project.")), _("Unexpected error"), wxOK | wxICON_ERROR, this);
         TS_RETURN(RC_WRITE_FAILED, wxS("Some error happened when saving"));
     }
 }
@@ -167,18 +177,18 @@ int GlypharaMainFrame::OpenProjectFile(const wxString& path)
         RememberRecentProject(CGlypharaCore::GetInstance()->GetProjectFilePath());
 
     if (rc == RC_BAD_FORMAT)
-        wxMessageBox(_("Invalid file format"), _("Unable to open"), wxOK | wxICON_ERROR, this);
+        wxMessageBox(WithProblem(_("Invalid file format")), _("Unable to open"), wxOK | wxICON_ERROR, this);
     else if (rc == RC_INCOMPATIBLE_VERSION)
-        wxMessageBox(_("The project you are trying to open was saved with a previous version of Glyphara.\n\n"
-                       "Please contact Tallowby Software for support."),
+        wxMessageBox(WithProblem(_("The project you are trying to open was saved with a previous version of "
+                                   "Glyphara.\n\nPlease contact Tallowby Software for support.")),
                      _("Unable to open"), wxOK | wxICON_ERROR, this);
     else if (rc < 0)
-        wxMessageBox(_("Unable to load the project."), _("Unable to open"), wxOK | wxICON_ERROR, this);
+        wxMessageBox(WithProblem(_("Unable to load the project.")), _("Unable to open"), wxOK | wxICON_ERROR, this);
     else if (rc == RC_LOADED_WITH_ERRORS)
-        wxMessageBox(_("The project has been loaded with some problems (is any font missing?)"),
+        wxMessageBox(WithProblem(_("The project has been loaded with some problems (is any font missing?)")),
                      _("Some errors happened"), wxOK | wxICON_WARNING, this);
     else if (rc == RC_LOADED_WITH_WARNINGS)
-        wxMessageBox(_("The project has been loaded with some warnings (is any file missing?)"),
+        wxMessageBox(WithProblem(_("The project has been loaded with some warnings (is any file missing?)")),
                      _("Some warnings happened"), wxOK | wxICON_WARNING, this);
     return rc;
 }

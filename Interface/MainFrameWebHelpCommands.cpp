@@ -17,7 +17,7 @@ void GlypharaMainFrame::OnMenuPreviewcurrentprojectClick(wxCommandEvent&)
 {
     TS_LOG_AS("GlypharaMainFrame::OnMenuPreviewcurrentprojectClick", TS_MESSAGE,
               wxS("User requests to have a web browser preview"));
-    CGlypharaCore::GetInstance()->WebBrowserPreview(wxEmptyString, false);
+    ShowPreviewResult(CGlypharaCore::GetInstance()->WebBrowserPreview(wxEmptyString, false), wxEmptyString);
 }
 
 void GlypharaMainFrame::OnMenuPreviewmywebClick(wxCommandEvent&)
@@ -34,7 +34,14 @@ void GlypharaMainFrame::OnMenuPreviewmywebClick(wxCommandEvent&)
         return;
     }
     TS_LOG_AS("GlypharaMainFrame::OnMenuPreviewmywebClick", TS_MESSAGE, wxString::Format(wxS("User selects %s"), page));
-    CGlypharaCore::GetInstance()->WebBrowserPreview(page, false);
+    ShowPreviewResult(CGlypharaCore::GetInstance()->WebBrowserPreview(page, false), page);
+}
+
+void GlypharaMainFrame::ShowPreviewResult(int result, const wxString& page)
+{
+    // Without this the command would simply do nothing: the browser never opens.
+    if (result < 0)
+        wxMessageBox(PreviewFailure(result, page), _("Error"), wxOK | wxICON_ERROR, this);
 }
 
 void GlypharaMainFrame::OnMenuAddtomywebClick(wxCommandEvent&)

@@ -59,6 +59,7 @@ wxBEGIN_EVENT_TABLE(CDailytipDialog, wxDialog)
     EVT_LEFT_UP(CDailytipDialog::OnLeftUp)
     EVT_MOUSE_CAPTURE_LOST(CDailytipDialog::OnCaptureLost)
     EVT_CHAR_HOOK(CDailytipDialog::OnCharHook)
+    EVT_CLOSE(CDailytipDialog::OnCloseWindow)
 wxEND_EVENT_TABLE()
 
 CDailytipDialog::CDailytipDialog(wxWindow* parent, const wxString& caption, const wxSize& size)
@@ -353,6 +354,13 @@ void CDailytipDialog::OnClose(wxCommandEvent& event)
     settings->Flush();
     Close();
     event.Skip();
+}
+
+void CDailytipDialog::OnCloseWindow(wxCloseEvent&)
+{
+    // A closed tip window is never shown again ("Get a tip!" makes a new one); hidden, it
+    // would only pile up with the others until the program ends.
+    Destroy();
 }
 
 // Escape is the Close button. The dialog's own Escape handling is not used: it would also

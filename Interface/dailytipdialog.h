@@ -1,6 +1,6 @@
 // The tip of the day: one short usage tip at a time over a picture, Previous and Next to
-// step through them, and the choice whether tips appear at start-up. Modeless; the
-// window hides when closed and goes with its parent.
+// step through them, and the choice whether tips appear at start-up. Modeless; closing
+// the window, in any way, destroys it.
 #ifndef GLYPHARA_INTERFACE_DAILYTIPDIALOG_H
 #define GLYPHARA_INTERFACE_DAILYTIPDIALOG_H
 
@@ -15,6 +15,7 @@
 
 class wxButton;
 class wxCheckBox;
+class wxCloseEvent;
 class wxMouseCaptureLostEvent;
 class wxStaticText;
 class wxTipProvider;
@@ -76,6 +77,7 @@ private:
     void OnNext(wxCommandEvent& event);
     void OnShowAtStartup(wxCommandEvent& event);
     void OnClose(wxCommandEvent& event);
+    void OnCloseWindow(wxCloseEvent& event);
     void OnLeftDown(wxMouseEvent& event);
     void OnMotion(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);

@@ -1,5 +1,6 @@
 #include "Interface/glypharaapp.h"
 
+#include "Interface/DesktopLauncher.h"
 #include "Interface/GuiTraceHooks.h"
 #include "Interface/WindowGeometry.h"
 #include "Interface/dailytipdialog.h"
@@ -38,8 +39,8 @@ void EnterProgramFolder()
     TS_LOG_AS("GlypharaApp::OnInit", TS_MESSAGE, wxS("Working directory changed to: ") + folder);
 }
 
-// Returns where the window was put.
-wxPoint PlaceMainWindow(GlypharaMainFrame* frame)
+// Returns where the window was put, and its size.
+wxRect PlaceMainWindow(GlypharaMainFrame* frame)
 {
     // All four values are read before the window changes: its own geometry events write
     // them back.
@@ -60,7 +61,7 @@ wxPoint PlaceMainWindow(GlypharaMainFrame* frame)
     TS_LOG_AS("GlypharaApp::OnInit", TS_VERBOSE,
               wxString::Format(wxS("Main window placed at (%d, %d), %d x %d"), placed.x, placed.y, placed.width,
                                placed.height));
-    return placed.GetPosition();
+    return placed;
 }
 }
 
@@ -87,11 +88,12 @@ bool GlypharaApp::OnInit()
                                       wxBORDER_NONE | wxSTAY_ON_TOP);
     }
 
+    CGlypharaCore::GetInstance()->SetLauncher(std::unique_ptr<CPlatformLauncher>(new CDesktopLauncher));
     CGlypharaCore::GetInstance()->Init();
 
     mainFrame = new GlypharaMainFrame(nullptr, _("Glyphara"),
                                       wxSize(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight));
-    m_restoredPosition = PlaceMainWindow(mainFrame);
+    m_placed = PlaceMainWindow(mainFrame);
     mainFrame->Bind(wxEVT_MOVE, &GlypharaApp::OnFirstMainFrameMove, this);
     m_shownAt = wxGetLocalTimeMillis();
     mainFrame->Show();
@@ -104,6 +106,9 @@ bool GlypharaApp::OnInit()
 
     TraceSystem::GetInstance()->CheckInitialized();
 
+    // Made before the event loop runs: made later, while a window manager is still taking
+    // the main window in, the tip window had the main window shrink to its minimum size for
+    // a moment.
     CDailytipDialog::OpenAtStartup(mainFrame, m_splash.get());
 
     if (!GetStartupProject().empty())
@@ -120,11 +125,14 @@ void GlypharaApp::OnFirstMainFrameMove(wxMoveEvent& event)
     // program asked for it; a mapped window that moves itself is obeyed. Only the
     // placement right after showing is corrected, never a later move by the user.
     const bool justShown = wxGetLocalTimeMillis() - m_shownAt < kPlacementGraceMs;
-    if (justShown && mainFrame->GetPosition() != m_restoredPosition)
+    if (justShown && mainFrame->GetPosition() != m_placed.GetPosition())
     {
-        const wxPoint position = m_restoredPosition;
+        // The size is given again with the place. While a window manager takes a new
+        // window in, the toolkit may hold the size of the bare window it was mapped as;
+        // a move alone would keep that size, raised to the minimum, for good.
+        const wxRect placed = m_placed;
         GlypharaMainFrame* frame = mainFrame;
-        frame->CallAfter([frame, position] { frame->Move(position); });
+        frame->CallAfter([frame, placed] { frame->SetSize(placed); });
     }
 }
 

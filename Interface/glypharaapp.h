@@ -38,7 +38,7 @@ private:
     // The start-up splash closes itself after its timeout; the weak reference notices.
     wxWeakRef<wxSplashScreen> m_splash;
     // Where the saved geometry (or centring) put the main window, and when it was shown.
-    wxPoint m_restoredPosition;
+    wxRect m_placed;
     wxLongLong m_shownAt;
 };
 

@@ -25,6 +25,7 @@ class wxColourPickerEvent;
 class wxComboBox;
 class wxContextMenuEvent;
 class wxFileHistory;
+class wxIdleEvent;
 class wxListBox;
 class wxMenuBar;
 class wxPanel;
@@ -32,12 +33,12 @@ class wxScrollEvent;
 class wxScrolledWindow;
 class wxSizer;
 class wxSlider;
+class wxStaticBitmap;
 class wxStaticText;
 class wxTextCtrl;
 class wxTimer;
 class wxTimerEvent;
 class wxToolBar;
-class wxUpdateUIEvent;
 
 class GlypharaMainFrame : public wxFrame
 {
@@ -169,8 +170,9 @@ private:
     void BindEditGroups();
     void OnUndo(wxCommandEvent& event);
     void OnRedo(wxCommandEvent& event);
-    void OnUpdateUndo(wxUpdateUIEvent& event);
-    void OnUpdateRedo(wxUpdateUIEvent& event);
+    void OnIdle(wxIdleEvent& event);
+    // Names and enables Undo and Redo after the history.
+    void UpdateEditMenu();
     void OnSliderDragStart(wxScrollEvent& event);
     void OnSliderDragEnd(wxScrollEvent& event);
 
@@ -211,6 +213,8 @@ private:
     // Web, help and tip commands (MainFrameWebHelpCommands.cpp)
     void OnMenuPreviewcurrentprojectClick(wxCommandEvent& event);
     void OnMenuPreviewmywebClick(wxCommandEvent& event);
+    // Tells the user why a preview in the web browser failed; nothing on success.
+    void ShowPreviewResult(int result, const wxString& page);
     void OnMenuAddtomywebClick(wxCommandEvent& event);
     void OnMenuitemHelpClick(wxCommandEvent& event);
     void OnMenuitemShowdailytipsClick(wxCommandEvent& event);
@@ -280,6 +284,7 @@ private:
     wxSlider* m_blurVBlur;
 
     wxSizer* m_missingCharactersRow = nullptr;
+    wxStaticBitmap* m_missingCharactersIcon = nullptr;
     wxStaticText* m_missingCharacters = nullptr;
 
     wxTimer* m_previewTimer;

@@ -19,8 +19,16 @@ int main(int argc, char** argv)
 
     char self[4096] = {0};
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string window = length > 0 ? std::string(self, static_cast<size_t>(length)) : std::string();
-    window = window.substr(0, window.rfind('/') + 1) + "glyphara-window";
+    const int linkError = length < 0 ? errno : 0;
+    const std::string window =
+        WindowProgramBeside(length > 0 ? std::string(self, static_cast<size_t>(length)) : std::string());
+    // Without its own folder the program would run whatever lies in the current one.
+    if (window.empty())
+    {
+        std::fprintf(stderr, "glyphara: the program's folder cannot be found (/proc/self/exe: %s)\n",
+                     linkError != 0 ? std::strerror(linkError) : "no folder");
+        return kExitFailure;
+    }
     // Same process, same arguments: the window program reads them again.
     execv(window.c_str(), argv);
     std::fprintf(stderr, "glyphara: cannot start %s: %s\n", window.c_str(), std::strerror(errno));

@@ -4,7 +4,6 @@
 #include "BenchSupport.h"
 
 #include <wx/dir.h>
-#include <wx/gdicmn.h>
 #include <wx/init.h>
 
 #include <functional>
@@ -35,7 +34,6 @@ wxArrayString FilesBelow(const wxString& folder)
 int main()
 {
     wxInitializer initializer;
-    wxInitializeStockLists();
     const bench::TempFolder scratch;
     const std::string root = scratch.Utf8();
     setenv("HOME", root.c_str(), 1);

@@ -1,92 +1,125 @@
 'use strict';
-// Six tags drawn from three font movies by the sIFR runtime, next to the same six
-// tags in the same fonts as @font-face web fonts drawn by Chromium, in one run.
-// Each figure is the time from DOMContentLoaded until everything is drawn.
+// The kit against plain web fonts. A five-tag project exported by the built program,
+// its snippet in a responsive shop page (the page of the browser tests), next to the
+// same page with the same faces as plain WOFF2 fonts cut to the characters the movies
+// hold, and the kit's page without its web fonts (every tag drawn from its movie).
+// Cold loads in fresh browser contexts, interleaved; medians of each figure.
 
 const fs = require('fs');
 const path = require('path');
+const { execFileSync } = require('child_process');
 const fx = require('../tests/browser/fixture.js');
+const kit = require('../tests/browser/kit.js');
+const { readMovie } = require('../data/sIFR/sifr.js');
 
-const RUNS = 15;
-const DEJAVU = '/usr/share/fonts/truetype/dejavu/';
-const LIBERATION = '/usr/share/fonts/truetype/liberation/';
-const TAGS = {
-  h1: { font: 'DejaVu___DejaVu_Sans', size: 48, bold: true, ttf: DEJAVU + 'DejaVuSans-Bold.ttf' },
-  h2: { font: 'DejaVu___DejaVu_Serif', size: 36, ttf: DEJAVU + 'DejaVuSerif.ttf' },
-  h3: { font: 'Liberation___Liberation_Mono', size: 30, ttf: LIBERATION + 'LiberationMono-Regular.ttf' },
-  h4: { font: 'DejaVu___DejaVu_Sans', size: 26, italic: true, ttf: DEJAVU + 'DejaVuSans-Oblique.ttf' },
-  h5: { font: 'DejaVu___DejaVu_Serif', size: 22, bold: true, ttf: DEJAVU + 'DejaVuSerif-Bold.ttf' },
-  h6: { font: 'DejaVu___DejaVu_Sans', size: 18, ttf: DEJAVU + 'DejaVuSans.ttf' }
+const ROUNDS = +process.env.BENCH_ROUNDS || 15;
+const LOBSTER = '/usr/share/fonts/opentype/lobstertwo/LobsterTwo-';
+const CABIN = '/usr/share/fonts/opentype/cabin/Cabin-';
+const DEJAVU = '/usr/share/fonts/truetype/dejavu/DejaVuSerif';
+// The source faces of the bundled movies the project uses (data/fonts/CMakeLists.txt).
+const SOURCES = {
+  'Lobster Two': { regular: LOBSTER + 'Regular.otf', italic: LOBSTER + 'Italic.otf', bold: LOBSTER + 'Bold.otf', bolditalic: LOBSTER + 'BoldItalic.otf' },
+  'DejaVu Serif': { regular: DEJAVU + '.ttf', italic: DEJAVU + '-Italic.ttf', bold: DEJAVU + '-Bold.ttf', bolditalic: DEJAVU + '-BoldItalic.ttf' },
+  'Yanone Kaffeesatz': { regular: '/usr/share/fonts/opentype/yanone-kaffeesatz/YanoneKaffeesatz-Regular.otf',
+    bold: '/usr/share/fonts/opentype/yanone-kaffeesatz/YanoneKaffeesatz-Bold.otf' },
+  Comfortaa: { regular: '/usr/share/fonts/truetype/comfortaa/Comfortaa-Regular.ttf', bold: '/usr/share/fonts/truetype/comfortaa/Comfortaa-Bold.ttf' },
+  Cabin: { regular: CABIN + 'Regular.otf', italic: CABIN + 'Italic.otf', bold: CABIN + 'Bold.otf', bolditalic: CABIN + 'BoldItalic.otf' }
 };
 
+// Marks the moment the page is drawn: for the kit when the runtime is done, for
+// plain fonts when every font the laid-out page asked for has arrived; a frame later.
 const PROBE = `<script>
-  window.__t0 = 0;
-  document.addEventListener('DOMContentLoaded', () => { window.__t0 = performance.now(); });
-  const __painted = () => requestAnimationFrame(() => setTimeout(() => { window.__t1 = performance.now(); }, 0));
+	window.__drawn = function () { requestAnimationFrame(function () { setTimeout(function () { window.__t1 = performance.now(); }, 0); }); };
+	window.__shift = 0;
+	new PerformanceObserver(function (list) { list.getEntries().forEach(function (e) { if (!e.hadRecentInput) window.__shift += e.value; }); })
+		.observe({ type: 'layout-shift', buffered: true });
 </script>
 `;
 
-function sifrPage(dir) {
-  const name = fx.exportProject(dir, TAGS, { name: 'sifr.html' });
-  const file = path.join(dir, name);
-  const html = fs.readFileSync(file, 'utf8')
-    .replace('<head>\n', '<head>\n' + PROBE + "<script>window.addEventListener('sifr:done', __painted);</script>\n");
-  fs.writeFileSync(file, html);
-  return name;
+// The plain page: the same page, all.css, and an @font-face rule per face with the
+// tag's font stack, as a designer writes them by hand.
+async function plainPage(made) {
+  const site = made.site;
+  const data = path.join(site, 'glypharadata');
+  fs.mkdirSync(path.join(site, 'plain'), { recursive: true });
+  let css = '';
+  const declared = new Set();
+  for (const [tag, t] of Object.entries(kit.TAGS)) {
+    const file = (t.foundry + '___' + t.font).replace(/ /g, '_') + '.swf';
+    const movie = await readMovie(fs.readFileSync(path.join(data, 'fonts', file)));
+    const family = movie.fonts[0].name;
+    for (const face of movie.fonts) {
+      const kind = (face.bold ? 'bold' : '') + (face.italic ? 'italic' : '') || 'regular';
+      const out = path.join(site, 'plain', `${family.replace(/ /g, '')}-${kind}.woff2`);
+      if (!declared.has(out)) {
+        declared.add(out);
+        execFileSync('pyftsubset', [SOURCES[family][kind], '--unicodes=' + face.codes.map((c) => c.toString(16)).join(','),
+          '--flavor=woff2', '--output-file=' + out], { stdio: 'ignore' });
+        css += `@font-face { font-family: "${family}"; src: url("${path.basename(out)}") format("woff2"); ` +
+          `font-weight: ${face.bold ? 'bold' : 'normal'}; font-style: ${face.italic ? 'italic' : 'normal'}; font-display: block; }\n`;
+      }
+    }
+    css += `${tag} { font-family: "${family}", sans-serif; }\n`;
+  }
+  fs.writeFileSync(path.join(site, 'plain/plain.css'), css + fs.readFileSync(path.join(data, 'all.css'), 'utf8'));
+  const head = PROBE + '\t<link rel="stylesheet" href="plain/plain.css" type="text/css" media="all" />\n' +
+    "\t<script>document.addEventListener('DOMContentLoaded', function () { document.body.offsetWidth; document.fonts.ready.then(__drawn); });</script>\n";
+  fs.writeFileSync(path.join(site, 'plain.html'), kit.shopPage(head, 'Tallowby Tea &amp; Candles, plain'));
+  return 'plain.html';
 }
 
-function nativePage(dir) {
-  let faces = '', rules = '', body = '';
-  for (const [tag, t] of Object.entries(TAGS)) {
-    const file = path.basename(t.ttf);
-    fs.copyFileSync(t.ttf, path.join(dir, file));
-    faces += `@font-face { font-family: "F-${tag}"; src: url("${file}"); }\n`;
-    rules += `${tag} { font: ${t.size}px/1 "F-${tag}"; margin: 0.67em 0; }\n`;
-    body += `\t<div>\n\t\t<${tag}>Your ${tag} tag will look like this, and <a href="${fx.SITE}">your links will look like this.</a></${tag}>\n\t</div>\n`;
-  }
-  const html = `<!DOCTYPE html>\n<html><head><meta charset="utf-8">${PROBE}<style>${faces}${rules}</style>
-<script>document.addEventListener('DOMContentLoaded', () => { document.body.offsetWidth; document.fonts.ready.then(__painted); });</script>
-</head><body>\n${body}</body></html>\n`;
-  fs.writeFileSync(path.join(dir, 'native.html'), html);
-  return 'native.html';
+function withProbe(site, name) {
+  const file = path.join(site, name);
+  const html = fs.readFileSync(file, 'utf8').replace('<head>\n', '<head>\n' + PROBE +
+    "<script>window.addEventListener('sifr:done', function () { __drawn(); });</script>\n");
+  fs.writeFileSync(file, html);
+  return name;
 }
 
 const median = (xs) => { const s = xs.slice().sort((a, b) => a - b); return s[Math.floor(s.length / 2)]; };
 
 (async () => {
-  const dir = fx.tempDir('sifr-bench-');
-  const sifr = sifrPage(dir);
-  const native = nativePage(dir);
-  const { server, url } = await fx.serve(dir);
+  const dir = process.env.BENCH_KEEP || fx.tempDir("sifr-bench-");
+  const made = kit.exportKit(dir);
+  const pages = { kit: withProbe(made.site, 'kit.html'), plain: await plainPage(made), drawn: withProbe(made.site, 'drawn.html') };
+  const { server, url } = await fx.serve(made.site);
   const browser = await fx.launch();
-  const times = { sifr: [], native: [] };
+  const figures = {};
+  for (const kind of Object.keys(pages)) figures[kind] = { bytes: [], drawn: [], shift: [] };
   try {
-    for (let i = 0; i < RUNS + 1; i++) {
-      for (const [kind, page] of [['sifr', sifr], ['native', native]]) {
-        const ctx = await browser.newContext({ viewport: { width: 1200, height: 900 } });
+    for (let i = 0; i < ROUNDS + 1; i++) {
+      for (const [kind, page] of Object.entries(pages)) {
+        const ctx = await browser.newContext({ viewport: { width: 1280, height: 900 } });
         const p = await ctx.newPage();
         await p.goto(url + page);
-        await p.waitForFunction(() => window.__t1 > 0, null, { timeout: 20000 });
-        const t = await p.evaluate(() => window.__t1 - window.__t0);
-        if (kind === 'sifr') {
-          const n = await p.$$eval('.sIFR-replaced', (e) => e.length);
-          if (n !== 6) throw new Error(`only ${n} of 6 tags replaced`);
-        } else if (!(await p.evaluate(() => Object.keys({ h1: 1, h2: 1, h3: 1, h4: 1, h5: 1, h6: 1 })
-          .every((t) => document.fonts.check(`16px "F-${t}"`))))) {
-          throw new Error('web fonts not loaded');
-        }
-        if (i > 0) times[kind].push(t); // the first round warms up the browser
+        await p.waitForFunction(() => window.__t1 > 0, null, { timeout: 30000 });
+        await p.waitForTimeout(300);
+        const f = await p.evaluate(() => ({
+          drawn: window.__t1,
+          shift: window.__shift,
+          bytes: performance.getEntriesByType('navigation').concat(performance.getEntriesByType('resource'))
+            .reduce((n, e) => n + e.transferSize, 0),
+          webFonts: document.querySelectorAll('.sIFR-webfont').length,
+          drawings: document.querySelectorAll('.sIFR-replaced').length
+        }));
+        if (kind === 'kit' && made.webFonts && (f.webFonts === 0 || f.drawings > 0)) throw new Error('the kit did not take the web font path');
+        if (i > 0) for (const k of ['bytes', 'drawn', 'shift']) figures[kind][k].push(f[k]); // the first round warms up
         await ctx.close();
       }
     }
   } finally {
     await browser.close();
     server.close();
-    fs.rmSync(dir, { recursive: true, force: true });
+    if (!process.env.BENCH_KEEP) fs.rmSync(dir, { recursive: true, force: true });
   }
-  const movies = fx.makerAvailable() ? 'movies made by Tallowby Moldwright' : 'movies made by the test writer';
-  const s = median(times.sifr), n = median(times.native);
-  console.log(`sIFR runtime, 6 tags from 3 font movies (${movies}): median ${s.toFixed(1)} ms from DOMContentLoaded to drawn (${RUNS} runs)`);
-  console.log(`Chromium web fonts, same tags from the TTF files: median ${n.toFixed(1)} ms`);
-  console.log(`ratio sIFR/native (goal <= 1.5): ${(s / n).toFixed(2)}`);
+  const m = {};
+  for (const [kind, f] of Object.entries(figures)) m[kind] = { bytes: median(f.bytes), drawn: median(f.drawn), shift: median(f.shift) };
+  const line = (label, f) => console.log(`${label}: ${f.bytes} bytes loaded, ${f.drawn.toFixed(1)} ms from navigation to drawn, layout shift ${f.shift.toFixed(3)}`);
+  console.log(`Shop page with five tags, ${ROUNDS} interleaved cold loads each in fresh contexts (medians):`);
+  line('  kit as exported' + (made.webFonts ? ' (web fonts)' : ' (NO web fonts: the export wrote none)'), m.kit);
+  line('  kit without its web fonts (drawn from the movies)', m.drawn);
+  line('  plain WOFF2 fonts cut to the movies\' characters', m.plain);
+  console.log(`ratio bytes loaded kit/plain (goal <= 1.6): ${(m.kit.bytes / m.plain.bytes).toFixed(2)}`);
+  console.log(`ratio navigation to drawn kit/plain (goal <= 1.2): ${(m.kit.drawn / m.plain.drawn).toFixed(2)}`);
+  console.log(`layout shift of the kit (goal <= 0.05): ${m.kit.shift.toFixed(3)}`);
 })().catch((e) => { console.error('sifr bench failed: ' + (e && e.stack || e)); process.exit(1); });

@@ -152,8 +152,56 @@ public:
 
     void Detach()
     {
+        // Scripts still running report to nobody.
+        g_cancellable_cancel(m_scripts);
+        g_object_unref(m_scripts);
+        m_scripts = nullptr;
         if (WebKitWebView* native = Native())
             g_signal_handlers_disconnect_by_data(native, this);
+    }
+
+    struct PendingScript
+    {
+        std::function<void(bool, const wxString&)> done;
+        GCancellable* cancellable;
+    };
+
+    void RunScript(const wxString& script, std::function<void(bool, const wxString&)> done)
+    {
+        WebKitWebView* native = Native();
+        if (!native)
+        {
+            done(false, wxString());
+            return;
+        }
+        const wxScopedCharBuffer utf8 = script.utf8_str();
+        PendingScript* pending = new PendingScript{std::move(done), G_CANCELLABLE(g_object_ref(m_scripts))};
+        webkit_web_view_evaluate_javascript(native, utf8.data(), static_cast<gssize>(utf8.length()), nullptr, nullptr,
+                                            m_scripts, &Impl::OnScriptDone, pending);
+    }
+
+    static void OnScriptDone(GObject* view, GAsyncResult* result, gpointer data)
+    {
+        PendingScript* pending = static_cast<PendingScript*>(data);
+        GError* error = nullptr;
+        JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, &error);
+        if (!g_cancellable_is_cancelled(pending->cancellable))
+        {
+            wxString text;
+            if (value && !jsc_value_is_undefined(value) && !jsc_value_is_null(value))
+            {
+                gchar* utf8 = jsc_value_to_string(value);
+                text = wxString::FromUTF8(utf8);
+                g_free(utf8);
+            }
+            pending->done(value != nullptr, text);
+        }
+        if (value)
+            g_object_unref(value);
+        if (error)
+            g_error_free(error);
+        g_object_unref(pending->cancellable);
+        delete pending;
     }
 
     static void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data)
@@ -210,6 +258,7 @@ public:
     }
 
     CEmbeddedBrowser* m_owner;
+    GCancellable* m_scripts = g_cancellable_new();
     wxStaticText* m_message = nullptr;
     wxString m_messageText;
     bool m_processGone = false;
@@ -282,6 +331,17 @@ void CEmbeddedBrowser::ReloadCompletely()
         return;
     m_impl->Restart();
     m_view->Reload(wxWEBVIEW_RELOAD_NO_CACHE);
+}
+
+void CEmbeddedBrowser::RunScript(const wxString& script, std::function<void(bool, const wxString&)> done)
+{
+    StartView();
+    if (!m_view || m_impl->m_processGone)
+    {
+        done(false, wxString());
+        return;
+    }
+    m_impl->RunScript(script, std::move(done));
 }
 
 void CEmbeddedBrowser::StopLoading()

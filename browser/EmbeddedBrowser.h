@@ -9,6 +9,8 @@
 
 #include <wx/panel.h>
 
+#include <functional>
+
 class wxWebView;
 
 class CEmbeddedBrowser : public wxPanel
@@ -23,6 +25,9 @@ public:
     void ReloadCompletely();
     // Stops any navigation or download in progress.
     void StopLoading();
+    // Runs a script in the shown page without waiting for it; done, unless the host is
+    // gone first, receives whether the script ran and the value it ended with, as text.
+    void RunScript(const wxString& script, std::function<void(bool ran, const wxString& value)> done);
 
     // False when no web view could be created, or its web process is gone until the next
     // load restarts it.

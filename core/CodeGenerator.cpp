@@ -1,7 +1,10 @@
 #include "core/GlypharaCore.h"
 
+#include "core/ProjectPaths.h"
+#include "core/WebFont.h"
 #include "trace/TraceSystem.h"
 
+#include <algorithm>
 #include <ctime>
 #include <utility>
 #include <vector>
@@ -54,6 +57,50 @@ wxString EscapeForSingleQuotes(const wxString& text)
         }
     }
     return escaped;
+}
+
+// Project names come from file names, which may hold markup characters.
+wxString EscapeHtml(const wxString& text)
+{
+    wxString escaped;
+    for (wxString::const_iterator it = text.begin(); it != text.end(); ++it)
+    {
+        switch ((*it).GetValue())
+        {
+        case '&':
+            escaped += wxS("&amp;");
+            break;
+        case '<':
+            escaped += wxS("&lt;");
+            break;
+        case '>':
+            escaped += wxS("&gt;");
+            break;
+        case '"':
+            escaped += wxS("&quot;");
+            break;
+        default:
+            escaped += *it;
+        }
+    }
+    return escaped;
+}
+
+// A CSS string between double quotes.
+wxString CssString(const wxString& text)
+{
+    wxString quoted = wxS("\"");
+    for (wxString::const_iterator it = text.begin(); it != text.end(); ++it)
+    {
+        const wxUniChar c = *it;
+        if (c == '"' || c == '\\')
+            quoted << wxS("\\") << c;
+        else if (c < 0x20 || c == 0x7F)
+            quoted << wxString::Format(wxS("\\%x "), unsigned(c.GetValue()));
+        else
+            quoted << c;
+    }
+    return quoted + wxS("\"");
 }
 
 // Printed one higher than stored; computed wide so that no stored value can overflow.
@@ -201,6 +248,8 @@ int CGlypharaCore::GetHTMLSnippet(wxString& snippet, bool singleTag)
         << wxS("sIFR-print.css\" type=\"text/css\" media=\"print\" />\n");
     out << wxS("\t<link rel=\"stylesheet\" href=\"") << kDataFolder << wxS("all.css")
         << wxS("\" type=\"text/css\" media=\"all\" />\n");
+    out << wxS("\t<link rel=\"stylesheet\" href=\"") << kDataFolder << wxS("webfonts.css")
+        << wxS("\" type=\"text/css\" media=\"all\" />\n");
     out << wxS("\n\t<script src=\"") << kDataFolder << wxS("sifr.js\" type=\"text/javascript\"></script>\n");
     out << wxS("\t<script src=\"") << kDataFolder << wxS("sifr-config.js\" type=\"text/javascript\"></script>\n");
     out << wxS("\t<script type=\"text/javascript\">\n");
@@ -255,7 +304,7 @@ int CGlypharaCore::GetCSSCode(wxString& css, bool singleTag)
     TS_RETURN(RC_OK, wxEmptyString);
 }
 
-int CGlypharaCore::GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag)
+int CGlypharaCore::GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag, const wxString& title)
 {
     TS_FUNCTION("CGlypharaCore::GetHTMLSampleCodeForBrowser");
     CORE_REQUIRE_INITIALIZED();
@@ -264,14 +313,18 @@ int CGlypharaCore::GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag)
     const wxString margin(wxS(' '), 11);
 
     page.clear();
-    page << wxS("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\n");
-    page << wxS("<html>\n");
+    // A current document type and a viewport, so browsers lay the page out in standards
+    // mode and phones at their own width.
+    page << wxS("<!DOCTYPE html>\n");
+    page << wxS("<html lang=\"en\">\n");
     page << wxS("<!--      Created with Tallowby Glyphara      -->\n");
     page << wxS("<!--") << margin << site << margin << wxS("-->\n");
     page << wxS("<!--      Brewed on: ") << LocalTimeText() << wxS("      -->\n");
     page << wxS("\n<head>\n");
-    page << wxS("\t<title></title>\n");
+    const wxString shownTitle = !title.empty() ? title : !m_projectName.empty() ? m_projectName : wxS("Untitled");
+    page << wxS("\t<title>") << EscapeHtml(shownTitle) << wxS("</title>\n");
     page << wxS("\t<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n");
+    page << wxS("\t<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n");
     page << wxS("\t<meta name=\"generator\" content=\"Tallowby Glyphara -  ") << wxString::FromUTF8(kMakerWebHost)
          << wxS("\">\n");
     page << wxS("\t<meta name=\"description\" content=\"\">\n");
@@ -314,5 +367,61 @@ int CGlypharaCore::GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag)
         }
     }
     page << wxS("\n</body>\n\n</html>\n");
+    TS_RETURN(RC_OK, wxEmptyString);
+}
+
+wxString CGlypharaCore::FontSourceOf(const FontProperties& record) const
+{
+    const FontTable::const_iterator foundry = m_fontTable.find(record.foundry);
+    if (foundry == m_fontTable.end())
+        return wxString();
+    const FontsOfFoundry::const_iterator font = foundry->second.find(record.font);
+    return font == foundry->second.end() ? wxString() : font->second;
+}
+
+int CGlypharaCore::GetWebFontCSS(wxString& css, bool singleTag)
+{
+    TS_FUNCTION("CGlypharaCore::GetWebFontCSS");
+    CORE_REQUIRE_INITIALIZED();
+
+    if (!m_webFonts)
+        m_webFonts = std::make_shared<WebFontCache>();
+    wxString faces;
+    wxString stacks;
+    std::vector<wxString> declared;
+    for (const auto& tag : CollectTags(m_tags, m_selectedTag, singleTag))
+    {
+        const FontProperties& record = *tag.second;
+        if (record.font.empty() || !ProjectPaths::IsSafeFontKey(record.foundry) ||
+            !ProjectPaths::IsSafeFontKey(record.font))
+            continue;
+        const wxString source = FontSourceOf(record);
+        if (source.empty())
+            continue;
+        wxString error;
+        const std::shared_ptr<const WebFontSet> fonts = m_webFonts->Fonts(source, error);
+        if (!fonts)
+            continue;
+        // The family is the movie's file name without ".swf", as the runtime names it.
+        const wxString family = ProjectPaths::FontFileName(record.foundry, record.font, wxEmptyString);
+        if (std::find(declared.begin(), declared.end(), family) == declared.end())
+        {
+            declared.push_back(family);
+            for (const WebFontFace& face : fonts->faces)
+            {
+                const wxString file = family + wxS("-") + WebFontStyleName(face.bold, face.italic) + wxS(".woff2");
+                faces << wxS("@font-face { font-family: ") << CssString(family) << wxS("; src: url(")
+                      << CssString(wxS("fonts/") + ProjectPaths::EncodeUrlPath(file)) << wxS(") format(\"woff2\"); ")
+                      << (face.bold ? wxS("font-weight: bold; ") : wxS("font-weight: normal; "))
+                      << (face.italic ? wxS("font-style: italic; ") : wxS("font-style: normal; "))
+                      << wxS("font-display: block; }\n");
+            }
+        }
+        stacks << (singleTag ? wxString(wxS("h1")) : tag.first) << wxS(" { font-family: ") << CssString(family)
+               << wxS(", ") << fonts->genericFamily << wxS("; }\n");
+    }
+    css = faces;
+    if (!faces.empty())
+        css << wxS("\n") << stacks;
     TS_RETURN(RC_OK, wxEmptyString);
 }

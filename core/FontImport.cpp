@@ -1,5 +1,6 @@
 #include "core/GlypharaCore.h"
 
+#include "core/GlyphCoverage.h"
 #include "core/PlatformLauncher.h"
 #include "trace/TraceSystem.h"
 
@@ -37,6 +38,15 @@ int CGlypharaCore::ImportFonts(const wxArrayString& files, wxArrayString& failed
         if (name.empty() || !wxFileExists(path) || (extension != wxS("swf") && extension != wxS("png")))
         {
             TS_LOG(TS_ERROR, path + wxS(" is not valid"));
+            failed.Add(path);
+            continue;
+        }
+        // The name is not enough: a movie must hold a font the runtime can draw with,
+        // and a preview must be a PNG picture.
+        MovieCoverage coverage;
+        if (extension == wxS("swf") ? !ReadMovieCoverageFile(path, coverage) : !IsPngFile(path))
+        {
+            TS_LOG(TS_ERROR, path + (extension == wxS("swf") ? wxS(" is not a font movie") : wxS(" is not a PNG picture")));
             failed.Add(path);
             continue;
         }

@@ -70,11 +70,9 @@ int CGlypharaCore::SelectInstalledFont(const wxString& entry, bool byMouse, bool
     size_t index = m_fontList ? m_fontList->Find(entry) : FontListModel::npos;
     if (index == FontListModel::npos)
         index = UpdatedFontList().Find(entry);
-    if (index != FontListModel::npos)
-    {
-        row.kind = m_fontList->Rows()[index].kind;
-        row.path = m_fontList->Rows()[index].path;
-    }
+    const bool listed = index != FontListModel::npos;
+    if (listed)
+        row = m_fontList->Rows()[index];
     else
         row = FontListModel::ReadRow(entry);
 
@@ -83,12 +81,19 @@ int CGlypharaCore::SelectInstalledFont(const wxString& entry, bool byMouse, bool
         const TagMap::const_iterator tag = m_tags.find(m_selectedTag);
         FontProperties record = tag != m_tags.end() ? tag->second : FontProperties();
 
-        // The font is named by its file and the folder that holds it.
+        // A row of the list says which font it stands for: a font copied into a project's
+        // folder has a file name of another form ("Foundry___Font.swf" in "fonts/").
+        // Only a text from elsewhere is read by its file and the folder that holds it.
         const wxString& path = row.path;
-        wxString font = path.BeforeLast('.').AfterLast('/');
-        font.Replace(wxS("_"), wxS(" "));
-        wxString foundry = path.BeforeLast('/').AfterLast('/');
-        foundry.Replace(wxS("_"), wxS(" "));
+        wxString font = row.font;
+        wxString foundry = row.foundry;
+        if (!listed)
+        {
+            font = path.BeforeLast('.').AfterLast('/');
+            font.Replace(wxS("_"), wxS(" "));
+            foundry = path.BeforeLast('/').AfterLast('/');
+            foundry.Replace(wxS("_"), wxS(" "));
+        }
         TS_LOG(TS_VERBOSE, wxS("Selected font list entry: ") + entry);
         TS_LOG(TS_VERBOSE, wxS("Parsed font full path: ") + path);
         TS_LOG(TS_VERBOSE, wxS("Parsed font name: ") + font);

@@ -35,7 +35,7 @@ void Put(wxXmlNode* node, const char* name, float value)
     node->AddAttribute(name, FormatFloat(value));
 }
 
-void Put(wxXmlNode* node, const char* name, const wxColour& value)
+void Put(wxXmlNode* node, const char* name, const RgbColour& value)
 {
     node->AddAttribute(name, FormatColour(value));
 }
@@ -66,7 +66,7 @@ void Get(const wxXmlNode* node, const char* name, float& value)
         value = static_cast<float>(ParseDouble(text));
 }
 
-void Get(const wxXmlNode* node, const char* name, wxColour& value)
+void Get(const wxXmlNode* node, const char* name, RgbColour& value)
 {
     wxString text;
     if (node->GetAttribute(name, &text))
@@ -80,7 +80,7 @@ void Get(const wxXmlNode* node, const char* name, wxString& value)
         value = text;
 }
 
-bool SameColour(const wxColour& a, const wxColour& b)
+bool SameColour(const RgbColour& a, const RgbColour& b)
 {
     if (a.IsOk() != b.IsOk())
         return false;

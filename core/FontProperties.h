@@ -4,7 +4,8 @@
 #ifndef GLYPHARA_CORE_FONTPROPERTIES_H
 #define GLYPHARA_CORE_FONTPROPERTIES_H
 
-#include <wx/colour.h>
+#include "core/RgbColour.h"
+
 #include <wx/string.h>
 
 class wxXmlNode;
@@ -24,7 +25,7 @@ struct DropShadowProperties
     int angle = 45;
     bool knockout = false;
     float distance = 4.0f;
-    wxColour color = wxColour(0, 0, 0);
+    RgbColour color = RgbColour(0, 0, 0);
     float strength = 1.0f;
 };
 
@@ -38,7 +39,7 @@ struct GlowProperties
     bool inner = false;
     int quality = 1;
     float alpha = 0.25f;
-    wxColour color = wxColour(255, 255, 0);
+    RgbColour color = RgbColour(255, 255, 0);
 };
 
 struct BevelProperties
@@ -48,8 +49,8 @@ struct BevelProperties
     float distance = 4.0f;
     int strength = 1;
     int quality = 2;
-    wxColour highlightcolor = wxColour(0, 0, 255);
-    wxColour shadowcolor = wxColour(255, 0, 0);
+    RgbColour highlightcolor = RgbColour(0, 0, 255);
+    RgbColour shadowcolor = RgbColour(255, 0, 0);
     int type = 1; // 0 inner, 1 outer, 2 full
 };
 
@@ -59,10 +60,10 @@ struct FontProperties
     wxString foundry;
     int size = 40;
     int align = 0; // 0 left, 1 center, 2 right, 3 justify
-    wxColour color = wxColour(0, 0, 0);
-    wxColour linkcolor = wxColour(0, 0, 255);
-    wxColour backgroundcolor = wxColour(255, 255, 255);
-    wxColour hovercolor = wxColour(255, 0, 0);
+    RgbColour color = RgbColour(0, 0, 0);
+    RgbColour linkcolor = RgbColour(0, 0, 255);
+    RgbColour backgroundcolor = RgbColour(255, 255, 255);
+    RgbColour hovercolor = RgbColour(255, 0, 0);
     int opacity = 100;
     bool bold = false;
     bool italic = false;

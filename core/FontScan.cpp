@@ -166,6 +166,12 @@ int CGlypharaCore::BuildFontLists()
     // again, so that a rescan does not build the whole table anew.
     FontTable previous;
     previous.swap(m_fontTable);
+    // Whatever the scan finds, the open project's own fonts stay listed.
+    struct ProjectFontsBack
+    {
+        CGlypharaCore& core;
+        ~ProjectFontsBack() { core.MergeProjectFonts(); }
+    } projectFontsBack{*this};
     if (!m_fontPictures)
         m_fontPictures = std::make_unique<FontPictures>();
     m_fontPictures->Clear();
@@ -343,6 +349,30 @@ int CGlypharaCore::BuildFontLists()
         TS_LOG(TS_WARNING, wxS("No font is installed"));
     TS_LOG(TS_MESSAGE, wxString::Format(wxS("%d fonts found at "), count) + m_systemFontDir);
     TS_RETURN(RC_OK, wxEmptyString);
+}
+
+void CGlypharaCore::MergeProjectFonts(bool remove)
+{
+    for (const auto& foundry : m_projectFonts)
+    {
+        for (const auto& font : foundry.second)
+        {
+            if (!remove)
+            {
+                // An installed font of the same name stays in use.
+                m_fontTable[foundry.first].emplace(font.first, font.second);
+                continue;
+            }
+            const FontTable::iterator listed = m_fontTable.find(foundry.first);
+            if (listed == m_fontTable.end())
+                continue;
+            const FontsOfFoundry::iterator entry = listed->second.find(font.first);
+            if (entry != listed->second.end() && entry->second == font.second)
+                listed->second.erase(entry);
+            if (listed->second.empty())
+                m_fontTable.erase(listed);
+        }
+    }
 }
 
 int CGlypharaCore::UpdateFontList(bool onlyIfChanged)

@@ -135,38 +135,6 @@ bool ReadFontTag(const uint8_t* data, size_t start, size_t end, MovieCoverage& c
     return r.Ok();
 }
 
-// Parses a whole uncompressed movie, header included.
-bool ReadMovieBody(const uint8_t* data, size_t size, MovieCoverage& coverage)
-{
-    ByteReader r(data, 8, size);
-    r.SkipRect();  // stage
-    r.U16();       // frame rate
-    r.U16();       // frame count
-    size_t fonts = 0;
-    while (r.Ok() && r.Pos() < size)
-    {
-        const unsigned head = r.U16();
-        const unsigned code = head >> 6;
-        uint32_t length = head & 0x3F;
-        if (length == 0x3F)
-            length = r.U32();
-        if (!r.Need(length))
-            return false;
-        if (code == kTagEnd)
-            break;
-        if (code == kTagDefineFont2 || code == kTagDefineFont3)
-        {
-            if (++fonts > kMaxFonts || !ReadFontTag(data, r.Pos(), r.Pos() + length, coverage))
-                return false;
-        }
-        r.Skip(length);
-    }
-    if (!r.Ok())
-        return false;
-    return std::any_of(coverage.faces.begin(), coverage.faces.end(),
-                       [](const FaceCoverage& f) { return f.GlyphCount() > 0; });
-}
-
 // Fills `body` with the first `length` bytes of the movie: the header as it stands and
 // the rest as stored or inflated. `read` hands out the file's bytes after the header in
 // pieces, returning 0 at the end. False when fewer bytes are there.
@@ -290,9 +258,25 @@ const FaceCoverage* MovieCoverage::PickFace(bool bold, bool italic) const
     return weighted ? weighted : usable;
 }
 
-bool ReadMovieCoverage(const void* data, size_t size, MovieCoverage& coverage)
+namespace
 {
-    coverage.faces.clear();
+// The code tables of a whole uncompressed movie, header included.
+bool ReadMovieBody(const std::vector<uint8_t>& movie, MovieCoverage& coverage)
+{
+    size_t fonts = 0;
+    const bool ok = ForEachMovieTag(movie, [&](unsigned code, size_t start, size_t end) {
+        if (code != kTagDefineFont2 && code != kTagDefineFont3)
+            return true;
+        return ++fonts <= kMaxFonts && ReadFontTag(movie.data(), start, end, coverage);
+    });
+    return ok && std::any_of(coverage.faces.begin(), coverage.faces.end(),
+                             [](const FaceCoverage& f) { return f.GlyphCount() > 0; });
+}
+}
+
+bool LoadMovieBytes(const void* data, size_t size, std::vector<uint8_t>& movie)
+{
+    movie.clear();
     if (size < 8)
         return false;
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
@@ -303,18 +287,17 @@ bool ReadMovieCoverage(const void* data, size_t size, MovieCoverage& coverage)
         pos += got;
         return got;
     };
-    std::vector<uint8_t> body;
-    if (!LoadMovie(bytes, read, body) || !ReadMovieBody(body.data(), body.size(), coverage))
+    if (!LoadMovie(bytes, read, movie))
     {
-        coverage.faces.clear();
+        movie.clear();
         return false;
     }
     return true;
 }
 
-bool ReadMovieCoverageFile(const wxString& path, MovieCoverage& coverage)
+bool LoadMovieFileBytes(const wxString& path, std::vector<uint8_t>& movie)
 {
-    coverage.faces.clear();
+    movie.clear();
     // Never blocks on a pipe or a device that stands where a movie should be.
     const int fd = ::open(path.fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -340,10 +323,55 @@ bool ReadMovieCoverageFile(const wxString& path, MovieCoverage& coverage)
             ok = false;
         have += got;
     }
-    std::vector<uint8_t> body;
-    ok = ok && LoadMovie(header, read, body);
+    ok = ok && LoadMovie(header, read, movie);
     ::close(fd);
-    if (!ok || !ReadMovieBody(body.data(), body.size(), coverage))
+    if (!ok)
+        movie.clear();
+    return ok;
+}
+
+bool ForEachMovieTag(const std::vector<uint8_t>& movie,
+                     const std::function<bool(unsigned code, size_t start, size_t end)>& visit)
+{
+    ByteReader r(movie.data(), 8, movie.size());
+    r.SkipRect();  // stage
+    r.U16();       // frame rate
+    r.U16();       // frame count
+    while (r.Ok() && r.Pos() < movie.size())
+    {
+        const unsigned head = r.U16();
+        const unsigned code = head >> 6;
+        uint32_t length = head & 0x3F;
+        if (length == 0x3F)
+            length = r.U32();
+        if (!r.Need(length))
+            return false;
+        if (code == kTagEnd)
+            break;
+        if (!visit(code, r.Pos(), r.Pos() + length))
+            return false;
+        r.Skip(length);
+    }
+    return r.Ok();
+}
+
+bool ReadMovieCoverage(const void* data, size_t size, MovieCoverage& coverage)
+{
+    coverage.faces.clear();
+    std::vector<uint8_t> movie;
+    if (!LoadMovieBytes(data, size, movie) || !ReadMovieBody(movie, coverage))
+    {
+        coverage.faces.clear();
+        return false;
+    }
+    return true;
+}
+
+bool ReadMovieCoverageFile(const wxString& path, MovieCoverage& coverage)
+{
+    coverage.faces.clear();
+    std::vector<uint8_t> movie;
+    if (!LoadMovieFileBytes(path, movie) || !ReadMovieBody(movie, coverage))
     {
         coverage.faces.clear();
         return false;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The characters of one font tag (one face) of a movie.
@@ -44,6 +45,17 @@ struct MovieCoverage
     // Null when no face has glyphs.
     const FaceCoverage* PickFace(bool bold, bool italic) const;
 };
+
+// The whole movie, header included and its body inflated when it is compressed (CWS).
+// False, with movie emptied, for no movie, a truncated or damaged one, or one beyond the
+// runtime's limits.
+bool LoadMovieBytes(const void* data, size_t size, std::vector<uint8_t>& movie);
+// The same for a file; false too when it is no regular file or cannot be read.
+bool LoadMovieFileBytes(const wxString& path, std::vector<uint8_t>& movie);
+// Calls visit with the code and the body range of each tag of a loaded movie, up to its
+// End tag. False when a tag runs past the end or visit returns false.
+bool ForEachMovieTag(const std::vector<uint8_t>& movie,
+                     const std::function<bool(unsigned code, size_t start, size_t end)>& visit);
 
 // Reads the code tables of every DefineFont2 and DefineFont3 tag of a movie, plain (FWS) or
 // zlib-compressed (CWS). False, with coverage emptied, for anything the runtime would not

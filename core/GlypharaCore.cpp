@@ -11,9 +11,7 @@
 #include <wx/config.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/image.h>
 #include <wx/log.h>
-#include <wx/mstream.h>
 #include <wx/stdpaths.h>
 
 const char* const kUserDefinedEffect = "User defined";
@@ -38,6 +36,12 @@ void EnsureFolder(const wxString& folder)
     }
 }
 
+// Creates a folder with every missing level above it.
+void MakeFolderPath(const wxString& folder)
+{
+    wxLogNull quiet;
+    wxFileName::Mkdir(folder, 0777, wxPATH_MKDIR_FULL);
+}
 }
 
 CGlypharaCore::CGlypharaCore()
@@ -101,8 +105,9 @@ int CGlypharaCore::Init()
 int CGlypharaCore::InitAs(bool headless)
 {
     TS_FUNCTION("CGlypharaCore::Init");
+    // The code is the one callers know for this case; the message says what happened.
     if (m_initialised)
-        TS_RETURN(RC_NOT_INITIALIZED, wxS("Object is not initialized"));
+        TS_RETURN(RC_NOT_INITIALIZED, wxS("Object is already initialized"));
 
     Release();
     m_initialised = true;
@@ -115,6 +120,11 @@ int CGlypharaCore::InitAs(bool headless)
 
     const wxString programFolder = wxGetCwd();
     const wxString documents = wxStandardPaths::Get().GetDocumentsDir();
+    // A documents folder that does not exist yet (a new account, or one the desktop
+    // names but never made) is made with the rest, so the settings always live in the
+    // one place below it.
+    if (!headless && !FolderExists(documents))
+        MakeFolderPath(documents);
     wxString userData = documents + wxS("/Tallowby Software");
     ensureFolder(userData);
     userData += wxS("/Glyphara");
@@ -125,20 +135,25 @@ int CGlypharaCore::InitAs(bool headless)
     if (headless || !FolderExists(m_configFilePath.BeforeLast('/')))
         m_configFilePath.clear();
 
+    // The settings live in that one file or nowhere: the toolkit's default store would
+    // write a file of its own elsewhere, which no later run reads.
     if (headless)
     {
-        delete wxConfigBase::Set(nullptr);
+        delete wxConfigBase::Set(new CSettingsFile(wxEmptyString));
         TS_LOG(TS_MESSAGE, wxS("Settings are not used without a window"));
     }
     else if (!m_configFilePath.empty())
     {
+        wxString setAside;
+        if (CSettingsFile::SetAsideIfDamaged(m_configFilePath, setAside))
+            TS_LOG(TS_WARNING, wxS("The settings file was damaged; it has been set aside as ") + setAside +
+                                   wxS(" and the default settings are used"));
         delete wxConfigBase::Set(new CSettingsFile(m_configFilePath));
         TS_LOG(TS_MESSAGE, wxS("Config file is: ") + m_configFilePath);
     }
     else
     {
-        // The toolkit's default store takes over on first use.
-        delete wxConfigBase::Set(nullptr);
+        delete wxConfigBase::Set(new CSettingsFile(wxEmptyString));
         TS_LOG(TS_WARNING, wxS("Config won't be read/saved"));
     }
 
@@ -150,24 +165,16 @@ int CGlypharaCore::InitAs(bool headless)
     // The foundry headers' background comes from the archive; a copy is placed in the
     // user data folder the first time so that the font list can refer to it by path.
     m_foundryBackgroundPath = userData + wxS("foundrybg.png");
-    wxImage background;
-    if (headless || GetImageFromZip(wxS("FoundryBackground.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), background) < 0)
+    std::string background;
+    if (headless || !ReadZipEntry(wxS("FoundryBackground.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), background) ||
+        !HasPngSignature(background.data(), background.size()))
         m_foundryBackgroundPath.clear();
     else if (!wxFileExists(m_foundryBackgroundPath))
     {
         // Written aside and renamed into place: a second copy of the program starting at
         // the same moment must never find half a picture.
         if (FolderExists(userData))
-        {
-            wxLogNull quiet;
-            wxMemoryOutputStream picture;
-            if (background.SaveFile(picture, wxBITMAP_TYPE_PNG))
-            {
-                wxCharBuffer bytes(picture.GetLength());
-                picture.CopyTo(bytes.data(), picture.GetLength());
-                WriteBytesAtomically(m_foundryBackgroundPath, bytes.data(), picture.GetLength());
-            }
-        }
+            WriteBytesAtomically(m_foundryBackgroundPath, background.data(), background.size());
         if (!wxFileExists(m_foundryBackgroundPath))
             m_foundryBackgroundPath.clear();
     }
@@ -215,14 +222,11 @@ int CGlypharaCore::Release()
     }
     m_webServers.clear();
 
-    for (const wxString* page : {&m_embeddedPreviewPath, &m_browserPreviewPath})
-    {
-        if (page->empty())
-            continue;
-        const wxString folder = page->BeforeLast('/');
-        if (wxDirExists(folder))
-            RemDirRec(folder);
-    }
+    // Only the process's own preview folder goes: after a store the browser preview's
+    // page lies in the user's project folder.
+    if (!m_previewFolder.empty() && wxDirExists(m_previewFolder))
+        RemDirRec(m_previewFolder);
+    m_previewFolder.clear();
 
     m_sifrFileNames.clear();
     m_standardTagNames.clear();

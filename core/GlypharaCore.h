@@ -19,10 +19,12 @@
 #include <vector>
 
 class CBasicWebServer;
+class wxXmlNode;
 class CPlatformLauncher;
 struct MovieCoverage;
 class FontListModel;
 class FontPictures;
+class WebFontCache;
 
 typedef int (*UpdateControlsCallback)(void* context);
 typedef int (*UpdateFlashCallback)(void* context, int delay);
@@ -101,7 +103,12 @@ public:
     // Generated web code
     int GetHTMLSnippet(wxString& snippet, bool singleTag);
     int GetCSSCode(wxString& css, bool singleTag);
-    int GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag);
+    // title is the page's title; empty takes the project's name.
+    int GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag, const wxString& title = wxString());
+    // The text of webfonts.css: an @font-face rule per face of each tag's font movie (its
+    // web fonts beside it, as the export writes them) and each tag's font stack; nothing
+    // for a movie that cannot be made into web fonts.
+    int GetWebFontCSS(wxString& css, bool singleTag);
 
     // Project file and folder
     int SaveXMLProject(const wxString& path, const wxString& projectName, const wxString& dataDir,
@@ -153,12 +160,20 @@ public:
     // Read-only views for the main window and the tests.
     bool IsInitialized() const { return m_initialised; }
     bool IsProjectSaved() const { return m_projectSaved; }
+    // A new project that is still as NewProject made it: nothing to lose by closing it.
+    bool IsUnchangedNewProject() const;
+    // For the user, after a LoadProject or SaveProject (or LoadXMLProject) that did not
+    // fully succeed: the file and the reason of a failure, or what is missing after a
+    // partly successful open. Empty after a full success.
+    const wxString& GetLastProblem() const { return m_lastProblem; }
     const wxString& GetProjectFilePath() const { return m_projectFilePath; }
     const wxString& GetProjectName() const { return m_projectName; }
     const wxString& GetConfigFilePath() const { return m_configFilePath; }
     const wxString& GetBrowserPreviewPath() const { return m_browserPreviewPath; }
     const wxString& GetEmbeddedPreviewPath() const { return m_embeddedPreviewPath; }
     const wxString& GetEmbeddedPreviewUrl() const { return m_embeddedPreviewUrl; }
+    // The folder that holds this process's preview pages; empty before the first preview.
+    const wxString& GetPreviewFolder() const { return m_previewFolder; }
     const wxString& GetFoundryBackgroundPath() const { return m_foundryBackgroundPath; }
     const wxString& GetSystemFontDir() const { return m_systemFontDir; }
     const wxString& GetUserFontDir() const { return m_userFontDir; }
@@ -204,6 +219,10 @@ private:
     FontListModel& UpdatedFontList();
     // -- effect library --
     // -- code generation --
+    // The web fonts made from the font movies, kept while a movie stays as it was.
+    std::shared_ptr<WebFontCache> m_webFonts;
+    // The file of the tag's font movie in the font table; empty when it is not there.
+    wxString FontSourceOf(const FontProperties& record) const;
     // -- project file and export --
     // What the export copied where, so that an unchanged source is not copied again.
     struct ExportCopies;
@@ -211,13 +230,34 @@ private:
     // Notes that target already is a copy of source as it stands, so the next export
     // leaves it alone.
     void RecordExportCopy(const wxString& source, const wxString& target);
+    // Fonts found only in the open project's folder. They are part of the font table
+    // until another project is opened or started, whatever rescans the font folders.
+    FontTable m_projectFonts;
+    // Puts the project's fonts back into the font table where no installed font has
+    // their name; takes them out with remove.
+    void MergeProjectFonts(bool remove = false);
+    // The tags of the last project load whose font is neither installed nor in the
+    // project's folder, with that font.
+    std::map<wxString, wxString, Utf16Less> m_tagsWithMissingFonts;
+    // Reads the tags and the listed files of a checked project file into the project.
+    int ReadProjectElements(const wxString& path, const wxXmlNode* project, const wxXmlNode* tags,
+                            const wxXmlNode* files);
+    wxString m_lastProblem;
+    // The tags and sample text NewProject made, to tell a project nobody changed.
+    TagMap m_newProjectTags;
+    wxString m_newProjectText;
     // -- export without a window --
-    // The tags the last project load left out, with the font each wanted.
-    std::map<wxString, wxString, Utf16Less> m_droppedTags;
     // Storing writes the project's folder but not its project file.
     bool m_exportFolderOnly = false;
     void LinkCopiesInPlace(const std::string& target, const std::string& staged);
     // -- preview --
+    // This process's own folder for the preview pages, made inside the temporary folder
+    // on first use and removed by Release; empty when it cannot be made.
+    wxString m_previewFolder;
+    wxString PreviewFolder();
+    // The running server serving root, else a new one started for it; null when none
+    // could be started.
+    CBasicWebServer* ServerFor(const wxString& root);
     // -- characters the font lacks --
     // Code tables of font movies by path, each with the state of the file it was read
     // from, so a movie is read again only when it changes.

@@ -338,9 +338,9 @@ int CGlypharaCore::ExportProject(const wxString& projectFile, const wxString& fo
     }
     // A site without one of its tags is no build result: every tag of the file must be
     // there, with its font.
-    if (!m_droppedTags.empty())
+    if (!m_tagsWithMissingFonts.empty())
     {
-        const auto& dropped = *m_droppedTags.begin();
+        const auto& dropped = *m_tagsWithMissingFonts.begin();
         message = projectFile + wxS(": the tag ") + dropped.first + wxS(" cannot be used; its font ") + dropped.second +
                   wxS(" is neither installed nor in the project's folder");
         TS_RETURN(RC_LOAD_FAILED, message);

@@ -4,6 +4,8 @@
 
 #include "trace/TraceSystem.h"
 
+#include <wx/intl.h>
+
 #include <sys/stat.h>
 
 namespace
@@ -86,6 +88,20 @@ int CGlypharaCore::GetMissingCharactersText(wxString& text)
     TS_FUNCTION("CGlypharaCore::GetMissingCharactersText");
     text.clear();
     CORE_REQUIRE_INITIALIZED();
+    // A tag may keep a font that is nowhere to be found (a project from another
+    // machine): the line says so instead of listing characters.
+    const TagMap::const_iterator tag = m_tags.find(m_selectedTag);
+    if (tag != m_tags.end() && !tag->second.font.empty())
+    {
+        const FontTable::const_iterator foundry = m_fontTable.find(tag->second.foundry);
+        if (foundry == m_fontTable.end() || foundry->second.count(tag->second.font) == 0)
+        {
+            text = wxString::Format(wxGetTranslation(wxS("Font missing: %s is neither installed nor in the "
+                                                         "project's folder")),
+                                    FontShownName(tag->second.font));
+            TS_RETURN(RC_OK, wxEmptyString);
+        }
+    }
     wxString fontName;
     wxArrayString characters;
     const int result = GetMissingCharacters(fontName, characters);

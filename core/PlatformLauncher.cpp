@@ -5,18 +5,28 @@
 
 #include <memory>
 
+namespace
+{
+// An argument vector, so a path with spaces needs no quoting.
+bool StartWithArguments(const char* program, const wxString& argument)
+{
+    const wxScopedCharBuffer text = argument.fn_str();
+    const char* argv[] = {program, argument.empty() ? nullptr : text.data(), nullptr};
+    return wxExecute(argv, wxEXEC_ASYNC) != 0;
+}
+}
+
 bool CPlatformLauncher::OpenUrl(const wxString& url)
 {
-    return wxLaunchDefaultBrowser(url);
+    // The desktop's own opener; the window program installs the toolkit's browser launch,
+    // which needs its graphics library.
+    return StartWithArguments("xdg-open", url);
 }
 
 bool CPlatformLauncher::StartProcess(const wxString& executable)
 {
-    const char* argv[] = {nullptr, nullptr};
     const wxScopedCharBuffer path = executable.fn_str();
-    argv[0] = path.data();
-    // An argument vector, so a path with spaces needs no quoting.
-    return wxExecute(argv, wxEXEC_ASYNC) != 0;
+    return StartWithArguments(path.data(), wxString());
 }
 
 wxString CPlatformLauncher::GetOpenCommand(const wxString& extension, const wxString& path)

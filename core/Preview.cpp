@@ -7,21 +7,35 @@
 #include "core/ProjectPaths.h"
 #include "trace/TraceSystem.h"
 
+CBasicWebServer* CGlypharaCore::ServerFor(const wxString& root)
+{
+    // Every server answers with the same rules; one already serving the folder serves
+    // the next preview of it as well, so previewing again starts no further server.
+    for (CBasicWebServer* server : m_webServers)
+    {
+        if (server && server->IsListening() && server->IsAlive() && server->GetRoot() == root)
+        {
+            TS_LOG_AS("CGlypharaCore::WebBrowserPreview", TS_MESSAGE, wxS("Web server already serving ") + root);
+            return server;
+        }
+    }
+    TS_LOG_AS("CGlypharaCore::WebBrowserPreview", TS_MESSAGE, wxS("Launching web server..."));
+    CBasicWebServer* server = new CBasicWebServer();
+    m_webServers.push_back(server);
+    // A server that found no free port is as useless as one whose thread did not start.
+    if (!server->IsListening() || server->Run() != wxTHREAD_NO_ERROR)
+        return nullptr;
+    TS_LOG_AS("CGlypharaCore::WebBrowserPreview", TS_MESSAGE, wxS("...web server launched!"));
+    server->SetRoot(root);
+    return server;
+}
+
 int CGlypharaCore::WebBrowserPreview(const wxString& path, bool embedded)
 {
     TS_FUNCTION("CGlypharaCore::WebBrowserPreview");
     CORE_REQUIRE_INITIALIZED();
 
-    TS_LOG(TS_MESSAGE, wxS("Launching web server..."));
-    CBasicWebServer* server = new CBasicWebServer();
-    m_webServers.push_back(server);
-    // A server that found no free port is as useless as one whose thread did not start.
-    if (!server->IsListening() || server->Run() != wxTHREAD_NO_ERROR)
-        TS_RETURN(RC_FAILED, wxS("Unable to create web server thread"));
-    TS_LOG(TS_MESSAGE, wxS("...web server launched!"));
-    int port = 0;
-    server->GetPort(port);
-
+    // The page first: the folder it lies in tells which server can show it.
     wxString page = path;
     if (page.empty())
     {
@@ -32,7 +46,11 @@ int CGlypharaCore::WebBrowserPreview(const wxString& path, bool embedded)
             TS_RETURN(RC_FAILED, embedded ? wxS("Invalid for embedding saved HTML path")
                                           : wxS("Invalid for browser saved HTML path"));
     }
-    server->SetRoot(ProjectPaths::FolderOfPath(page));
+    CBasicWebServer* server = ServerFor(ProjectPaths::FolderOfPath(page));
+    if (!server)
+        TS_RETURN(RC_FAILED, wxS("Unable to create web server thread"));
+    int port = 0;
+    server->GetPort(port);
     const wxString address = wxS("http://") + wxString::FromAscii(kLoopbackHost) + wxString::Format(wxS(":%d/"), port) +
                              ProjectPaths::EncodeUrlPath(page.AfterLast('/'));
 

@@ -3,15 +3,19 @@
 #include "core/GlypharaCore.h"
 
 #include "core/FileStamp.h"
+#include "core/GlyphCoverage.h"
 #include "core/ProjectPaths.h"
+#include "core/WebFont.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/log.h>
+#include <wx/intl.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <map>
@@ -23,10 +27,35 @@ namespace
 {
 const char* const kCssFileName = "all.css";
 
+// Makes the folder and every missing level above it. On a failure errno says why: a
+// file standing where a folder must go is "Not a directory".
 bool MakeFolder(const wxString& path)
 {
-    wxLogNull quiet;
-    return wxFileName::Mkdir(path, 0777, wxPATH_MKDIR_FULL) || FolderExists(path);
+    const std::string native(StripTrailingSeparators(path).fn_str());
+    for (size_t end = native.find('/', 1);; end = native.find('/', end + 1))
+    {
+        const std::string level = native.substr(0, end);
+        struct stat status;
+        if (::stat(level.c_str(), &status) == 0)
+        {
+            if (!S_ISDIR(status.st_mode))
+            {
+                errno = ENOTDIR;
+                return false;
+            }
+        }
+        else if (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+        if (end == std::string::npos)
+            return true;
+    }
+}
+
+// ": " and what the system said of the call that failed last.
+wxString SystemReason()
+{
+    const int error = errno;
+    return error ? wxS(": ") + wxString(std::strerror(error), wxConvLibc) : wxString();
 }
 
 // What each target held right after we copied it, and from which source state. Every
@@ -106,17 +135,17 @@ bool SwapIntoPlace(const wxString& path, const char* data, size_t size)
     return false;
 }
 
-// Generated text goes in through a temporary file too, and only when it changed.
-bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const wxString& text, bool swapIn)
+// Generated files go in through a temporary file too, and only when they changed.
+bool WriteBytesIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const char* data, size_t size,
+                         bool swapIn)
 {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
     FileStamp stamp;
-    if (StampOf(path, stamp) && static_cast<size_t>(stamp.size) == utf8.length())
+    if (StampOf(path, stamp) && static_cast<size_t>(stamp.size) == size)
     {
         const int fd = ::open(path.fn_str(), O_RDONLY | O_CLOEXEC);
         if (fd >= 0)
         {
-            std::string current(utf8.length(), '\0');
+            std::string current(size, '\0');
             size_t got = 0;
             while (got < current.size())
             {
@@ -126,13 +155,35 @@ bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path
                 got += static_cast<size_t>(n);
             }
             ::close(fd);
-            if (got == current.size() && current.compare(0, current.size(), utf8.data(), utf8.length()) == 0)
+            if (got == current.size() && current.compare(0, current.size(), data, size) == 0)
                 return true;
         }
     }
     copies.erase(path);
-    return swapIn ? SwapIntoPlace(path, utf8.data(), utf8.length())
-                  : WriteBytesAtomically(path, utf8.data(), utf8.length());
+    return swapIn ? SwapIntoPlace(path, data, size) : WriteBytesAtomically(path, data, size);
+}
+
+bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const wxString& text, bool swapIn)
+{
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    return WriteBytesIfChanged(copies, path, utf8.data(), utf8.length(), swapIn);
+}
+
+// A file made from source (a web font from its movie, as it stood at sourceStamp) is
+// written unless the target is still what we wrote from the unchanged source.
+bool WriteMadeFromSource(std::map<wxString, CopyRecord>& copies, const wxString& source, const FileStamp& sourceStamp,
+                         const wxString& target, const std::vector<uint8_t>& data, bool swapIn)
+{
+    FileStamp targetStamp;
+    const std::map<wxString, CopyRecord>::const_iterator known = copies.find(target);
+    if (known != copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
+        StampOf(target, targetStamp) && known->second.targetStamp == targetStamp)
+        return true;
+    if (!WriteBytesIfChanged(copies, target, reinterpret_cast<const char*>(data.data()), data.size(), swapIn))
+        return false;
+    if (StampOf(target, targetStamp))
+        copies[target] = CopyRecord{source, sourceStamp, targetStamp};
+    return true;
 }
 }
 
@@ -159,6 +210,26 @@ wxString StoredSamplePage(const wxString& projectFile)
 }
 }
 
+wxString CGlypharaCore::PreviewFolder()
+{
+    if (!m_previewFolder.empty() && FolderExists(m_previewFolder))
+        return m_previewFolder;
+    // Private to this process (mode 0700, a name nobody can guess or take first), so two
+    // copies of the program never write into each other's previews.
+    std::string pattern(ProjectPaths::TemporaryFolder().fn_str());
+    pattern += "/glyphara-XXXXXX";
+    if (::mkdtemp(&pattern[0]))
+        m_previewFolder = wxString(pattern.c_str(), *wxConvFileName);
+    else
+    {
+        TS_LOG_AS("CGlypharaCore::PreviewFolder", TS_ERROR,
+                  wxS("Unable to create ") + wxString(pattern.c_str(), *wxConvFileName) + wxS(": ") +
+                      wxString(std::strerror(errno), wxConvLibc));
+        m_previewFolder.clear();
+    }
+    return m_previewFolder;
+}
+
 int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedded)
 {
     TS_FUNCTION("CGlypharaCore::SaveProject");
@@ -167,6 +238,8 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
     const bool storing = !path.empty() && !embedded;
     if (!storing)
         overwrite = true;
+    else
+        m_lastProblem.clear();
 
     wxString projectPath;
     wxString name;
@@ -183,15 +256,22 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
     else
     {
         wxString page = embedded ? m_embeddedPreviewPath : m_browserPreviewPath;
-        // A stored project's folder is reused only while that project is the open one:
-        // after New or Open, previewing another project must not overwrite its site.
-        if (!embedded && !page.empty() && !page.AfterLast('/').StartsWith(wxS("glypharapreview")) &&
-            page != StoredSamplePage(m_projectFilePath))
+        // A page is reused while it lies in this process's preview folder, or, for the
+        // browser, while it is the sample page of the stored project that is open: after
+        // New or Open, previewing another project must not overwrite its site.
+        const bool inPreviewFolder = !m_previewFolder.empty() && FolderExists(m_previewFolder) &&
+                                     page.StartsWith(WithTrailingSeparator(m_previewFolder));
+        if (!inPreviewFolder && (embedded || page != StoredSamplePage(m_projectFilePath)))
             page.clear();
         if (page.empty())
-            projectPath = ProjectPaths::TemporaryFolder() + wxS("/") +
-                          (embedded ? wxS("glypharaembeddedpreview") : wxS("glypharapreview")) +
+        {
+            const wxString previews = PreviewFolder();
+            if (previews.empty())
+                TS_RETURN(RC_WRITE_FAILED, wxS("Unable to create the preview folder in ") +
+                                               ProjectPaths::TemporaryFolder());
+            projectPath = previews + wxS("/") + (embedded ? wxS("glypharaembeddedpreview") : wxS("glypharapreview")) +
                           wxString::Format(wxS("%lld"), static_cast<long long>(std::time(nullptr)));
+        }
         else
             // Strips the page name and the " files" folder: the next preview of the same
             // kind goes to the same folder.
@@ -221,8 +301,16 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
     TS_LOG(TS_MESSAGE, wxS("Project CSS file is ") + cssFile);
     TS_LOG(TS_MESSAGE, wxS("Project HTML sample file is ") + samplePage);
 
+    // What the user is told about a store that fails to make a folder.
+    auto folderFailed = [&](const wxString& folder) {
+        if (storing)
+            m_lastProblem = wxS("Unable to create ") + folder + SystemReason();
+    };
     if (!FolderExists(base) && !MakeFolder(base))
+    {
+        folderFailed(base);
         TS_RETURN(RC_WRITE_FAILED, wxS("Unable to create base directory"));
+    }
 
     if (FolderExists(dataFolder))
     {
@@ -230,7 +318,10 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
             TS_RETURN(RC_ALREADY_EXISTS, wxS("Data base dir already exists"));
     }
     else if (!MakeFolder(dataFolder))
+    {
+        folderFailed(dataFolder);
         TS_RETURN(RC_WRITE_FAILED, wxS("Unable to create data base directory"));
+    }
 
     if (FolderExists(htmlDataFolder))
     {
@@ -238,12 +329,15 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
             TS_RETURN(RC_ALREADY_EXISTS, wxS("HTML data dir already exists"));
     }
     else if (!MakeFolder(htmlDataFolder))
+    {
+        folderFailed(htmlDataFolder);
         TS_RETURN(RC_WRITE_FAILED, wxS("Unable to create HTML data directory"));
+    }
 
     // Every file goes in through a temporary name: the preview's web server may be
     // sending the previous version of it at this very moment, and a write that fails
-    // leaves the earlier file whole. Each failure is reported; the first one is the
-    // result.
+    // leaves the earlier file whole. Each failure is reported with the system's reason;
+    // the first one is the result.
     if (!m_exportCopies)
         m_exportCopies = std::make_shared<ExportCopies>();
     std::map<wxString, CopyRecord>& copies = m_exportCopies->records;
@@ -254,6 +348,7 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
             failure = what;
     };
     auto copy = [&](const wxString& source, const wxString& target, bool mayBeMissing) {
+        errno = 0;
         switch (CopyReplacing(copies, source, target))
         {
         case CopyOutcome::Copied:
@@ -263,15 +358,40 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
                 fail(wxS("Unable to find ") + source + wxS(" for ") + target);
             break;
         case CopyOutcome::Failed:
-            fail(wxS("Unable to copy ") + source + wxS(" to ") + target);
+            fail(wxS("Unable to copy ") + source + wxS(" to ") + target + SystemReason());
             break;
         }
     };
 
+    // First everything the page refers to: the runtime files and the fonts (files added
+    // to the site belong here too).
     for (const wxString& sifrFile : m_sifrFileNames)
         copy(wxS("sIFR/") + sifrFile, htmlDataFolder + sifrFile, false);
 
     const wxString fontFolder = htmlDataFolder + wxS("fonts/");
+    if (!m_webFonts)
+        m_webFonts = std::make_shared<WebFontCache>();
+    // Each face of a movie as a web font beside it. A movie that cannot be converted is
+    // still drawn from the movie itself, so it fails nothing. The embedded preview follows
+    // every edit and is read on this machine only: quick compression serves it.
+    auto writeWebFonts = [&](const wxString& movie, const wxString& family) {
+        wxString error;
+        const std::shared_ptr<const WebFontSet> fonts =
+            m_webFonts->Woff2(movie, embedded ? kWebFontQuick : kWebFontSmallest, error);
+        FileStamp movieStamp;
+        if (!fonts || !StampOf(movie, movieStamp))
+        {
+            TS_LOG(TS_ERROR, wxS("Unable to make web fonts of ") + movie + wxS(": ") + error);
+            return;
+        }
+        for (const WebFontFace& face : fonts->faces)
+        {
+            const wxString target = fontFolder + family + wxS("-") + WebFontStyleName(face.bold, face.italic) + wxS(".woff2");
+            errno = 0;
+            if (!WriteMadeFromSource(copies, movie, movieStamp, target, face.data, embedded))
+                fail(wxS("Unable to write ") + target + SystemReason());
+        }
+    };
     bool fontFolderFailed = false;
     for (const TagMap::value_type& tag : m_tags)
     {
@@ -292,10 +412,11 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         }
         if (fontFolderFailed)
             continue;
+        errno = 0;
         if (!FolderExists(fontFolder) && !MakeFolder(fontFolder))
         {
             fontFolderFailed = true;
-            fail(wxS("Unable to create ") + fontFolder);
+            fail(wxS("Unable to create ") + fontFolder + SystemReason());
             continue;
         }
 
@@ -308,8 +429,17 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
                 source = font->second;
         }
         if (source.empty())
+        {
+            // A preview shows the tag in plain text then; a stored site without the font
+            // is no saved project.
+            if (storing)
+                fail(wxString::Format(wxGetTranslation(wxS("The font %s of %s is neither installed nor in the "
+                                                            "project's folder")),
+                                      FontShownName(record.font), ShownTag(tag.first)));
             continue;
+        }
         copy(source, fontFolder + ProjectPaths::FontFileName(record.foundry, record.font), false);
+        writeWebFonts(source, ProjectPaths::FontFileName(record.foundry, record.font, wxEmptyString));
         // A font without a picture is normal.
         if (!embedded)
         {
@@ -319,22 +449,39 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         }
     }
 
-    wxString css;
-    if (GetCSSCode(css, embedded) < 0)
-        fail(wxS("Unable to get CSS sample code"));
-    else if (!WriteIfChanged(copies, cssFile, css, embedded))
+    // Then, only when all of that is in place, the style sheets and the page, so that the
+    // page never refers to a file that was not written.
+    if (failure.empty())
     {
-        TS_LOG(TS_ERROR, wxS("Unable to write CSS sample file"));
-        fail(wxS("Unable to write ") + cssFile);
+        wxString webFontCss;
+        const wxString webFontCssFile = htmlDataFolder + wxS("webfonts.css");
+        if (GetWebFontCSS(webFontCss, embedded) < 0)
+            fail(wxS("Unable to get web font style sheet"));
+        else if (errno = 0, !WriteIfChanged(copies, webFontCssFile, webFontCss, embedded))
+            fail(wxS("Unable to write ") + webFontCssFile + SystemReason());
     }
-
-    wxString page;
-    if (GetHTMLSampleCodeForBrowser(page, embedded) < 0)
-        fail(wxS("Unable to get HTML sample code"));
-    else if (!WriteIfChanged(copies, samplePage, page, embedded))
+    if (failure.empty())
     {
-        TS_LOG(TS_ERROR, wxS("Unable to write HTML sample file"));
-        fail(wxS("Unable to write ") + samplePage);
+        wxString css;
+        if (GetCSSCode(css, embedded) < 0)
+            fail(wxS("Unable to get CSS sample code"));
+        else if (errno = 0, !WriteIfChanged(copies, cssFile, css, embedded))
+        {
+            TS_LOG(TS_ERROR, wxS("Unable to write CSS sample file"));
+            fail(wxS("Unable to write ") + cssFile + SystemReason());
+        }
+    }
+    if (failure.empty())
+    {
+        wxString page;
+        // A stored page is titled after the project it is stored as; a preview after the open one.
+        if (GetHTMLSampleCodeForBrowser(page, embedded, storing ? name : wxString()) < 0)
+            fail(wxS("Unable to get HTML sample code"));
+        else if (errno = 0, !WriteIfChanged(copies, samplePage, page, embedded))
+        {
+            TS_LOG(TS_ERROR, wxS("Unable to write HTML sample file"));
+            fail(wxS("Unable to write ") + samplePage + SystemReason());
+        }
     }
 
     if (storing)
@@ -342,10 +489,16 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         // A site with a file missing is no saved project: the project file is left as
         // it was and the project stays unsaved.
         if (!failure.empty())
+        {
+            m_lastProblem = failure;
             TS_RETURN(RC_WRITE_FAILED, failure);
+        }
         if (!m_exportFolderOnly &&
             SaveXMLProject(projectPath, name, relativeData, relativeHtmlData, cssFileName, samplePage.AfterLast('/')) < 0)
+        {
+            m_lastProblem = wxS("Unable to write ") + projectPath + SystemReason();
             TS_RETURN(RC_WRITE_FAILED, wxS("Error while saving XML project file"));
+        }
         m_projectSaved = true;
         m_projectFilePath = projectPath;
         m_projectName = name;

@@ -2,11 +2,14 @@
 // carries every tag with its style record.
 #include "core/GlypharaCore.h"
 
+#include "core/GlyphCoverage.h"
 #include "core/ProjectPaths.h"
 #include "core/XmlTree.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/intl.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 #include <wx/xml/xml.h>
@@ -120,37 +123,60 @@ int CGlypharaCore::SaveXMLProject(const wxString& path, const wxString& projectN
     TS_RETURN(RC_OK, wxEmptyString);
 }
 
-int CGlypharaCore::LoadXMLProject(const wxString& path)
+namespace
 {
-    TS_FUNCTION("CGlypharaCore::LoadXMLProject");
-    CORE_REQUIRE_INITIALIZED();
-    m_droppedTags.clear();
+// Why a file cannot be opened as a project, before anything of it is used.
+struct ProjectFileCheck
+{
+    int result = RC_OK;
+    wxString traced; // the return trace's message
+    wxString reason; // for the user
+};
 
+ProjectFileCheck Refused(int result, const wxChar* traced, const wxString& reason)
+{
+    ProjectFileCheck check;
+    check.result = result;
+    check.traced = traced;
+    check.reason = reason;
+    return check;
+}
+
+// Reads the file whole and checks that it holds a project with tags, so that nothing of
+// the open project is given up for a file that cannot replace it. project, tags and files
+// are the elements found.
+ProjectFileCheck CheckProjectFile(const wxString& path, wxXmlDocument& document, const wxXmlNode*& project,
+                                  const wxXmlNode*& tags, const wxXmlNode*& files)
+{
     // Project files come from anyone: read with limits, never with the toolkit's loader.
-    wxXmlDocument document;
     wxString problem;
     if (!XmlTree::Load(path, document, problem))
     {
-        TS_LOG(TS_WARNING, problem);
-        TS_RETURN(RC_LOAD_FAILED, wxS("Unable to create the XML object"));
+        TS_LOG_AS("CGlypharaCore::LoadXMLProject", TS_WARNING, problem);
+        wxString reason = problem;
+        if (wxFileExists(path) && wxFileName::GetSize(path) == 0)
+            reason = wxGetTranslation(wxS("the file is empty"));
+        return Refused(RC_LOAD_FAILED, wxS("Unable to create the XML object"), reason);
     }
 
     const wxXmlNode* root = document.GetRoot();
     if (!root)
-        TS_RETURN(RC_BAD_FORMAT, wxS("No root in this file"));
+        return Refused(RC_BAD_FORMAT, wxS("No root in this file"), wxGetTranslation(wxS("the file holds no XML element")));
     if (root->GetName() == wxS("tallowbyglyphara"))
-        TS_RETURN(RC_INCOMPATIBLE_VERSION,
-                  wxS("This project has been saved with an old and incompatible version of Glyphara"));
+        return Refused(RC_INCOMPATIBLE_VERSION,
+                       wxS("This project has been saved with an old and incompatible version of Glyphara"),
+                       wxGetTranslation(wxS("it was saved by an old and incompatible version of Glyphara")));
     if (root->GetName() != wxS("GlypharaProject"))
-        TS_RETURN(RC_BAD_FORMAT, wxS("This is not a Glyphara project"));
+        return Refused(RC_BAD_FORMAT, wxS("This is not a Glyphara project"),
+                       wxString::Format(wxGetTranslation(wxS("it is not a Glyphara project (its root element is <%s>)")),
+                                        root->GetName()));
 
-    const wxXmlNode* project = root->GetChildren();
+    project = root->GetChildren();
     if (!project || !project->HasAttribute(wxS("projectname")))
-        TS_RETURN(RC_BAD_FORMAT, wxS("No projects in this file"));
-    m_projectName = project->GetAttribute(wxS("projectname"));
+        return Refused(RC_BAD_FORMAT, wxS("No projects in this file"), wxGetTranslation(wxS("it names no project")));
 
-    const wxXmlNode* tags = nullptr;
-    const wxXmlNode* files = nullptr;
+    tags = nullptr;
+    files = nullptr;
     for (const wxXmlNode* child = project->GetChildren(); child; child = child->GetNext())
     {
         if (child->GetType() != wxXML_ELEMENT_NODE)
@@ -161,11 +187,70 @@ int CGlypharaCore::LoadXMLProject(const wxString& path)
             files = child;
     }
     if (!tags || !files)
-        TS_RETURN(RC_BAD_FORMAT, wxS("Invalid file format in XML file"));
+        return Refused(RC_BAD_FORMAT, wxS("Invalid file format in XML file"),
+                       wxGetTranslation(wxS("its list of tags or of files is missing")));
+
+    bool anyTag = false;
+    for (const wxXmlNode* child = tags->GetChildren(); child && !anyTag; child = child->GetNext())
+        anyTag = child->GetType() == wxXML_ELEMENT_NODE;
+    if (!anyTag)
+        return Refused(RC_LOAD_FAILED, wxS("No tags in this project"), wxGetTranslation(wxS("it holds no tags")));
+    return ProjectFileCheck();
+}
+
+// "name (<h1>, <h2>)" lines, one per key.
+wxString ListWithTags(const std::map<wxString, wxArrayString, Utf16Less>& tagsByName)
+{
+    wxString text;
+    for (const auto& entry : tagsByName)
+    {
+        wxArrayString tags = entry.second;
+        tags.Sort();
+        text += wxS("\n") + entry.first + wxS(" (");
+        for (size_t i = 0; i < tags.size(); ++i)
+            text += (i ? wxS(", ") : wxS("")) + ShownTag(tags[i]);
+        text += wxS(")");
+    }
+    return text;
+}
+}
+
+int CGlypharaCore::LoadXMLProject(const wxString& path)
+{
+    TS_FUNCTION("CGlypharaCore::LoadXMLProject");
+    CORE_REQUIRE_INITIALIZED();
+    m_lastProblem.clear();
+
+    wxXmlDocument document;
+    const wxXmlNode* project = nullptr;
+    const wxXmlNode* tags = nullptr;
+    const wxXmlNode* files = nullptr;
+    const ProjectFileCheck check = CheckProjectFile(path, document, project, tags, files);
+    if (check.result < 0)
+    {
+        m_lastProblem = path + wxS(": ") + check.reason;
+        TS_RETURN(check.result, check.traced);
+    }
+    const int result = ReadProjectElements(path, project, tags, files);
+    if (result == RC_LOADED_WITH_ERRORS)
+        TS_RETURN(result, wxS("Some errors happened while loading"));
+    if (result == RC_LOADED_WITH_WARNINGS)
+        TS_RETURN(result, wxS("Some warnings happened while loading"));
+    TS_RETURN(RC_OK, wxEmptyString);
+}
+
+int CGlypharaCore::ReadProjectElements(const wxString& path, const wxXmlNode* project, const wxXmlNode* tags,
+                                       const wxXmlNode* files)
+{
+    // Traced as the reading of the project file, which this is.
+    static const wxString& ts_function_ = *new const wxString(wxS("CGlypharaCore::LoadXMLProject"));
+    m_tagsWithMissingFonts.clear();
+    m_projectName = project->GetAttribute(wxS("projectname"));
 
     const wxString projectFolder = ProjectPaths::FolderOfPath(path);
     bool warning = false;
     bool error = false;
+    wxArrayString missingFiles;
     for (const wxXmlNode* group = files->GetChildren(); group; group = group->GetNext())
     {
         if (group->GetType() != wxXML_ELEMENT_NODE)
@@ -206,10 +291,14 @@ int CGlypharaCore::LoadXMLProject(const wxString& path)
             else if (!exists)
             {
                 TS_LOG(TS_WARNING, wxS("File missing: ") + dir + wxS("/") + fileName);
+                missingFiles.Add(dir + fileName);
                 warning = true;
             }
             else if (fontGroup && !TableHolds(m_fontTable, foundryName, fontName))
             {
+                // Kept apart from the scanned fonts, so that a rescan of the font folders
+                // does not lose it.
+                m_projectFonts[foundryName][fontName] = fullPath;
                 m_fontTable[foundryName][fontName] = fullPath;
                 TS_LOG(TS_MESSAGE, wxS("Using the project version of: ") + fontName);
             }
@@ -217,52 +306,82 @@ int CGlypharaCore::LoadXMLProject(const wxString& path)
     }
     if (warning)
         TS_LOG(TS_WARNING, wxS("Some files are missing"));
-    if (error)
-        TS_LOG(TS_ERROR, wxS("Some fonts are not available"));
 
-    bool anyTag = false;
-    for (const wxXmlNode* child = tags->GetChildren(); child && !anyTag; child = child->GetNext())
-        anyTag = child->GetType() == wxXML_ELEMENT_NODE;
-    if (!anyTag)
-        TS_RETURN(RC_LOAD_FAILED, wxS("No tags in this project"));
-
+    // Every tag of the file is kept, also one whose font is missing, so that saving never
+    // writes back less than was read.
+    std::map<wxString, wxArrayString, Utf16Less> missingFonts;
+    wxArrayString refusedNames;
     for (const wxXmlNode* child = tags->GetChildren(); child; child = child->GetNext())
     {
         if (child->GetType() != wxXML_ELEMENT_NODE)
             continue;
-        const wxString name = child->GetName();
-        FontProperties& record = TagRecord(name);
-        const bool read = ReadFontProperties(child, record, false);
-        if (!read || !TableHolds(m_fontTable, record.foundry, record.font))
+        // Tag names are lower case; a file written by hand may have <H2> for h2.
+        const wxString name = child->GetName().Lower();
+        if (CleanTag(name) != name)
         {
-            TS_LOG(TS_ERROR, wxS("This tag won't be available: ") + name + wxS(" (XML error or font unavailable?)"));
-            const wxString foundry = child->GetAttribute(wxS("foundry"));
-            m_droppedTags[name] = (foundry.empty() ? wxString() : foundry + wxS(" / ")) + child->GetAttribute(wxS("font"));
-            m_tags.erase(name);
+            TS_LOG(TS_ERROR, wxS("This tag won't be available: ") + child->GetName() + wxS(" (not a tag name)"));
+            refusedNames.Add(ShownTag(child->GetName()));
+            error = true;
+            continue;
+        }
+        FontProperties& record = TagRecord(name);
+        ReadFontProperties(child, record, false);
+        if (!record.font.empty() && !TableHolds(m_fontTable, record.foundry, record.font))
+        {
+            TS_LOG(TS_ERROR, wxS("The font of this tag is missing: ") + name + wxS(" (") + record.font + wxS(")"));
+            m_tagsWithMissingFonts[name] =
+                (record.foundry.empty() ? wxString() : record.foundry + wxS(" / ")) + record.font;
+            missingFonts[FontShownName(record.font)].Add(name);
+            error = true;
         }
     }
+    if (error)
+        TS_LOG(TS_ERROR, wxS("Some fonts are not available"));
+
+    // What the user is told after opening, besides the notice itself.
+    if (!missingFonts.empty())
+        m_lastProblem += wxGetTranslation(wxS("Fonts neither installed nor in the project's folder:")) +
+                         ListWithTags(missingFonts);
+    if (!refusedNames.empty())
+        m_lastProblem += (m_lastProblem.empty() ? wxString() : wxS("\n\n")) +
+                         wxGetTranslation(wxS("Left out, as their names are no tag names:")) + wxS("\n") +
+                         wxJoin(refusedNames, '\n', 0);
+    if (!missingFiles.empty())
+        m_lastProblem += (m_lastProblem.empty() ? wxString() : wxS("\n\n")) +
+                         wxGetTranslation(wxS("Files missing:")) + wxS("\n") + wxJoin(missingFiles, '\n', 0);
 
     if (error)
-        TS_RETURN(RC_LOADED_WITH_ERRORS, wxS("Some errors happened while loading"));
-    if (warning)
-        TS_RETURN(RC_LOADED_WITH_WARNINGS, wxS("Some warnings happened while loading"));
-    TS_RETURN(RC_OK, wxEmptyString);
+        return RC_LOADED_WITH_ERRORS;
+    return warning ? RC_LOADED_WITH_WARNINGS : RC_OK;
 }
 
 int CGlypharaCore::LoadProject(const wxString& path)
 {
     TS_FUNCTION("CGlypharaCore::LoadProject");
     CORE_REQUIRE_INITIALIZED();
-    const EditScope edit(*this, EditScope::kNewHistory);
     TS_LOG(TS_MESSAGE, wxS("Loading project from: ") + path);
+    m_lastProblem.clear();
 
-    NewProject();
-    const int result = LoadXMLProject(path);
-    if (result < 0)
+    // The open project stays until the new one has been read whole.
+    wxXmlDocument document;
+    const wxXmlNode* project = nullptr;
+    const wxXmlNode* tags = nullptr;
+    const wxXmlNode* files = nullptr;
+    const ProjectFileCheck check = CheckProjectFile(path, document, project, tags, files);
+    if (check.result < 0)
     {
-        NewProject();
-        TS_RETURN(result, wxS("Unable to load the XML file"));
+        TS_LOG(TS_ERROR, check.traced);
+        m_lastProblem = path + wxS(": ") + check.reason;
+        TS_RETURN(check.result, wxS("Unable to load the XML file"));
     }
+
+    const EditScope edit(*this, EditScope::kNewHistory);
+    NewProject();
+    const int result = ReadProjectElements(path, project, tags, files);
+    if (result == RC_LOADED_WITH_ERRORS)
+        TS_LOG(TS_ERROR, wxS("Some errors happened while loading"));
+    else if (result == RC_LOADED_WITH_WARNINGS)
+        TS_LOG(TS_WARNING, wxS("Some warnings happened while loading"));
 
     m_projectFilePath = path;
     if (!m_tags.empty())

@@ -1,6 +1,7 @@
 #include "core/GlypharaCore.h"
 
 #include "core/FontListModel.h"
+#include "core/UndoHistory.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/intl.h>
@@ -27,6 +28,10 @@ int CGlypharaCore::NewProject()
 
     m_tags.clear();
     m_tags[wxS("h1")] = FontProperties();
+    // The fonts of the project that was open leave the list with it.
+    MergeProjectFonts(true);
+    m_projectFonts.clear();
+    m_tagsWithMissingFonts.clear();
 
     // The new tag gets the first installed font. A click on the list's first row (a
     // header) would move down to that font, but a list of one foundry with a single font
@@ -47,10 +52,25 @@ int CGlypharaCore::NewProject()
     m_projectFilePath.clear();
     m_projectName.clear();
     m_projectSaved = false;
+    m_newProjectTags = m_tags;
+    m_newProjectText = m_userText;
 
     CallUpdateControls();
     CallUpdateFlash(500);
     TS_RETURN(RC_OK, wxS("Project has been reseted"));
+}
+
+bool CGlypharaCore::IsUnchangedNewProject() const
+{
+    if (!m_initialised || !m_projectFilePath.empty() || m_userText != m_newProjectText ||
+        m_tags.size() != m_newProjectTags.size())
+        return false;
+    for (TagMap::const_iterator now = m_tags.begin(), made = m_newProjectTags.begin(); now != m_tags.end(); ++now, ++made)
+    {
+        if (now->first != made->first || !SameStyle(now->second, made->second))
+            return false;
+    }
+    return true;
 }
 
 wxString CGlypharaCore::CleanTag(const wxString& tag)
@@ -119,9 +139,12 @@ int CGlypharaCore::SetSelectedTag(const wxString& tag)
 {
     TS_FUNCTION("CGlypharaCore::SetSelectedTag");
     CORE_REQUIRE_INITIALIZED();
-    // Selecting is no step of its own, but a name not in the map adds a tag.
+    const wxString cleaned = CleanTag(tag);
+    // Only a tag of the project can be selected; adding tags is AddNewTag's work.
+    if (m_tags.count(cleaned) == 0)
+        TS_RETURN(RC_NOT_FOUND, wxS("No such tag: ") + tag);
     const EditScope edit(*this);
-    m_selectedTag = CleanTag(tag);
+    m_selectedTag = cleaned;
     TS_LOG(TS_MESSAGE, wxS("Selected tag changed to ") + tag);
     // A copy: the record is replaced while it is being applied.
     const FontProperties record = TagRecord(m_selectedTag);
@@ -140,13 +163,9 @@ int CGlypharaCore::AddNewTag(wxString& name, bool select)
         TS_RETURN(RC_INVALID_TAG_NAME, wxS("Invalid tag name"));
     edit.Name(wxString::Format(wxGetTranslation(wxS("add tag %s")), ShownTag(name)), wxEmptyString);
 
-    // Names loaded from a project file may carry capitals.
-    const wxString lower = name.Lower();
-    for (const auto& tag : m_tags)
-    {
-        if (tag.first.Lower() == lower)
-            TS_RETURN(RC_TAG_EXISTS, wxS("Tag already exists"));
-    }
+    // Every name in the map is a cleaned one, loaded names too.
+    if (m_tags.count(name))
+        TS_RETURN(RC_TAG_EXISTS, wxS("Tag already exists"));
 
     // The new tag starts with the font in use; everything else keeps its default.
     const FontProperties current = TagRecord(m_selectedTag);

@@ -1,16 +1,83 @@
 #include "core/SettingsFile.h"
 
 #include "core/TextUtil.h"
+#include "core/XmlTree.h"
 
 #include <wx/convauto.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 
+#include <string>
+
+namespace
+{
+// Far beyond the few keys and recent projects the program writes.
+const long kMaxSettingsBytes = 1024 * 1024;
+
+bool IsSettingsLine(const std::string& raw)
+{
+    const size_t first = raw.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return true;
+    const size_t last = raw.find_last_not_of(" \t\r");
+    const std::string line = raw.substr(first, last - first + 1);
+    if (line[0] == '#' || line[0] == ';')
+        return true;
+    if (line[0] == '[')
+        return line.back() == ']';
+    const size_t equals = line.find('=');
+    return equals != std::string::npos && equals > 0;
+}
+
+bool LooksLikeSettings(const std::string& text)
+{
+    // Any 8-bit text goes (the toolkit falls back to Latin-1); binary data does not.
+    if (text.find('\0') != std::string::npos)
+        return false;
+    size_t start = 0;
+    while (start < text.size())
+    {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (!IsSettingsLine(text.substr(start, end - start)))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+}
+
 CSettingsFile::CSettingsFile(const wxString& path)
     : wxFileConfig(wxS("Glyphara"), wxS("Tallowby Software"), path, path,
-                   wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE, wxConvAuto()),
+                   path.empty() ? 0 : wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE, wxConvAuto()),
       m_path(path)
 {
+}
+
+bool CSettingsFile::SetAsideIfDamaged(const wxString& path, wxString& setAside)
+{
+    setAside.clear();
+    std::string text;
+    wxString problem;
+    if (!wxFileExists(path))
+        return false;
+    // A file that cannot be read is left alone: it may be fine, and the toolkit says so.
+    if (wxFileName::GetSize(path) <= kMaxSettingsBytes && (!XmlTree::ReadFile(path, text, problem) ||
+                                                           LooksLikeSettings(text)))
+        return false;
+    // An earlier damaged file is kept too.
+    setAside = path + wxS(".damaged");
+    for (int n = 2; wxFileExists(setAside) || wxDirExists(setAside); ++n)
+        setAside = path + wxString::Format(wxS(".damaged-%d"), n);
+    if (!wxRenameFile(path, setAside, false))
+    {
+        setAside.clear();
+        return false;
+    }
+    return true;
 }
 
 CSettingsFile::~CSettingsFile()

@@ -10,8 +10,14 @@
 class CSettingsFile : public wxFileConfig
 {
 public:
-    // The store of the given file, with the program's application and vendor names.
+    // The store of the given file, with the program's application and vendor names. An
+    // empty path gives a store in memory only, which writes no file anywhere.
     explicit CSettingsFile(const wxString& path);
+
+    // A file that is not a settings file (not text of "key=value" lines, groups and
+    // comments) is renamed beside itself so that the program starts with defaults
+    // instead of carrying the damage on. True when it was; setAside is the new name.
+    static bool SetAsideIfDamaged(const wxString& path, wxString& setAside);
     ~CSettingsFile() override;
 
     // Writes the file only when something changed since it was read or last written,

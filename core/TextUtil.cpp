@@ -2,7 +2,6 @@
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/gdicmn.h>
 #include <wx/stdpaths.h>
 
 #include <atomic>
@@ -11,6 +10,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <locale.h>
 #include <unistd.h>
@@ -68,16 +68,119 @@ int OpenTemporary(const wxString& path, wxString& temporary)
     return -1;
 }
 
+// Closes and renames the temporary file into place, or removes it. On a failure errno
+// keeps the reason of the first step that failed.
 bool FinishTemporary(int fd, bool ok, const wxString& temporary, const wxString& path)
 {
-    if (::close(fd) != 0)
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok)
+    {
         ok = false;
+        error = errno;
+    }
     if (ok && std::rename(temporary.fn_str(), path.fn_str()) != 0)
+    {
         ok = false;
+        error = errno;
+    }
     if (!ok)
+    {
         ::unlink(temporary.fn_str());
+        errno = error;
+    }
     return ok;
 }
+
+int HexDigit(wxUniChar c)
+{
+    if (c >= '0' && c <= '9')
+        return static_cast<int>(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return static_cast<int>(c - 'a') + 10;
+    if (c >= 'A' && c <= 'F')
+        return static_cast<int>(c - 'A') + 10;
+    return -1;
+}
+
+// The toolkit's colour database, so that names read the same with and without its
+// graphics library.
+struct NamedColour
+{
+    const char* name;
+    unsigned char red, green, blue;
+};
+const NamedColour kColourNames[] = {
+    {"AQUAMARINE", 112, 219, 147},
+    {"BLACK", 0, 0, 0},
+    {"BLUE", 0, 0, 255},
+    {"BLUE VIOLET", 159, 95, 159},
+    {"BROWN", 165, 42, 42},
+    {"CADET BLUE", 95, 159, 159},
+    {"CORAL", 255, 127, 0},
+    {"CORNFLOWER BLUE", 66, 66, 111},
+    {"CYAN", 0, 255, 255},
+    {"DARK GREEN", 47, 79, 47},
+    {"DARK GREY", 47, 47, 47},
+    {"DARK OLIVE GREEN", 79, 79, 47},
+    {"DARK ORCHID", 153, 50, 204},
+    {"DARK SLATE BLUE", 107, 35, 142},
+    {"DARK SLATE GREY", 47, 79, 79},
+    {"DARK TURQUOISE", 112, 147, 219},
+    {"DIM GREY", 84, 84, 84},
+    {"FIREBRICK", 142, 35, 35},
+    {"FOREST GREEN", 35, 142, 35},
+    {"GOLD", 204, 127, 50},
+    {"GOLDENROD", 219, 219, 112},
+    {"GREEN", 0, 255, 0},
+    {"GREEN YELLOW", 147, 219, 112},
+    {"GREY", 128, 128, 128},
+    {"INDIAN RED", 79, 47, 47},
+    {"KHAKI", 159, 159, 95},
+    {"LIGHT BLUE", 191, 216, 216},
+    {"LIGHT GREY", 192, 192, 192},
+    {"LIGHT MAGENTA", 255, 119, 255},
+    {"LIGHT STEEL BLUE", 143, 143, 188},
+    {"LIME GREEN", 50, 204, 50},
+    {"MAGENTA", 255, 0, 255},
+    {"MAROON", 142, 35, 107},
+    {"MEDIUM AQUAMARINE", 50, 204, 153},
+    {"MEDIUM BLUE", 50, 50, 204},
+    {"MEDIUM FOREST GREEN", 107, 142, 35},
+    {"MEDIUM GOLDENROD", 234, 234, 173},
+    {"MEDIUM GREY", 100, 100, 100},
+    {"MEDIUM ORCHID", 147, 112, 219},
+    {"MEDIUM SEA GREEN", 66, 111, 66},
+    {"MEDIUM SLATE BLUE", 127, 0, 255},
+    {"MEDIUM SPRING GREEN", 127, 255, 0},
+    {"MEDIUM TURQUOISE", 112, 219, 219},
+    {"MEDIUM VIOLET RED", 219, 112, 147},
+    {"MIDNIGHT BLUE", 47, 47, 79},
+    {"NAVY", 35, 35, 142},
+    {"ORANGE", 204, 50, 50},
+    {"ORANGE RED", 255, 0, 127},
+    {"ORCHID", 219, 112, 219},
+    {"PALE GREEN", 143, 188, 143},
+    {"PINK", 255, 192, 203},
+    {"PLUM", 234, 173, 234},
+    {"PURPLE", 176, 0, 255},
+    {"RED", 255, 0, 0},
+    {"SALMON", 111, 66, 66},
+    {"SEA GREEN", 35, 142, 107},
+    {"SIENNA", 142, 107, 35},
+    {"SKY BLUE", 50, 153, 204},
+    {"SLATE BLUE", 0, 127, 255},
+    {"SPRING GREEN", 0, 255, 127},
+    {"STEEL BLUE", 35, 107, 142},
+    {"TAN", 219, 147, 112},
+    {"THISTLE", 216, 191, 216},
+    {"TURQUOISE", 173, 234, 234},
+    {"VIOLET", 79, 47, 79},
+    {"VIOLET RED", 204, 50, 153},
+    {"WHEAT", 216, 216, 191},
+    {"WHITE", 255, 255, 255},
+    {"YELLOW", 255, 255, 0},
+    {"YELLOW GREEN", 153, 204, 50},
+};
 }
 
 bool Utf16Less::operator()(const wxString& a, const wxString& b) const
@@ -106,7 +209,7 @@ wxString FormatFloat(double value)
     return wxString::FromAscii(buffer);
 }
 
-wxString FormatColour(const wxColour& colour)
+wxString FormatColour(const RgbColour& colour)
 {
     return wxString::Format(wxS("#%02X%02X%02X"), colour.Red(), colour.Green(), colour.Blue());
 }
@@ -129,35 +232,51 @@ double ParseDouble(const wxString& text)
     return strtod_l(utf8.data(), nullptr, CLocale());
 }
 
-bool ParseColour(const wxString& text, wxColour& colour)
+bool ParseColour(const wxString& text, RgbColour& colour)
 {
-    const wxString trimmed = text;
     // The toolkit also takes "#RGB", "RGBA(...)" and "#" with junk after the digits; a
     // stored colour is "#RRGGBB", "RGB(r, g, b)" or a name, and any other text must leave
     // the colour as it was.
-    if (trimmed.StartsWith(wxS("#")))
+    if (text.StartsWith(wxS("#")))
     {
-        if (trimmed.length() != 7)
+        if (text.length() != 7)
             return false;
-        for (size_t i = 1; i < trimmed.length(); ++i)
+        unsigned value = 0;
+        for (size_t i = 1; i < text.length(); ++i)
         {
-            const wxUniChar c = trimmed[i];
-            if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+            const int digit = HexDigit(text[i]);
+            if (digit < 0)
                 return false;
+            value = value * 16 + static_cast<unsigned>(digit);
+        }
+        colour.Set((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+        return true;
+    }
+    const wxString upper = text.Upper();
+    if (upper.StartsWith(wxS("RGBA")))
+        return false;
+    if (upper.StartsWith(wxS("RGB")))
+    {
+        // The toolkit's own reading: three decimal numbers, clipped to 0..255.
+        int red = 0, green = 0, blue = 0;
+        const wxScopedCharBuffer utf8 = text.utf8_str();
+        if (std::sscanf(utf8.data() + 3, "(%d, %d, %d)", &red, &green, &blue) != 3)
+            return false;
+        auto clip = [](int value) { return static_cast<unsigned char>(value < 0 ? 0 : value > 255 ? 255 : value); };
+        colour.Set(clip(red), clip(green), clip(blue));
+        return true;
+    }
+    wxString name = upper;
+    name.Replace(wxS("GRAY"), wxS("GREY"));
+    for (const NamedColour& known : kColourNames)
+    {
+        if (name == wxString::FromAscii(known.name))
+        {
+            colour.Set(known.red, known.green, known.blue);
+            return true;
         }
     }
-    else if (trimmed.Upper().StartsWith(wxS("RGBA")))
-        return false;
-    const bool named = !trimmed.StartsWith(wxS("#")) && !trimmed.Upper().StartsWith(wxS("RGB"));
-    // Looking up a name needs the colour database, which exists only once the toolkit's
-    // graphics side is initialised.
-    if (named && !wxTheColourDatabase)
-        return false;
-    wxColour parsed;
-    if (!parsed.Set(trimmed) || !parsed.IsOk())
-        return false;
-    colour = parsed;
-    return true;
+    return false;
 }
 
 bool WriteBytesAtomically(const wxString& path, const void* data, size_t size)
@@ -185,7 +304,9 @@ bool CopyFileAtomically(const wxString& source, const wxString& target)
     const int out = OpenTemporary(target, temporary);
     if (out < 0)
     {
+        const int error = errno;
         ::close(in);
+        errno = error;
         return false;
     }
     bool ok = true;
@@ -208,8 +329,27 @@ bool CopyFileAtomically(const wxString& source, const wxString& target)
             break;
         }
     }
+    const int error = errno;
     ::close(in);
+    errno = error;
     return FinishTemporary(out, ok, temporary, target);
+}
+
+bool HasPngSignature(const void* data, size_t size)
+{
+    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return size > sizeof signature && std::memcmp(data, signature, sizeof signature) == 0;
+}
+
+bool IsPngFile(const wxString& path)
+{
+    const int fd = ::open(path.fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    unsigned char start[9];
+    const ssize_t got = ::read(fd, start, sizeof start);
+    ::close(fd);
+    return got > 0 && HasPngSignature(start, static_cast<size_t>(got));
 }
 
 bool FolderExists(const wxString& path)

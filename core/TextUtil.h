@@ -3,7 +3,8 @@
 #ifndef GLYPHARA_CORE_TEXTUTIL_H
 #define GLYPHARA_CORE_TEXTUTIL_H
 
-#include <wx/colour.h>
+#include "core/RgbColour.h"
+
 #include <wx/string.h>
 
 // Orders strings by their UTF-16 code units, ordinal and case-sensitive, a prefix before
@@ -22,15 +23,16 @@ inline wxString ShownTag(const wxString& name)
 // printf "%f": six decimals, always a point.
 wxString FormatFloat(double value);
 // "#RRGGBB" with upper-case hexadecimal digits.
-wxString FormatColour(const wxColour& colour);
+wxString FormatColour(const RgbColour& colour);
 // strtol with base 10: leading whitespace, a sign and digits; 0 when there are none.
 // Values beyond the int range are clamped.
 int ParseInt(const wxString& text);
 // strtod in the C locale: the longest leading number; 0 when there is none.
 double ParseDouble(const wxString& text);
-// The toolkit's colour-from-string rules ("#RRGGBB", "RGB(r, g, b)", a known colour
-// name); false and colour unchanged when the text does not convert.
-bool ParseColour(const wxString& text, wxColour& colour);
+// The toolkit's colour-from-string rules ("#RRGGBB", "RGB(r, g, b)", a name of its colour
+// database, in any case, "GRAY" for "GREY"); false and colour unchanged when the text
+// does not convert.
+bool ParseColour(const wxString& text, RgbColour& colour);
 
 // Writes text as UTF-8 (no byte-order mark) to a temporary file in the target's folder
 // and renames it into place, so a reader sees the old file or the new one, never a
@@ -39,6 +41,10 @@ bool WriteFileAtomically(const wxString& path, const wxString& text);
 bool WriteBytesAtomically(const wxString& path, const void* data, size_t size);
 // Copies source to target through a temporary file in the target's folder.
 bool CopyFileAtomically(const wxString& source, const wxString& target);
+
+// Whether the bytes, or the file's first bytes, are the PNG file signature.
+bool HasPngSignature(const void* data, size_t size);
+bool IsPngFile(const wxString& path);
 
 // Whether a folder exists; trailing separators are ignored, an empty path never exists.
 bool FolderExists(const wxString& path);

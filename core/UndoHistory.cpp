@@ -24,7 +24,7 @@ bool Same(float a, float b)
 {
     return a == b || (std::isnan(a) && std::isnan(b));
 }
-bool Same(const wxColour& a, const wxColour& b)
+bool Same(const RgbColour& a, const RgbColour& b)
 {
     return a == b;
 }

@@ -3,18 +3,49 @@
 #include "trace/ResultCodes.h"
 #include "trace/TraceSystem.h"
 
-#include <wx/bitmap.h>
-#include <wx/bmpbndl.h>
 #include <wx/filesys.h>
 #include <wx/fs_arc.h>
-#include <wx/image.h>
-#include <wx/log.h>
 #include <wx/mstream.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <memory>
+#include <vector>
 
 namespace
 {
+// Removes everything inside a folder. Symbolic links are removed, never followed, so
+// nothing outside the folder goes.
+bool RemoveBelow(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return false;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir))
+    {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    bool removed = true;
+    for (const std::string& name : names)
+    {
+        const std::string path = folder + "/" + name;
+        struct stat status;
+        if (::lstat(path.c_str(), &status) != 0)
+            continue;
+        if (S_ISDIR(status.st_mode))
+            removed = RemoveBelow(path) && ::rmdir(path.c_str()) == 0 && removed;
+        else
+            removed = ::unlink(path.c_str()) == 0 && removed;
+    }
+    return removed;
+}
+
 void RegisterArchiveHandler()
 {
     static bool registered = false;
@@ -24,10 +55,9 @@ void RegisterArchiveHandler()
         registered = true;
     }
 }
+}
 
-// Decodes the entry; traces the failures in the name of the public function, as errors
-// unless the entry is one that may well be missing.
-bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& image, bool optional = false)
+bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::string& bytes, bool optional)
 {
     const TraceLevel failure = optional ? TS_VERBOSE : TS_ERROR;
     TS_LOG_AS("GetBitmapFromZip", TS_MESSAGE, wxS("Loading ") + entryName + wxS(" from ") + archivePath);
@@ -39,71 +69,21 @@ bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& 
         TS_LOG_AS("GetBitmapFromZip", failure, wxS("Unable to open the zip file system"));
         return false;
     }
-    // Entries of a compressed archive cannot seek, and the toolkit needs to seek to tell
-    // the picture format; a copy in memory can.
     wxMemoryOutputStream copy;
     copy.Write(*file->GetStream());
-    wxMemoryInputStream picture(copy);
-    wxImage decoded;
-    bool loaded = false;
-    {
-        wxLogNull quiet;
-        loaded = decoded.LoadFile(picture, wxBITMAP_TYPE_ANY) && decoded.IsOk();
-    }
-    if (!loaded)
-    {
-        TS_LOG_AS("GetBitmapFromZip", failure, entryName + wxS(" has not been found in ") + archivePath);
-        return false;
-    }
-    image = decoded;
+    bytes.assign(static_cast<const char*>(copy.GetOutputStreamBuffer()->GetBufferStart()), copy.GetLength());
     return true;
-}
-}
-
-int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxBitmap& bitmap)
-{
-    TS_FUNCTION("GetBitmapFromZip");
-    wxImage image;
-    if (LoadEntry(entryName, archivePath, image))
-        bitmap = wxBitmap(image);
-    if (bitmap.IsOk())
-        TS_RETURN(RC_OK, wxEmptyString);
-    TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
-}
-
-int GetBitmapBundleFromZip(const wxString& entryName, const wxString& archivePath, bool dark, wxBitmapBundle& bundle)
-{
-    TS_FUNCTION("GetBitmapBundleFromZip");
-    const wxString base = entryName.BeforeLast('.');
-    const wxString extension = wxS(".") + entryName.AfterLast('.');
-    wxImage normal, twice;
-    if (dark && LoadEntry(base + wxS("-dark") + extension, archivePath, normal, true))
-        LoadEntry(base + wxS("-dark@2x") + extension, archivePath, twice, true);
-    else if (LoadEntry(entryName, archivePath, normal))
-        LoadEntry(base + wxS("@2x") + extension, archivePath, twice, true);
-    if (!normal.IsOk())
-        TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
-    wxVector<wxBitmap> bitmaps;
-    bitmaps.push_back(wxBitmap(normal));
-    // Only a copy of exactly twice the size is the same picture drawn finer.
-    if (twice.IsOk() && twice.GetWidth() == 2 * normal.GetWidth() && twice.GetHeight() == 2 * normal.GetHeight())
-        bitmaps.push_back(wxBitmap(twice));
-    bundle = wxBitmapBundle::FromBitmaps(bitmaps);
-    TS_RETURN(RC_OK, wxEmptyString);
-}
-
-int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image)
-{
-    TS_FUNCTION("GetBitmapFromZip");
-    LoadEntry(entryName, archivePath, image);
-    if (image.IsOk())
-        TS_RETURN(RC_OK, wxEmptyString);
-    TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
 }
 
 int RemDirRec(const wxString& folder)
 {
     TS_FUNCTION("RemDirRec");
     TS_LOG(TS_MESSAGE, wxS("Removing dir: ") + folder);
-    TS_RETURN(RC_DELETE_FAILED, wxEmptyString);
+    const wxScopedCharBuffer native = folder.fn_str();
+    struct stat status;
+    if (folder.empty() || !native.data() || ::lstat(native.data(), &status) != 0 || !S_ISDIR(status.st_mode))
+        TS_RETURN(RC_DELETE_FAILED, wxS("Not a folder: ") + folder);
+    if (!RemoveBelow(native.data()) || ::rmdir(native.data()) != 0)
+        TS_RETURN(RC_DELETE_FAILED, wxS("Unable to remove everything in ") + folder);
+    TS_RETURN(RC_OK, wxEmptyString);
 }

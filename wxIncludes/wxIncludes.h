@@ -4,6 +4,8 @@
 
 #include <wx/string.h>
 
+#include <string>
+
 class wxBitmap;
 class wxBitmapBundle;
 class wxImage;
@@ -11,6 +13,11 @@ class wxImage;
 // Relative to the working directory, which start-up sets to the program folder.
 #define GLYPHARA_RESOURCE_ARCHIVE "Data/data.bin"
 
+// The bytes of an archive entry as stored; false when the archive or the entry cannot be
+// read, traced as an error unless the entry is optional (one that may well be missing).
+bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::string& bytes, bool optional = false);
+// The picture readers decode, which needs the toolkit's graphics library: they are
+// part of the window code (ResourcePictures.cpp), not of the core.
 // 0 when bitmap holds a valid picture afterwards (also when it already did and nothing
 // could be loaded), -14982 otherwise. A failed load leaves bitmap unchanged.
 int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxBitmap& bitmap);
@@ -21,7 +28,8 @@ int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxB
 int GetBitmapBundleFromZip(const wxString& entryName, const wxString& archivePath, bool dark, wxBitmapBundle& bundle);
 // The same for callers that need no display: decodes the entry into image.
 int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image);
-// Only traces: the preview folders are left on disk. Always -14981.
+// Removes a folder with everything below it; symbolic links inside are removed, not
+// followed. 0, or -14981 when it is no folder or something could not be removed.
 int RemDirRec(const wxString& folder);
 
 #endif

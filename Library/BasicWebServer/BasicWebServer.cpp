@@ -216,7 +216,9 @@ int SendFile(mg_connection* connection, int fd, const struct stat& status, const
 
 struct CBasicWebServer::Impl
 {
-    mg_context* context = nullptr;
+    // Set by the constructor; taken by whichever of the server thread and the destructor
+    // stops the server, while the main thread may be asking whether it listens.
+    std::atomic<mg_context*> context{nullptr};
     int port = 0;
 
     std::mutex rootLock;
@@ -388,8 +390,8 @@ CBasicWebServer::CBasicWebServer() : wxThread(wxTHREAD_JOINABLE), m_impl(new Imp
 CBasicWebServer::~CBasicWebServer()
 {
     // Only a server whose thread never ran still owns its context here.
-    if (m_impl->context)
-        mg_stop(m_impl->context);
+    if (mg_context* context = m_impl->context.exchange(nullptr))
+        mg_stop(context);
     delete m_impl;
 }
 
@@ -411,7 +413,12 @@ int CBasicWebServer::GetPort(int& port)
 
 bool CBasicWebServer::IsListening() const
 {
-    return m_impl->context != nullptr;
+    return m_impl->context.load() != nullptr;
+}
+
+wxString CBasicWebServer::GetRoot() const
+{
+    return wxString(m_impl->Root().c_str(), *wxConvFileName);
 }
 
 wxThread::ExitCode CBasicWebServer::Entry()
@@ -420,11 +427,8 @@ wxThread::ExitCode CBasicWebServer::Entry()
     // as soon as a stop is asked for.
     m_impl->entered = true;
     m_impl->WaitForStop();
-    if (m_impl->context)
-    {
-        mg_stop(m_impl->context);
-        m_impl->context = nullptr;
-    }
+    if (mg_context* context = m_impl->context.exchange(nullptr))
+        mg_stop(context);
     m_impl->finished = true;
     return static_cast<ExitCode>(nullptr);
 }

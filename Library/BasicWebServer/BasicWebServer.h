@@ -1,5 +1,5 @@
 // One local HTTP server on its own thread, answering only 127.0.0.1 and serving one
-// folder without directory listings. One is started per preview.
+// folder without directory listings.
 #ifndef GLYPHARA_LIBRARY_BASICWEBSERVER_H
 #define GLYPHARA_LIBRARY_BASICWEBSERVER_H
 
@@ -19,6 +19,8 @@ public:
     // Takes effect for the next request; may be called while the server answers.
     int SetRoot(const wxString& root);
     int GetPort(int& port);
+    // The folder served, as SetRoot was given it (the working folder before that).
+    wxString GetRoot() const;
     bool IsListening() const;
 
     // Asks the server to stop, waits until its thread has ended and frees it. Returns at

@@ -19,8 +19,6 @@
 
 namespace
 {
-const wxWindowID kTextId = 10000;
-const wxWindowID kSwatchId = 5105;
 const int kSwatchSide = 20;
 const int kTextHeight = 20;
 const int kTextMaxLength = 15;
@@ -98,7 +96,6 @@ wxIMPLEMENT_DYNAMIC_CLASS(CTextColorPickerCtrl, wxControl);
 
 wxBEGIN_EVENT_TABLE(CTextColorPickerCtrl, wxControl)
     EVT_SIZE(CTextColorPickerCtrl::OnSize)
-    EVT_TEXT(kTextId, CTextColorPickerCtrl::OnTextChanged)
 wxEND_EVENT_TABLE()
 
 CTextColorPickerCtrl::CTextColorPickerCtrl() = default;
@@ -116,7 +113,9 @@ bool CTextColorPickerCtrl::Create(wxWindow* parent, wxWindowID id, const wxColou
                            wxDefaultValidator, name))
         return false;
 
-    m_text = new wxTextCtrl(this, kTextId, wxEmptyString, wxDefaultPosition, wxSize(-1, kTextHeight),
+    // The inner windows take ids of the toolkit's own range, which no fixed id of a window
+    // around can equal.
+    m_text = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(-1, kTextHeight),
                             wxTE_CENTRE, wxDefaultValidator, wxS("text"));
     m_text->SetMaxLength(kTextMaxLength);
     m_text->SetFont(wxFont(9, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
@@ -126,9 +125,11 @@ bool CTextColorPickerCtrl::Create(wxWindow* parent, wxWindowID id, const wxColou
     m_text->SetSize(wxSize(m_text->GetSize().x, textSize.y));
 
     m_swatchImage.Create(kSwatchSide, kSwatchSide);
-    m_swatch = new CColourSwatch(this, kSwatchId, wxBitmap(m_swatchImage), wxS("staticBitmap"));
+    m_swatch = new CColourSwatch(this, wxID_ANY, wxBitmap(m_swatchImage), wxS("staticBitmap"));
     m_swatch->SetCursor(wxCursor(wxCURSOR_HAND));
 
+    // The text box's own events end here: the window around hears this control only.
+    m_text->Bind(wxEVT_TEXT, &CTextColorPickerCtrl::OnTextChanged, this);
     m_swatch->Bind(wxEVT_LEFT_UP, &CTextColorPickerCtrl::OnSwatchLeftUp, this);
     m_swatch->Bind(wxEVT_KEY_DOWN, &CTextColorPickerCtrl::OnSwatchKey, this);
     m_text->Bind(wxEVT_KILL_FOCUS, &CTextColorPickerCtrl::OnTextKillFocus, this);
@@ -256,13 +257,10 @@ void CTextColorPickerCtrl::ChooseColour()
         SetColour(dialog.GetColourData().GetColour(), true);
 }
 
-void CTextColorPickerCtrl::OnTextChanged(wxCommandEvent& event)
+void CTextColorPickerCtrl::OnTextChanged(wxCommandEvent&)
 {
-    if (!m_initialised || event.GetEventObject() != m_text)
-    {
-        event.Skip();
+    if (!m_initialised)
         return;
-    }
     const wxString text = m_text->GetValue();
     wxColour colour;
     if (!ParseColour(text, colour))

@@ -14,8 +14,6 @@
 
 namespace
 {
-const wxWindowID kTextId = 10000;
-const wxWindowID kSliderId = 10001;
 const wxSize kTextSize(30, 18);
 const int kTextMaxLength = 3;
 
@@ -41,8 +39,6 @@ wxIMPLEMENT_DYNAMIC_CLASS(CTextSlider, wxControl);
 
 wxBEGIN_EVENT_TABLE(CTextSlider, wxControl)
     EVT_SIZE(CTextSlider::OnSize)
-    EVT_SLIDER(kSliderId, CTextSlider::OnSliderUpdated)
-    EVT_TEXT(kTextId, CTextSlider::OnTextChanged)
 wxEND_EVENT_TABLE()
 
 CTextSlider::CTextSlider() = default;
@@ -58,10 +54,12 @@ bool CTextSlider::Create(wxWindow* parent, wxWindowID id, const wxSize& size, co
                            wxDefaultValidator, name))
         return false;
 
-    // Created before the text box, so Tab reaches the slider first, as the eye reads them.
-    m_slider = new wxSlider(this, kSliderId, 50, 0, 100, wxDefaultPosition, wxDefaultSize, wxSL_HORIZONTAL,
+    // The inner windows take ids of the toolkit's own range, which no fixed id of a window
+    // around can equal. Created before the text box, so Tab reaches the slider first, as
+    // the eye reads them.
+    m_slider = new wxSlider(this, wxID_ANY, 50, 0, 100, wxDefaultPosition, wxDefaultSize, wxSL_HORIZONTAL,
                             wxDefaultValidator, wxS("slider"));
-    m_text = new wxTextCtrl(this, kTextId, wxEmptyString, wxDefaultPosition, kTextSize, wxTE_CENTRE,
+    m_text = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, kTextSize, wxTE_CENTRE,
                             wxDefaultValidator, wxS("text"));
     m_text->SetMaxLength(kTextMaxLength);
     m_text->SetFont(wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
@@ -69,7 +67,9 @@ bool CTextSlider::Create(wxWindow* parent, wxWindowID id, const wxSize& size, co
     // Three digits fit, whatever the size of the user's text.
     m_text->SetSize(EntrySizeFor(m_text, wxEmptyString, wxS("0123456789"), kTextMaxLength, kTextSize));
 
-    // Focus and key events stay with the text box; they do not travel to this window.
+    // The inner windows' own events end here: the window around hears this control only.
+    m_slider->Bind(wxEVT_SLIDER, &CTextSlider::OnSliderUpdated, this);
+    m_text->Bind(wxEVT_TEXT, &CTextSlider::OnTextChanged, this);
     m_text->Bind(wxEVT_KILL_FOCUS, &CTextSlider::OnTextKillFocus, this);
     m_text->Bind(wxEVT_CHAR, &CTextSlider::OnTextChar, this);
 
@@ -161,20 +161,16 @@ void CTextSlider::OnSize(wxSizeEvent& event)
     event.Skip();
 }
 
-void CTextSlider::OnSliderUpdated(wxCommandEvent& event)
+void CTextSlider::OnSliderUpdated(wxCommandEvent&)
 {
-    if (m_initialised && event.GetEventObject() == m_slider)
+    if (m_initialised)
         SetValue(m_slider->GetValue(), true);
-    event.Skip();
 }
 
-void CTextSlider::OnTextChanged(wxCommandEvent& event)
+void CTextSlider::OnTextChanged(wxCommandEvent&)
 {
-    if (!m_initialised || event.GetEventObject() != m_text)
-    {
-        event.Skip();
+    if (!m_initialised)
         return;
-    }
     long number = 0;
     if (m_text->GetValue().ToLong(&number, 10) && number >= m_slider->GetMin() && number <= m_slider->GetMax())
     {

@@ -1,9 +1,10 @@
 /*
- * Glyphara's sIFR runtime: replaces the text of chosen elements by drawings made
- * from the glyphs of a font movie (an SWF file holding DefineFont2/DefineFont3
- * tags). Browsers no longer run Flash, so the movie is read here and its glyphs are
- * drawn as SVG paths; the original text stays in the document for selection,
- * find-in-page, screen readers and printing.
+ * Glyphara's sIFR runtime: shows the text of chosen elements in the font of a font
+ * movie (an SWF file holding DefineFont2/DefineFont3 tags). Where the page declares
+ * the web font the kit made from the movie, the element's own text is styled with
+ * it. Otherwise, as browsers no longer run Flash, the movie is read here and its
+ * glyphs are drawn as SVG paths; the original text stays in the document for
+ * selection, find-in-page, screen readers and printing.
  *
  * Loaded in Node, the file exports its movie reader for tests and tools.
  */
@@ -392,6 +393,17 @@
     return fallback;
   }
 
+  // Font family names as CSS and the font loading interface give them back.
+  function unquote(name) {
+    const t = String(name).trim();
+    const m = /^(["'])(.*)\1$/.exec(t);
+    return m ? m[2].replace(/\\(.)/g, '$1') : t;
+  }
+
+  function cssString(text) {
+    return '"' + String(text).replace(/[\\"]/g, '\\$&').replace(/\n/g, '\\a ') + '"';
+  }
+
   function isBoldWeight(value) {
     if (!value) return false;
     if (value === 'bold' || value === 'bolder') return true;
@@ -448,12 +460,15 @@
     return Math.ceil(m);
   }
 
+  function filterEntries(filters) {
+    return Object.entries(filters || {}).filter(([k]) => k === 'BlurFilter' || k === 'DropShadow' || k === 'Glow' || k === 'Bevel');
+  }
+
   function buildFilter(doc, id, filters, box) {
-    const entries = Object.entries(filters || {}).filter(([k]) =>
-      k === 'BlurFilter' || k === 'DropShadow' || k === 'Glow' || k === 'Bevel');
+    const entries = filterEntries(filters);
     if (!entries.length) return null;
     const f = svgEl(doc, 'filter', {
-      id, filterUnits: 'userSpaceOnUse', x: box.x, y: box.y, width: box.w, height: box.h,
+      id, filterUnits: box.units || 'userSpaceOnUse', x: box.x, y: box.y, width: box.w, height: box.h,
       'color-interpolation-filters': 'sRGB'
     });
     let n = 0;
@@ -574,8 +589,9 @@
   }
 
   // Flattens the element into characters, each remembering its link, with <br>
-  // as a forced line end. Whitespace collapses as HTML collapses it.
-  function collectText(el, settings, transform) {
+  // as a forced line end. Whitespace collapses as HTML collapses it. `rootLink` is
+  // the link the whole element belongs to (an `a` tag replaced itself).
+  function collectText(el, settings, transform, rootLink) {
     const chars = [];
     const walk = (node, link) => {
       for (const child of node.childNodes) {
@@ -597,7 +613,7 @@
         }
       }
     };
-    walk(el, null);
+    walk(el, rootLink || null);
     const out = [];
     for (const c of chars) {
       const last = out.length ? out[out.length - 1].ch : '\n';
@@ -615,6 +631,8 @@
     measureCtx.font = cssFont;
     return measureCtx.measureText(ch).width;
   }
+
+  const HYPHENS = new Set(['-', '\u2010', '\u2013']);
 
   // Lays the characters out in lines no wider than `width` (0: no wrapping).
   function layout(chars, face, style, width) {
@@ -643,18 +661,37 @@
       line = [];
       lineWidth = 0;
     };
+    const fits = (w) => width <= 0 || lineWidth + w <= width + 0.01;
+    // The width the text takes unwrapped, and its widest piece that never breaks:
+    // the most and the least room the drawing asks of the page.
+    let natural = 0, longest = 0, unwrapped = 0;
     let i = 0;
     while (i < items.length) {
-      if (items[i].ch === '\n') { flush(true); i++; continue; }
+      if (items[i].ch === '\n') { flush(true); unwrapped = 0; i++; continue; }
       if (items[i].ch === ' ') {
         if (line.length) { line.push(items[i]); lineWidth += items[i].adv; }
+        if (unwrapped > 0) unwrapped += items[i].adv;
         i++;
         continue;
       }
+      // A word may also break after a hyphen that follows a letter ("Hand-|poured").
       let j = i, w = 0;
-      while (j < items.length && items[j].ch !== ' ' && items[j].ch !== '\n') { w += items[j].adv; j++; }
-      if (width > 0 && line.length && lineWidth + w > width + 0.01) flush(false);
-      for (let k = i; k < j; k++) { line.push(items[k]); lineWidth += items[k].adv; }
+      while (j < items.length && items[j].ch !== ' ' && items[j].ch !== '\n') {
+        w += items[j].adv;
+        j++;
+        if (j - 1 > i && HYPHENS.has(items[j - 1].ch)) break;
+      }
+      longest = Math.max(longest, w);
+      unwrapped += w;
+      natural = Math.max(natural, unwrapped);
+      if (line.length && !fits(w)) flush(false);
+      for (let k = i; k < j; k++) {
+        // A piece wider than the whole line breaks between characters rather than
+        // sticking out of its box.
+        if (line.length && !fits(items[k].adv)) flush(false);
+        line.push(items[k]);
+        lineWidth += items[k].adv;
+      }
       i = j;
     }
     if (line.length || !lines.length) flush(true);
@@ -663,6 +700,8 @@
       for (const it of l.items) { it.x = x; x += it.adv; }
       l.width = x;
     }
+    lines.natural = natural;
+    lines.longest = longest;
     return lines;
   }
 
@@ -691,11 +730,48 @@
 
   let filterSerial = 0;
 
+  const RTL = /[\u0590-\u08FF\uFB1D-\uFDFF\uFE70-\uFEFF]/;
+  const STRONG = /[\p{L}\p{N}]/u;
+
+  // Puts a line's characters in the order the eye reads them, with two embedding
+  // levels: runs of right-to-left script reversed and, in a right-to-left paragraph,
+  // the order of the runs too. Neutral characters between two runs of one direction
+  // go with them, others with the paragraph.
+  function visualOrder(items, rtlBase) {
+    if (!rtlBase && !items.some((it) => RTL.test(it.ch))) return items;
+    const dir = items.map((it) => (RTL.test(it.ch) ? 1 : (STRONG.test(it.ch) ? 0 : -1)));
+    const base = rtlBase ? 1 : 0;
+    const strong = dir.slice();
+    for (let i = 0; i < dir.length; i++) {
+      if (dir[i] >= 0) continue;
+      let p = i - 1, n = i + 1;
+      while (p >= 0 && dir[p] < 0) p--;
+      while (n < dir.length && dir[n] < 0) n++;
+      const before = p >= 0 ? dir[p] : base, after = n < dir.length ? dir[n] : base;
+      strong[i] = before === after ? before : base;
+    }
+    const levels = strong.map((d) => (d === 1 ? 1 : (rtlBase ? 2 : 0)));
+    const order = items.slice();
+    for (let level = rtlBase ? 2 : 1; level >= 1; level--) {
+      for (let i = 0; i < order.length;) {
+        if (levels[i] < level) { i++; continue; }
+        let j = i;
+        while (j < order.length && levels[j] >= level) j++;
+        order.splice(i, j - i, ...order.slice(i, j).reverse());
+        levels.splice(i, j - i, ...levels.slice(i, j).reverse());
+        i = j;
+      }
+    }
+    let x = 0;
+    for (const it of order) { it.x = x; x += it.adv; }
+    return order;
+  }
+
   // Builds the SVG drawing for one element.
-  function draw(el, entry, face, style, width) {
+  function draw(el, entry, face, style, width, rootLink) {
     const doc = el.ownerDocument;
     const { font } = face;
-    const chars = collectText(el, entry.settings, style.textTransform);
+    const chars = collectText(el, entry.settings, style.textTransform, rootLink);
     const lines = layout(chars, face, style, width);
     const s = style.size / font.units;
     const ascent = font.ascent * s, descent = font.descent * s;
@@ -707,13 +783,17 @@
     height = Math.ceil(height);
     const skew = face.fakeItalic ? Math.tan(12 * Math.PI / 180) : 0;
 
+    // The drawing asks the page for room as text does: its unwrapped width at most
+    // (the width attribute), its widest unbreakable piece at least. It fills its box,
+    // and has no viewBox: when the page narrows the box before the next redraw, the
+    // drawing is cropped instead of shrunk.
     const svg = svgEl(doc, 'svg', {
-      class: 'sIFR-flash', width: boxWidth, height, viewBox: '0 0 ' + boxWidth + ' ' + height,
-      'aria-hidden': 'true', focusable: 'false'
+      class: 'sIFR-flash', width: Math.ceil(lines.natural), height, 'aria-hidden': 'true', focusable: 'false'
     });
     svg.style.height = height + 'px';
+    svg.style.width = width > 0 ? '100%' : boxWidth + 'px';
+    svg.style.minWidth = Math.ceil(lines.longest) + 'px';
     svg.setAttribute('data-sifr-text', lines.map((l) => l.items.map((it) => it.ch).join('')).join('\n'));
-    if (width <= 0) svg.style.width = boxWidth + 'px';
     if (entry.wmode && entry.wmode !== 'transparent' && style.background) {
       svg.appendChild(svgEl(doc, 'rect', { x: 0, y: 0, width: boxWidth, height, fill: style.background }));
     }
@@ -731,8 +811,9 @@
 
     const missing = new Set();
     const links = [];
+    let firstBaseline = 0;
     lines.forEach((line, li) => {
-      const items = line.items;
+      const items = visualOrder(line.items, style.rtl);
       let offset = 0, spaceExtra = 0;
       const slack = boxWidth - line.width;
       if (style.align === 'center') offset = slack / 2;
@@ -743,6 +824,7 @@
       }
       const top = li * lineHeight;
       const baseline = top + (lineHeight - (ascent + descent)) / 2 + ascent;
+      if (li === 0) firstBaseline = baseline;
       // Runs of characters sharing a link become one path (and one <a>).
       let shift = 0;
       let run = null;
@@ -764,7 +846,12 @@
         const isLink = !!r.link;
         const colour = isLink ? style.linkColour : style.colour;
         let parent = group;
-        if (isLink) {
+        if (isLink && r.link === rootLink) {
+          // The element is the link itself: the page's own link takes the pointer.
+          parent = svgEl(doc, 'g', { class: 'sIFR-link' });
+          group.appendChild(parent);
+          links.push({ a: parent, el: r.link, own: true });
+        } else if (isLink) {
           const a = svgEl(doc, 'a', { href: r.link.getAttribute('href'), class: 'sIFR-link', tabindex: '-1' });
           a.setAttributeNS(XLINK_NS, 'xlink:href', r.link.getAttribute('href'));
           if (r.link.getAttribute('target')) a.setAttribute('target', r.link.getAttribute('target'));
@@ -787,7 +874,7 @@
         if (r.d.length) ink.appendChild(svgEl(doc, 'path', { d: r.d.join('') }));
         for (const t of r.texts) {
           const te = svgEl(doc, 'text', {
-            x: t.x.toFixed(2), y: baseline.toFixed(2), 'font-size': style.size, 'font-family': style.fallbackFamily,
+            x: t.x.toFixed(2), y: baseline.toFixed(2), direction: 'ltr', 'font-size': style.size, 'font-family': style.fallbackFamily,
             'font-weight': style.bold ? 'bold' : 'normal', 'font-style': style.italic ? 'italic' : 'normal', stroke: 'none'
           });
           te.textContent = t.ch;
@@ -804,7 +891,7 @@
         parent.appendChild(ink);
       }
     });
-    return { svg, missing, links, width: boxWidth };
+    return { svg, missing, links, width: boxWidth, height, baseline: firstBaseline };
   }
 
   // ---------------------------------------------------------------------------
@@ -847,6 +934,195 @@
     function movieUrl(font) {
       return new URL(font.src, doc.baseURI).href;
     }
+
+    // ---- The web-font path: the element's own text, styled with the font the kit
+    // built from the movie ----
+
+    // The family under which the kit declares a movie's faces: the movie's file name
+    // without ".swf".
+    function familyOf(font) {
+      if (!font || typeof font.src !== 'string' || !font.src) return '';
+      let name;
+      try {
+        name = new URL(font.src, doc.baseURI).pathname.split('/').pop();
+        name = decodeURIComponent(name);
+      } catch (e) {
+        return '';
+      }
+      return /\.swf$/i.test(name) ? name.slice(0, -4) : '';
+    }
+
+    function declaresFamily(family) {
+      if (!family || !doc.fonts || typeof doc.fonts.forEach !== 'function') return false;
+      let found = false;
+      doc.fonts.forEach((face) => { if (unquote(face.family) === family) found = true; });
+      return found;
+    }
+
+    const faceLoads = new Map();
+    function loadFace(family, style, text) {
+      const spec = (style.italic ? 'italic ' : '') + (style.bold ? 'bold ' : '') + '16px ' + cssString(family);
+      const key = spec + '\n' + text;
+      if (!faceLoads.has(key)) {
+        const load = Promise.resolve().then(() => doc.fonts.load(spec, text)).then((faces) => {
+          if (!faces.length || faces.some((f) => f.status === 'error')) throw new Error('the browser found no face to use');
+        });
+        let timer;
+        const late = new Promise((resolve, reject) => {
+          timer = setTimeout(() => reject(new Error('timed out after ' + sIFR.fetchTimeout + ' ms')), sIFR.fetchTimeout);
+        });
+        const p = Promise.race([load, late]).finally(() => clearTimeout(timer));
+        p.catch(() => {});
+        faceLoads.set(key, p);
+      }
+      return faceLoads.get(key);
+    }
+
+    function useWebFonts(looks) {
+      const css = looks.map((l) => lookRules(l)).join('');
+      if (!lookSheet || !lookSheet.isConnected) {
+        lookSheet = doc.createElement('style');
+        lookSheet.id = 'sIFR-looks';
+        (doc.head || doc.documentElement).appendChild(lookSheet);
+      }
+      lookSheet.appendChild(doc.createTextNode(css));
+      for (const { job, elements, family, style, cls } of looks) {
+        for (const el of elements) dress(el, job, cls);
+        const text = Array.from(new Set(elements.map((el) => el.textContent).join('').replace(/\s+/g, ''))).join('').slice(0, 200);
+        loadFace(family, style, text || ' ').then(() => {
+          // With its font the text has its own size: the filters' regions follow it.
+          const filters = elements.map((el) => el.__sIFRFont && el.__sIFRFont.filter).filter(Boolean);
+          const boxes = filters.map((f) => f.measure());
+          filters.forEach((f, i) => f.apply(boxes[i]));
+          for (const el of elements) {
+            sIFR.replacements.push(el);
+            settle();
+          }
+        }, (e) => {
+          log('warn', 'the web font "' + family + '" could not be loaded (' + (e && e.message || e) + '); drawn from its movie');
+          for (const el of elements) undress(el);
+          drawAll(job, elements);
+        });
+      }
+    }
+
+    let lookSheet = null;
+    let lookSerial = 0;
+    // One class per replace call, with the look its css asks for. The rules are
+    // marked important because the design, not the page around it, decides the look,
+    // as it does for a drawing.
+    function lookRules(look) {
+      const { job, family, style } = look;
+      look.cls = 'sIFR-look-' + (++lookSerial);
+      const c = '.' + look.cls;
+      const rootRule = parseRules(job.options.css)['.sIFR-root'] || {};
+      const others = String(style.fallbackFamily || '').split(',').map((f) => f.trim())
+        .filter((f) => f && unquote(f) !== family);
+      // Values from the page's css go into a style sheet: only plain ones.
+      const plain = (v, fallback) => (/^[\w#%().,\s-]+$/.test(String(v)) ? String(v) : fallback);
+      const own = [
+        ['font-family', [cssString(family)].concat(others).join(', ')],
+        ['font-size', (+style.size || 16) + 'px'],
+        ['font-weight', style.bold ? 'bold' : 'normal'],
+        ['font-style', style.italic ? 'italic' : 'normal'],
+        ['color', plain(style.colour, 'inherit')],
+        ['text-align', plain(style.align, 'left')],
+        ['text-decoration', style.underline ? 'underline' : 'none']
+      ];
+      if (style.lineHeight > 0) own.push(['line-height', style.lineHeight + 'px']);
+      if (!sIFR.forceTextTransform) own.push(['text-transform', 'none']);
+      else if (rootRule['text-transform']) own.push(['text-transform', plain(rootRule['text-transform'], 'none')]);
+      const linkUnderline = style.linkUnderline !== null ? style.linkUnderline : style.underline;
+      const link = [['color', plain(style.linkColour, 'inherit')], ['text-decoration', linkUnderline ? 'underline' : 'none']];
+      const block = (sel, decls) => sel.join(', ') + ' { ' + decls.map(([k, v]) => k + ': ' + v + ' !important;').join(' ') + ' }\n';
+      // Links inside take the element's font and no box of their own, as in a drawing
+      // (a box would throw the filters' shadows); an `a` tag is a link itself.
+      const css = block([c], own) +
+        block([c + ' a'], [['font', 'inherit'], ['background', 'transparent']]) +
+        block([c + ' a:link', c + ' a:visited', 'a' + c + ':link', 'a' + c + ':visited'], link) +
+        block([c + ' a:link:hover', c + ' a:visited:hover', c + ' a:link:focus-visible', c + ' a:visited:focus-visible',
+          'a' + c + ':link:hover', 'a' + c + ':visited:hover', 'a' + c + ':link:focus-visible', 'a' + c + ':visited:focus-visible'],
+        [['color', plain(style.hoverColour, 'inherit')]]);
+      return css;
+    }
+
+    let filterDefs = null;
+    // The filters of every element live in one inline SVG; the text points at its
+    // filter with CSS. The filter's region follows the text's box.
+    function filterFor(text, el, filters) {
+      if (!filterDefs || !filterDefs.isConnected) {
+        const svg = svgEl(doc, 'svg', { class: 'sIFR-filters', width: 0, height: 0, 'aria-hidden': 'true', focusable: 'false' });
+        // Not display: none, which would switch the filters off in some browsers.
+        svg.style.cssText = 'position: absolute; left: 0; top: 0; width: 0; height: 0; overflow: hidden;';
+        filterDefs = svg.appendChild(svgEl(doc, 'defs'));
+        (doc.body || doc.documentElement).appendChild(svg);
+      }
+      const margin = filterMargin(filters);
+      // The region is the text's box and the margin its effects need, given as shares
+      // of that box, which every browser places alike (WebKit puts user space
+      // elsewhere). It is first set once the text has its font (before, the text is
+      // not shown), and measured (read) apart from being set (written), so that many
+      // regions cost the page one layout. A changed region is a new filter: browsers
+      // do not all redraw for a changed one.
+      let region = '';
+      const measure = () => {
+        const t = text.getBoundingClientRect();
+        return [t.width, t.height];
+      };
+      const state = { element: null, observer: null, measure };
+      state.apply = (box) => {
+        const [w, h] = box;
+        if (!(w > 0 && h > 0) || region === box.join()) return;
+        region = box.join();
+        const f = buildFilter(doc, 'sIFR-filter-' + (++filterSerial), filters, {
+          units: 'objectBoundingBox', x: (-margin / w).toFixed(4), y: (-margin / h).toFixed(4),
+          w: (1 + 2 * margin / w).toFixed(4), h: (1 + 2 * margin / h).toFixed(4)
+        });
+        filterDefs.appendChild(f);
+        text.style.filter = 'url(#' + f.id + ')';
+        if (state.element) state.element.remove();
+        state.element = f;
+        if (!state.observer && typeof win.ResizeObserver === 'function') {
+          state.observer = new win.ResizeObserver(() => state.apply(measure()));
+          // Text in a line is not observed for its size; the block around it is.
+          state.observer.observe(/^inline/.test(win.getComputedStyle(el).display) && el.parentElement ? el.parentElement : el);
+        }
+      };
+      return state;
+    }
+
+    function dress(el, job, look) {
+      if (el.__sIFRFont) undress(el);
+      el.classList.add('sIFR-webfont', look);
+      const state = { look, text: null, filter: null };
+      el.__sIFRFont = state;
+      if (!filterEntries(job.options.filters).length) return;
+      // A filter works on the text alone, not on the box's background: the element's
+      // content moves into one span that carries it.
+      const text = doc.createElement('span');
+      text.className = 'sIFR-text';
+      while (el.firstChild) text.appendChild(el.firstChild);
+      el.appendChild(text);
+      state.text = text;
+      state.filter = filterFor(text, el, job.options.filters);
+    }
+
+    function undress(el) {
+      const state = el.__sIFRFont;
+      if (!state) return;
+      el.classList.remove('sIFR-webfont', state.look);
+      if (state.filter) {
+        if (state.filter.observer) state.filter.observer.disconnect();
+        if (state.filter.element) state.filter.element.remove();
+      }
+      if (state.text) {
+        while (state.text.firstChild) el.insertBefore(state.text.firstChild, state.text);
+        state.text.remove();
+      }
+      el.__sIFRFont = null;
+    }
+
+    // ---- The drawing path: the movie read and drawn ----
 
     function loadMovie(font) {
       if (!font || typeof font.src !== 'string' || !font.src) {
@@ -922,7 +1198,11 @@
           else if (buf && buf.byteLength) resolve(buf);
           else reject(new MovieError('could not be read from the local disk'));
         };
-        xhr.onerror = () => reject(new MovieError('the browser does not let pages read local files; open the page through a web server'));
+        xhr.onerror = () => {
+          const e = new MovieError('the browser does not let pages read local files; open the page through a web server');
+          e.local = true;
+          reject(e);
+        };
         xhr.ontimeout = () => reject(new MovieError('timed out after ' + sIFR.fetchTimeout + ' ms'));
         xhr.send();
       });
@@ -930,13 +1210,21 @@
 
     sIFR.activate = function (...fonts) {
       sIFR.isActive = true;
-      for (const f of fonts) if (f && f.src) loadMovie(f);
+      // A movie with a web font is never fetched: the browser loads the font itself.
+      for (const f of fonts) if (f && f.src && !declaresFamily(familyOf(f))) loadMovie(f);
     };
 
     sIFR.replace = function (font, options) {
       const opts = options || {};
       queue.push({ font, options: opts });
       if (!sIFR.isActive) sIFR.activate(font);
+      // The face a web font tag needs is asked for now, while the page still loads,
+      // not when the document is ready.
+      const family = familyOf(font);
+      if (declaresFamily(family)) {
+        const root = parseRules(opts.css)['.sIFR-root'] || {};
+        loadFace(family, { bold: isBoldWeight(root['font-weight']), italic: /italic|oblique/.test(root['font-style'] || '') }, ' ');
+      }
       if (started) runQueue();
       else if (sIFR.autoInitialize) scheduleStart();
     };
@@ -976,6 +1264,8 @@
     }
 
     function runQueue() {
+      const batch = [];
+      const seen = new Set();
       while (queue.length) {
         const job = queue.shift();
         const selector = job.options.selector;
@@ -986,29 +1276,75 @@
           log('error', 'invalid selector "' + selector + '"');
           continue;
         }
-        elements = elements.filter((el) => !el.classList.contains('sIFR-replaced') && !el.__sIFR);
-        if (!elements.length) continue;
-        pending += elements.length;
-        const moviePromise = loadMovie(job.font);
         for (const el of elements) {
-          el.__sIFR = { job };
-          moviePromise.then((movie) => {
-            try {
-              replaceElement(el, job, movie);
-            } catch (e) {
-              fail(el, job, e);
-            }
-          }, (e) => fail(el, job, e)).finally(settle);
+          if (seen.has(el) || el.classList.contains('sIFR-replaced') || el.__sIFR) continue;
+          seen.add(el);
+          batch.push({ el, job });
         }
       }
+      const byJob = new Map();
+      for (const { el, job } of chooseOnce(batch)) {
+        if (!byJob.has(job)) byJob.set(job, []);
+        byJob.get(job).push(el);
+      }
+      // Everything the web font looks need is read before anything is written, so
+      // that the page works out its style once, not once per tag.
+      const looks = [];
+      for (const [job, elements] of byJob) {
+        pending += elements.length;
+        for (const el of elements) el.__sIFR = { job };
+        const family = familyOf(job.font);
+        if (declaresFamily(family)) looks.push({ job, elements, family, style: readStyle(elements[0], job) });
+        else drawAll(job, elements);
+      }
+      if (looks.length) useWebFonts(looks);
       if (!pending) finish();
+    }
+
+    // Every piece of text gets one look. An element inside another replaced one is
+    // part of the outer one's text (a link in a heading takes the heading's link
+    // colours), except where the outer one only wraps blocks that are replaced
+    // themselves (a link around a heading): the blocks keep their own look and the
+    // wrapper is left to the page.
+    function chooseOnce(batch) {
+      const targets = new Set(batch.map((b) => b.el));
+      const wrappers = new Set();
+      for (const el of targets) {
+        if (/^inline/.test(win.getComputedStyle(el).display)) continue;
+        for (let a = el.parentElement; a; a = a.parentElement) if (targets.has(a)) wrappers.add(a);
+      }
+      const owned = (el) => {
+        for (let a = el.parentElement; a; a = a.parentElement) {
+          if ((targets.has(a) && !wrappers.has(a)) || a.__sIFRDrawing || a.__sIFRFont) return true;
+        }
+        return false;
+      };
+      return batch.filter(({ el }) => !wrappers.has(el) && !owned(el));
+    }
+
+    function drawAll(job, elements) {
+      const moviePromise = loadMovie(job.font);
+      for (const el of elements) {
+        moviePromise.then((movie) => {
+          try {
+            replaceElement(el, job, movie);
+          } catch (e) {
+            fail(el, job, e);
+          }
+        }, (e) => fail(el, job, e)).finally(settle);
+      }
     }
 
     function fail(el, job, e) {
       el.__sIFR = null;
-      const src = job.font && job.font.src ? job.font.src : '(no movie)';
-      log('error', src + ' could not be used for "' + job.options.selector + '": ' + (e && e.message || e) +
-        '; the text keeps its page style');
+      if (e && e.local) {
+        log('warn', 'this page was opened from a file, and browsers do not let scripts read font movies there: ' +
+          'tags whose movie has no web font keep the page\'s font. Open the page through a web server to see them drawn.');
+      } else {
+        const src = job.font && job.font.src ? job.font.src : '(no movie)';
+        log('error', src + ' could not be used for "' + job.options.selector + '": ' + (e && e.message || e) +
+          '; the text keeps its page style');
+      }
       const r = el.__sIFRDrawing;
       if (r) restore(el);
     }
@@ -1058,9 +1394,9 @@
         lineHeight: lengthPx(rootRule['line-height'], size, 0),
         textTransform: sIFR.forceTextTransform ? (rootRule['text-transform'] || cs.textTransform) : 'none',
         fallbackFamily: cs.fontFamily,
+        rtl: cs.direction === 'rtl',
         fallbackFont: (/italic|oblique/.test(rootRule['font-style'] || '') ? 'italic ' : '') +
-          (isBoldWeight(rootRule['font-weight']) ? 'bold ' : '') + size + 'px ' + cs.fontFamily,
-        naturalHeight: el.clientHeight - (parseFloat(cs.paddingTop) || 0) - (parseFloat(cs.paddingBottom) || 0)
+          (isBoldWeight(rootRule['font-weight']) ? 'bold ' : '') + size + 'px ' + cs.fontFamily
       };
     }
 
@@ -1076,6 +1412,8 @@
       if (previous && previous.observer) previous.observer.disconnect();
       if (previous && previous.unhook) previous.unhook.abort();
       const style = readStyle(el, job);
+      const cs = win.getComputedStyle(el);
+      style.naturalHeight = el.clientHeight - (parseFloat(cs.paddingTop) || 0) - (parseFloat(cs.paddingBottom) || 0);
       const face = pickFace(movie.fonts, style.bold, style.italic);
       const entry = {
         settings: {
@@ -1086,7 +1424,10 @@
         wmode: job.options.wmode
       };
       let width = contentWidth(el);
-      const result = draw(el, entry, face, style, width);
+      const rootLink = el.localName === 'a' && el.hasAttribute('href') ? el : null;
+      const inline = win.getComputedStyle(el).display === 'inline';
+      const result = draw(el, entry, face, style, width, rootLink);
+      if (inline) fitInline(result);
 
       // Wrap the original content so that it stays readable by everything but the eye.
       const alt = doc.createElement('span');
@@ -1094,9 +1435,18 @@
       while (el.firstChild) alt.appendChild(el.firstChild);
       el.appendChild(alt);
       el.appendChild(result.svg);
-      el.__sIFRDrawing = { alt, svg: result.svg, style, face, entry };
+      el.__sIFRDrawing = { alt, svg: result.svg, style, face, entry, rootLink, inline };
       el.classList.add('sIFR-replaced');
       hookLinks(el, result.links, style);
+      // A box that fits its content (a flex item, a float) takes its width from the
+      // drawing: draw again for the width it settled at.
+      if (!inline) {
+        const settled = contentWidth(el);
+        if (Math.abs(settled - width) >= 0.5) {
+          width = settled;
+          redraw(el, width);
+        }
+      }
 
       const src = job.font.src;
       if (!missingReported.has(src)) missingReported.set(src, new Set());
@@ -1126,10 +1476,17 @@
       const d = el.__sIFRDrawing;
       // Draw from the original content, which is what collectText reads.
       const probe = d.alt;
-      const result = draw(probe, d.entry, d.face, d.style, width);
+      const result = draw(probe, d.entry, d.face, d.style, width, d.rootLink);
+      if (d.inline) fitInline(result);
       d.svg.replaceWith(result.svg);
       d.svg = result.svg;
       hookLinks(el, result.links, d.style);
+    }
+
+    // Inside a line of text the drawing stands on the line's baseline.
+    function fitInline(result) {
+      result.svg.classList.add('sIFR-inline');
+      result.svg.style.verticalAlign = (result.baseline - result.height).toFixed(2) + 'px';
     }
 
     function restore(el) {
@@ -1153,6 +1510,7 @@
       d.unhook = new AbortController();
       const opts = { signal: d.unhook.signal };
       const offs = [];
+      const hooked = new Set();
       for (const link of links) {
         const { a, el: orig } = link;
         link.set = (hover) => {
@@ -1164,12 +1522,30 @@
           a.classList.toggle('sIFR-hover', hover);
         };
         // Every run of the same original link (a link may wrap) lights up together.
-        const on = () => links.forEach((l) => { if (l.el === orig) l.set(true); });
-        const off = () => links.forEach((l) => { if (l.el === orig) l.set(false); });
-        a.addEventListener('pointerenter', on, opts);
-        a.addEventListener('pointerleave', off, opts);
-        orig.addEventListener('focus', on, opts);
-        orig.addEventListener('blur', off, opts);
+        const runs = () => links.filter((l) => l.el === orig);
+        const on = () => runs().forEach((l) => l.set(true));
+        const off = () => runs().forEach((l) => l.set(false));
+        if (!link.own) {
+          a.addEventListener('pointerenter', on, opts);
+          a.addEventListener('pointerleave', off, opts);
+        }
+        if (hooked.has(orig)) continue;
+        hooked.add(orig);
+        // The page's own link, under the drawing, takes the pointer when the element
+        // is the link; when it takes the keyboard, its focus ring is shown on the drawing.
+        if (link.own) {
+          orig.addEventListener('pointerenter', on, opts);
+          orig.addEventListener('pointerleave', off, opts);
+        }
+        orig.addEventListener('focus', () => {
+          on();
+          const ring = !link.own && orig.matches(':focus-visible');
+          runs().forEach((l) => l.a.classList.toggle('sIFR-focus', ring));
+        }, opts);
+        orig.addEventListener('blur', () => {
+          off();
+          runs().forEach((l) => l.a.classList.remove('sIFR-focus'));
+        }, opts);
         offs.push(off);
       }
       if (sIFR.fixHover && offs.length) {

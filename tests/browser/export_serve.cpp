@@ -10,11 +10,10 @@
 // shown alone through the embedded preview, with USER_TEXT as its text.
 #include "core/GlypharaCore.h"
 #include "core/PlatformLauncher.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filename.h>
-#include <wx/gdicmn.h>
-#include <wx/image.h>
 #include <wx/init.h>
 #include <wx/log.h>
 #include <wx/tokenzr.h>
@@ -51,10 +50,11 @@ int Fail(const std::string& text)
     return 1;
 }
 
-wxColour Colour(const wxString& value)
+RgbColour Colour(const wxString& value)
 {
-    wxColour c(value);
-    return c.IsOk() ? c : wxColour(0, 0, 0);
+    RgbColour c(0, 0, 0);
+    ParseColour(value, c);
+    return c;
 }
 
 bool Apply(FontProperties& r, const wxString& key, const wxString& value)
@@ -133,8 +133,6 @@ int main(int argc, char** argv)
     wxInitializer initializer;
     if (!initializer.IsOk())
         return Fail("cannot initialise wxWidgets");
-    wxInitializeStockLists();
-    wxInitAllImageHandlers();
     if (!wxGetEnv(wxS("GLYPHARA_VERBOSE"), nullptr))
         wxLog::EnableLogging(false);
 

@@ -157,10 +157,11 @@ function tempDir(prefix) {
   return fs.mkdtempSync(path.join(os.tmpdir(), prefix));
 }
 
-const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.swf': 'application/x-shockwave-flash', '.ttf': 'font/ttf', '.png': 'image/png' };
+const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.swf': 'application/x-shockwave-flash', '.ttf': 'font/ttf', '.woff2': 'font/woff2', '.png': 'image/png' };
 
 // A static server on 127.0.0.1 without directory listings.
 function serve(root) {
+  const held = [];
   return new Promise((resolve) => {
     const server = http.createServer((req, res) => {
       const rel = decodeURIComponent(new URL(req.url, 'http://x').pathname);
@@ -168,6 +169,15 @@ function serve(root) {
       if (rel === '/favicon.ico') { res.writeHead(204); res.end(); return; }
       // A server that never answers, for the runtime's fetch timeout.
       if (rel.includes('Hang___')) return;
+      // A picture that keeps the page's load event back until the page asks for
+      // /__release (or 20 s have passed), for browsers that take a screenshot at load.
+      if (rel === '/__hold') {
+        const answer = () => { res.writeHead(200, { 'Content-Type': 'image/gif' }); res.end(Buffer.from('R0lGODlhAQABAAAAACw=', 'base64')); };
+        held.push(answer);
+        setTimeout(answer, 20000).unref();
+        return;
+      }
+      if (rel === '/__release') { held.splice(0).forEach((f) => f()); res.writeHead(204); res.end(); return; }
       const file = path.join(root, path.normalize(rel).replace(/^(\.\.[/\\])+/, ''));
       if (!file.startsWith(root) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
         res.writeHead(404); res.end('not found'); return;

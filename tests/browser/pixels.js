@@ -82,4 +82,23 @@ function overlap(a, b) {
   return both / (either || 1);
 }
 
-module.exports = { decodePng, select, near, notWhite, overlap };
+// Share of a's pixels that have one of b's within `r` pixels, after moving a by (dx, dy).
+function nearShare(a, b, dx, dy, r = 2) {
+  let hit = 0;
+  for (let y = a.y0; y <= a.y1; y++) {
+    for (let x = a.x0; x <= a.x1; x++) {
+      if (!a.mask[y * a.width + x]) continue;
+      let found = false;
+      for (let v = -r; v <= r && !found; v++) {
+        for (let u = -r; u <= r && !found; u++) {
+          const bx = x + dx + u, by = y + dy + v;
+          found = bx >= 0 && by >= 0 && bx < b.width && by * b.width + bx < b.mask.length && b.mask[by * b.width + bx] === 1;
+        }
+      }
+      if (found) hit++;
+    }
+  }
+  return hit / (a.n || 1);
+}
+
+module.exports = { decodePng, select, near, notWhite, overlap, nearShare };

@@ -50,6 +50,18 @@ test.before(async () => {
 <h1 id="a" style="text-transform: uppercase; height: 200px"><b>ab</b> <i>cd</i>\u00ADe</h1>
 <h1 id="b" style="text-transform: uppercase; height: 200px"><b>ab</b> <i>cd</i></h1>
 </body></html>`);
+  fs.writeFileSync(path.join(odd, 'breaks.html'), `<!DOCTYPE html><html><head><meta charset="utf-8">
+<link rel="stylesheet" href="glypharadata/sIFR-screen.css" media="screen">
+<script src="glypharadata/sifr.js"></script>
+<script>
+  var f = { src: 'glypharadata/fonts/DejaVu___DejaVu_Serif.swf' };
+  sIFR.fitExactly = true;
+  sIFR.replace(f, { selector: 'div', css: ['.sIFR-root { font-size: 20px; line-height: 1em; color: #000000; }'] });
+</script></head><body>
+<div id="hyphen" style="width: 100px">Hand-poured candles</div>
+<div id="long" style="width: 60px">Supercalifragilistic</div>
+<div id="rtl" style="width: 400px" dir="rtl">אבג דהו</div>
+</body></html>`);
   fs.copyFileSync('/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf', path.join(dir, 'native.ttf'));
   ({ server, url: base } = await fx.serve(dir));
   // The sample and single-tag pages come from Glyphara's own export and web server
@@ -76,8 +88,11 @@ test.after(async () => {
   if (dir) fs.rmSync(dir, { recursive: true, force: true });
 });
 
+// These are checks of the drawings: the kit's web fonts are kept from the page, as for
+// movies that have none (kit.test.js checks the pages with them).
 async function open(address, viewport = { width: 2200, height: 1000 }) {
   const page = await browser.newPage({ viewport });
+  await page.route('**/webfonts.css', (route) => route.abort());
   const messages = [];
   page.on('console', (m) => messages.push({ type: m.type(), text: m.text() }));
   page.on('pageerror', (e) => messages.push({ type: 'error', text: String(e) }));
@@ -326,6 +341,26 @@ test('the switches do what they say', async () => {
     await page.waitForFunction(() => window.sIFR.done);
     const b = await page.$eval('#b svg', (s) => [s.getAttribute('data-sifr-text'), s.getBoundingClientRect().height]);
     assert.deepEqual(b, ['ab cd', 20]);
+  } finally {
+    await page.close();
+  }
+});
+
+test('drawn lines break after hyphens, inside words wider than their box, and read right to left where the text does', async () => {
+  const { page } = await open('odd/breaks.html', { width: 900, height: 600 });
+  try {
+    const drawn = await page.$$eval('div svg', (svgs) => svgs.map((s) => {
+      const ink = s.querySelector('g.sIFR-text').getBBox();
+      const x = (ch) => Array.from(s.querySelectorAll('text')).find((t) => t.textContent === ch).getAttribute('x');
+      return { id: s.parentElement.id, text: s.getAttribute('data-sifr-text'), left: ink.x, right: ink.x + ink.width,
+        firstLast: s.parentElement.id === 'rtl' ? [+x('\u05D0'), +x('\u05D5')] : null };
+    }));
+    const byId = Object.fromEntries(drawn.map((d) => [d.id, d]));
+    assert.equal(byId.hyphen.text, 'Hand-\npoured\ncandles');
+    assert.equal(byId.long.text.replace(/\n/g, ''), 'Supercalifragilistic');
+    assert.ok(byId.long.text.split('\n').length >= 3 && byId.long.right <= 61, `${JSON.stringify(byId.long)}`);
+    // The first letter of the sentence stands rightmost, and nothing leaves the box.
+    assert.ok(byId.rtl.firstLast[0] > byId.rtl.firstLast[1] && byId.rtl.left >= 0 && byId.rtl.right <= 401, JSON.stringify(byId.rtl));
   } finally {
     await page.close();
   }

@@ -1,3 +1,4 @@
+#include "MovieBuilder.h"
 #include "TestSupport.h"
 
 #include <ctime>
@@ -11,6 +12,8 @@ const std::string kHead =
     "\t<link rel=\"stylesheet\" href=\"glypharadata/sIFR-screen.css\" type=\"text/css\" media=\"screen\" />\n"
     "\t<link rel=\"stylesheet\" href=\"glypharadata/sIFR-print.css\" type=\"text/css\" media=\"print\" />\n"
     "\t<link rel=\"stylesheet\" href=\"glypharadata/all.css\" type=\"text/css\" media=\"all\" />\n"
+    // The one line the web fonts add.
+    "\t<link rel=\"stylesheet\" href=\"glypharadata/webfonts.css\" type=\"text/css\" media=\"all\" />\n"
     "\n"
     "\t<script src=\"glypharadata/sifr.js\" type=\"text/javascript\"></script>\n"
     "\t<script src=\"glypharadata/sifr-config.js\" type=\"text/javascript\"></script>\n"
@@ -67,6 +70,9 @@ protected:
 
     void SetTag(const wxString& tag, const FontProperties& record)
     {
+        wxString added = tag;
+        if (Core()->GetTags().count(tag) == 0)
+            ASSERT_LE(0, Core()->AddNewTag(added, false));
         ASSERT_EQ(RC_OK, Core()->SetSelectedTag(tag));
         ASSERT_EQ(RC_OK, Core()->SetCurrentFontProperties(record));
     }
@@ -92,17 +98,6 @@ protected:
         return std::string(text.utf8_str());
     }
 };
-}
-
-TEST_F(CodeGeneratorTest, ProjectWithoutNamedTagsGivesOnlyTheFrame)
-{
-    // Selecting a name that cleans to nothing leaves a nameless tag, and then h1 can go.
-    ASSERT_EQ(RC_OK, Core()->SetSelectedTag(wxS("<123>")));
-    ASSERT_EQ(RC_OK, Core()->RemoveTag(wxS("h1")));
-    EXPECT_EQ(kHead + kSettings + "\tsIFR.activate();\n" + kTail, Snippet(false));
-    EXPECT_EQ(kHead + kSettings + kSingleTagSettings + "\tsIFR.activate();\n" + kTail, Snippet(true));
-    EXPECT_EQ("", Css(false));
-    EXPECT_EQ(std::string::npos, Page(true).find("<div>")) << "a selected tag matching no tag gives no block";
 }
 
 TEST_F(CodeGeneratorTest, H1ExampleGivesItsReplaceCallLineByLine)
@@ -143,8 +138,8 @@ TEST_F(CodeGeneratorTest, TagsComeInNameOrderAndOutOfRangeAlignIsLeftOut)
     h2.size = 18;
     h2.align = 2;
     h2.italic = h2.understroked = true;
-    h2.color = wxColour(0x12, 0x34, 0x56);
-    h2.backgroundcolor = wxColour(0xFE, 0xDC, 0xBA);
+    h2.color = RgbColour(0x12, 0x34, 0x56);
+    h2.backgroundcolor = RgbColour(0xFE, 0xDC, 0xBA);
     SetTag(wxS("h2"), h2);
     FontProperties p;
     p.align = 4;
@@ -191,9 +186,9 @@ TEST_F(CodeGeneratorTest, FiltersAreCommaSeparatedInTheirFixedOrder)
 {
     FontProperties r;
     r.blur = {true, 0, 7, 9};
-    r.dropshadow = {true, 1, -30, true, 2.5f, wxColour(0x10, 0x20, 0x30), 0.75f};
-    r.glow = {true, 5, 1.5f, 2.25f, true, false, 2, 0.5f, wxColour(0xAB, 0xCD, 0xEF)};
-    r.bevel = {true, 90, 3.125f, 4, 0, wxColour(1, 1, 1), wxColour(2, 2, 2), 2};
+    r.dropshadow = {true, 1, -30, true, 2.5f, RgbColour(0x10, 0x20, 0x30), 0.75f};
+    r.glow = {true, 5, 1.5f, 2.25f, true, false, 2, 0.5f, RgbColour(0xAB, 0xCD, 0xEF)};
+    r.bevel = {true, 90, 3.125f, 4, 0, RgbColour(1, 1, 1), RgbColour(2, 2, 2), 2};
     SetTag(wxS("h1"), r);
     const std::string bevel = "\n\t\t\tBevel: { quality: 1, angle: 90, distance: 3.125000, strength: 4, "
                               "highlightColor: '#010101', shadowColor: '#020202', ";
@@ -248,11 +243,13 @@ TEST_F(CodeGeneratorTest, SamplePageShowsEveryTagWithItsSentence)
     const std::string site = kMakerWebSite;
     const std::string sentence = " tag will look like this, and <a href=\"" + site +
                                  "\">your links will look like this.</a>";
-    EXPECT_EQ("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\n<html>\n"
+    // The head is that of an HTML5 page: document type, language, title and viewport.
+    EXPECT_EQ("<!DOCTYPE html>\n<html lang=\"en\">\n"
               "<!--      Created with Tallowby Glyphara      -->\n"
               "<!--           " + site + "           -->\n"
-              "BREWED\n\n<head>\n\t<title></title>\n"
+              "BREWED\n\n<head>\n\t<title>Untitled</title>\n"
               "\t<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n"
+              "\t<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
               "\t<meta name=\"generator\" content=\"Tallowby Glyphara -  " + std::string(kMakerWebHost) + "\">\n"
               "\t<meta name=\"description\" content=\"\">\n\t<meta name=\"keywords\" content=\"\">\n" +
                   Snippet(false) + "</head>\n\n<body>\n\n"
@@ -280,4 +277,67 @@ TEST_F(CodeGeneratorTest, SingleTagPageShowsTheSampleTextUnchangedAsH1)
                              "\n</body>\n\n</html>\n";
     ASSERT_GE(page.size(), body.size());
     EXPECT_EQ(body, page.substr(page.size() - body.size()));
+}
+
+TEST_F(CodeGeneratorTest, PageTitleIsTheGivenNameWithMarkupEscaped)
+{
+    wxString text;
+    ASSERT_EQ(RC_OK, Core()->GetHTMLSampleCodeForBrowser(text, false, wxS("Tea & <Cakes> \"Shop\"")));
+    EXPECT_TRUE(text.Contains(wxS("\t<title>Tea &amp; &lt;Cakes&gt; &quot;Shop&quot;</title>\n"))) << text;
+}
+
+namespace
+{
+class WebFontCssTest : public CoreTest
+{
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        TestFace regular = Face({'A', 'I'});
+        regular.name = "Big Sans";
+        const std::vector<uint8_t> stem = GlyphShape({{'M', 0, 0}, {'L', 2000, 0}, {'L', 0, -14000}, {'L', -2000, 0}});
+        regular.shapes = {stem, stem};
+        TestFace bold = regular;
+        bold.bold = true;
+        MakeFolders(SystemFontDir() + wxS("My_Foundry"));
+        WriteBytes(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), MovieFile({regular, bold}, true));
+        WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), "FWS-slim");
+        WriteSupportFiles(ProgramDir());
+        ASSERT_EQ(RC_OK, InitCore());
+        for (const wxChar* name : {wxS("h2"), wxS("p")})
+        {
+            wxString tag = name;
+            Core()->AddNewTag(tag, false);
+        }
+        SetFont(wxS("h1"), wxS("My Foundry"), wxS("Big Sans"));
+        SetFont(wxS("h2"), wxS("My Foundry"), wxS("Big Sans"));
+        SetFont(wxS("p"), wxS("Type Co"), wxS("Slim"));
+    }
+
+    std::string Css(bool singleTag)
+    {
+        wxString css;
+        EXPECT_EQ(RC_OK, Core()->GetWebFontCSS(css, singleTag));
+        return std::string(css.utf8_str());
+    }
+};
+
+std::string FontFace(const std::string& weight)
+{
+    return "@font-face { font-family: \"My_Foundry___Big_Sans\"; src: url(\"fonts/My_Foundry___Big_Sans-" +
+           std::string(weight == "bold" ? "bold" : "regular") + ".woff2\") format(\"woff2\"); font-weight: " + weight +
+           "; font-style: normal; font-display: block; }\n";
+}
+}
+
+TEST_F(WebFontCssTest, EachFaceIsDeclaredOnceAndEachTagGetsItsFontStack)
+{
+    // Slim is no real movie: it has no web font, so p keeps the fonts it has.
+    const std::string stack = " { font-family: \"My_Foundry___Big_Sans\", sans-serif; }\n";
+    EXPECT_EQ(FontFace("normal") + FontFace("bold") + "\nh1" + stack + "h2" + stack, Css(false));
+    ASSERT_EQ(RC_OK, Core()->SetSelectedTag(wxS("h2")));
+    EXPECT_EQ(FontFace("normal") + FontFace("bold") + "\nh1" + stack, Css(true));
+    ASSERT_EQ(RC_OK, Core()->SetSelectedTag(wxS("p")));
+    EXPECT_EQ("", Css(true));
 }

@@ -95,3 +95,21 @@ TEST(CommandLineTest, WrongCommandLinesGiveOneLineThatNamesTheProblem)
         EXPECT_FALSE(parsed.error.Contains(wxS("\n"))) << parsed.error;
     }
 }
+
+TEST(CommandLineTest, TheWindowProgramIsLookedForOnlyBesideTheProgram)
+{
+    const struct
+    {
+        const char* executable;
+        const char* window;
+    } cases[] = {
+        {"/usr/lib/glyphara/glyphara", "/usr/lib/glyphara/glyphara-window"},
+        {"/opt/my apps/glyphara (deleted)", "/opt/my apps/glyphara-window"},
+        {"/glyphara", "/glyphara-window"},
+        // The link could not be read, or names no folder: nothing from the current folder.
+        {"", ""},
+        {"glyphara", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::string(c.window), WindowProgramBeside(c.executable)) << c.executable;
+}

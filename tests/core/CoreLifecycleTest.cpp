@@ -62,7 +62,10 @@ TEST_F(CoreTest, InitTwiceIsRefusedAndOperationsNeedInit)
     EXPECT_EQ(wxS("kept"), snippet);
     EXPECT_EQ(RC_NOT_INITIALIZED, Core()->SetInterfaceCallbacks(this, CountingControls, CountingFlash));
     ASSERT_EQ(RC_OK, InitCore());
+    log->Clear();
     EXPECT_EQ(RC_NOT_INITIALIZED, Core()->Init());
+    EXPECT_TRUE(log->Contains(wxS("and message: Object is already initialized")));
+    EXPECT_FALSE(log->Contains(wxS("Object is not initialized")));
 
     // Release followed by Init starts again.
     EXPECT_EQ(RC_OK, Core()->Release());

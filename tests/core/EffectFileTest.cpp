@@ -24,7 +24,7 @@ TEST_F(EffectTest, SavedFileIsByteForByteThePublishedFormat)
     FontProperties filters;
     filters.glow.enabled = true;
     filters.glow.strength = 5;
-    filters.glow.color = wxColour(0x12, 0xAB, 0x9F);
+    filters.glow.color = RgbColour(0x12, 0xAB, 0x9F);
     filters.dropshadow.knockout = true; // a disabled filter keeps its values in the file
     filters.font = wxS("Not Written");
     wxString name = wxString::FromUTF8("Gl\xC3\xBChen & \"Gold\" <1>");
@@ -87,8 +87,8 @@ TEST_F(EffectTest, BadFilesAreRefusedAndTheRestOfTheLibraryLoads)
     EXPECT_EQ(4.0f, Effect(wxS("Hand Made")).glow.blury);
     EXPECT_FALSE(Effect(wxS("Hand Made")).blur.enabled);
     EXPECT_EQ(12, Effect(wxS("Bad Numbers")).glow.strength);
-    EXPECT_EQ(wxColour(0, 0, 255), Effect(wxS("Bad Numbers")).bevel.highlightcolor);
-    EXPECT_EQ(wxColour(1, 2, 3), Effect(wxS("Bad Numbers")).glow.color);
+    EXPECT_EQ(RgbColour(0, 0, 255), Effect(wxS("Bad Numbers")).bevel.highlightcolor);
+    EXPECT_EQ(RgbColour(1, 2, 3), Effect(wxS("Bad Numbers")).glow.color);
 
     for (const auto& c : cases)
     {

@@ -3,6 +3,8 @@
 #include "ExportTestSupport.h"
 #include "TestSupport.h"
 
+#include "Interface/CommandRunner.h"
+
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
@@ -80,6 +82,11 @@ TEST_F(ExportCommandTest, WithoutADisplayTheProgramExportsWhatSavingWrites)
 
     const auto exported = Snapshot(sites + wxS("/mysite files"));
     ASSERT_EQ(PathsOf(stored), PathsOf(exported));
+    // The web fonts too, byte for byte; what their compressor reports stays out of the output.
+    EXPECT_EQ(1u, exported.count("glypharadata/webfonts.css"));
+    EXPECT_TRUE(std::any_of(exported.begin(), exported.end(), [](const auto& e) {
+        return e.first.size() > 6 && e.first.compare(e.first.size() - 6, 6, ".woff2") == 0;
+    }));
     for (const auto& entry : stored)
         EXPECT_EQ(WithoutLinesContaining(entry.second.content, "Brewed on"),
                   WithoutLinesContaining(exported.at(entry.first).content, "Brewed on"))
@@ -144,4 +151,33 @@ TEST_F(ExportCommandTest, AProjectToOpenIsHandedToTheWindowProgram)
     EXPECT_NE(std::string::npos, run.err.find("DISPLAY")) << run.err;
     const std::string settings = "Tallowby Software/Glyphara/glyphara.cfg";
     EXPECT_EQ(userBefore.at(settings), Snapshot(user.Path()).at(settings));
+}
+
+// The command line's export runs on a core of its own; one that cannot be set up for it
+// stops the export with a message, before anything is read or written.
+TEST_F(ExportCommandTest, AnExportOnACoreThatCannotStartWritesNothing)
+{
+    SaveProjectWithTheBuiltProgramFolder(sites + wxS("/mysite.xml"));
+    wxFileName::Rmdir(sites + wxS("/mysite files"), wxPATH_RMDIR_RECURSIVE);
+    const auto before = Snapshot(sites);
+    // Already set up for the window: a second set-up is refused.
+    ASSERT_EQ(RC_OK, InitCore());
+    CommandLine command;
+    command.mode = CommandLine::Export;
+    command.project = sites + wxS("/mysite.xml");
+    wxString message;
+    EXPECT_EQ(kExitFailure, ExportProjectWithCore(*Core(), command, message));
+    EXPECT_EQ(wxS("the program could not start (-14998)"), message);
+    EXPECT_EQ(before, Snapshot(sites));
+    EXPECT_TRUE(Core()->IsInitialized());
+}
+
+// The command line program loads no window library, so it starts without a display.
+TEST_F(ExportCommandTest, TheProgramLinksNoWindowLibrary)
+{
+    const ProgramRun run = RunProgram("/usr/bin/ldd", {kProgram}, {}, {}, std::string(sites.fn_str()));
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("libwx_baseu")) << run.out;
+    for (const char* library : {"libgtk", "libgdk", "wx_gtk", "libwebkit"})
+        EXPECT_EQ(std::string::npos, run.out.find(library)) << library << " in\n" << run.out;
 }

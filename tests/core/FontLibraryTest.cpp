@@ -1,3 +1,4 @@
+#include "MovieBuilder.h"
 #include "TestSupport.h"
 
 #include "core/FontListModel.h"
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -55,6 +57,14 @@ void Touch(const wxString& path, const std::string& content = std::string())
 {
     WriteTextFile(path, content);
 }
+
+// What import accepts: a font movie with a font the runtime draws with, and a PNG picture.
+std::string MovieText(const char* letters)
+{
+    const std::vector<uint8_t> bytes = MovieFile({Face(CodesOf(wxString::FromUTF8(letters)))}, false);
+    return std::string(bytes.begin(), bytes.end());
+}
+const std::string kPngText = std::string("\x89PNG\r\n\x1a\n", 8) + "picture";
 
 // Makes a folder look untouched for an hour, as font folders usually are.
 void MakeOld(const wxString& folder)
@@ -383,7 +393,7 @@ TEST_F(FontLibraryTest, MoveThroughAListWithoutFontRowsEnds)
                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                   "<GlypharaProject appname=\"Glyphara\" version=\"4.1\" build=\"20081220\">\n"
                   " <project projectname=\"odd\">\n"
-                  "  <tags/>\n"
+                  "  <tags><h1/></tags>\n"
                   "  <files>\n"
                   "   <fonts>\n"
                   "    <font filename=\"a.swf\" dir=\"\" fontname=\"\" foundryname=\"A\"/>\n"
@@ -516,9 +526,11 @@ TEST_F(FontLibraryTest, ImportPlacesFilesByTheirFoundryPrefix)
     const wxString noName = source / wxS("Type Co___.swf");
     const wxString text = source / wxS("Big Sans.txt");
     const wxString missing = source / wxS("Missing.swf");
-    for (const wxString& file : {fontFile, preview, nested, upper, mixed, noName, text})
-        Touch(file, "new");
-    Touch(UserFontDir() + wxS("BIG.SWF"), "old");
+    for (const wxString& file : {fontFile, nested, upper, noName})
+        Touch(file, MovieText("new"));
+    for (const wxString& file : {preview, mixed, text})
+        Touch(file, kPngText);
+    Touch(UserFontDir() + wxS("BIG.SWF"), MovieText("old"));
     InitWithCallbacks();
 
     wxArrayString files, failed;
@@ -535,7 +547,7 @@ TEST_F(FontLibraryTest, ImportPlacesFilesByTheirFoundryPrefix)
     EXPECT_TRUE(wxFileExists(UserFontDir() + wxS("Type_Co/Big_Sans.swf")));
     EXPECT_TRUE(wxFileExists(UserFontDir() + wxS("A/B___C.swf")));
     EXPECT_TRUE(wxFileExists(UserFontDir() + wxS("Big.Png")));
-    EXPECT_EQ("new", ReadTextFile(UserFontDir() + wxS("BIG.SWF")));
+    EXPECT_EQ(MovieText("new"), ReadTextFile(UserFontDir() + wxS("BIG.SWF")));
     EXPECT_EQ(1, controlUpdates);
 
     const wxString folder = UserFontDir() + wxS("Type_Co/");
@@ -552,7 +564,7 @@ TEST_F(FontLibraryTest, ImportRefusesFoundriesThatAreNoPlainFolderName)
     wxArrayString files, failed;
     for (const wxString name : {wxS("..___Big.swf"), wxS(".___Big.swf"), wxS(".hidden___Big.swf")})
     {
-        Touch(source / name);
+        Touch(source / name, MovieText("Big"));
         files.Add(source / name);
     }
     InitWithCallbacks();
@@ -566,6 +578,38 @@ TEST_F(FontLibraryTest, ImportRefusesFoundriesThatAreNoPlainFolderName)
     // Nothing was imported, so nothing was rescanned.
     EXPECT_FALSE(log->Contains(wxS("fonts found at")));
     EXPECT_EQ(0, controlUpdates);
+}
+
+TEST_F(FontLibraryTest, ImportTakesOnlyFontMoviesAndPicturesWhateverTheirName)
+{
+    const std::vector<uint8_t> glyphless = MovieFile({Face({})}, false);
+    // The file's name, its content, and why it is refused (null: imported).
+    const std::tuple<const char*, std::string, const char*> cases[] = {
+        {"Picture.swf", kPngText, " is not a font movie"},
+        {"Empty.swf", std::string(), " is not a font movie"},
+        {"Glyphless.swf", std::string(glyphless.begin(), glyphless.end()), " is not a font movie"},
+        {"Movie.png", MovieText("abc"), " is not a PNG picture"},
+        {"Real.swf", MovieText("Real"), nullptr},
+        {"Real.png", kPngText, nullptr},
+    };
+    TempDir source;
+    wxArrayString files, failed;
+    for (const auto& c : cases)
+    {
+        files.Add(source / wxString::FromUTF8(std::get<0>(c)));
+        Touch(files.Last(), std::get<1>(c));
+    }
+    InitWithCallbacks();
+    EXPECT_EQ(RC_OK, Core()->ImportFonts(files, failed));
+    for (const auto& c : cases)
+    {
+        const wxString name = wxString::FromUTF8(std::get<0>(c));
+        const char* refusal = std::get<2>(c);
+        EXPECT_EQ(refusal != nullptr, failed.Index(source / name) != wxNOT_FOUND) << name;
+        EXPECT_EQ(refusal == nullptr, wxFileExists(UserFontDir() + name)) << name;
+        EXPECT_TRUE(!refusal || log->Contains((source / name) + wxString::FromUTF8(refusal))) << name;
+    }
+    EXPECT_TRUE(HasFont(wxEmptyString, wxS("Real")));
 }
 
 TEST_F(FontLibraryTest, ImportFailuresAsAWholeLeaveFailedAlone)

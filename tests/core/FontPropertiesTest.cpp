@@ -1,5 +1,8 @@
 #include "core/FontProperties.h"
+#include "core/TextUtil.h"
 
+#include <wx/colour.h>
+#include <wx/gdicmn.h>
 #include <wx/sstream.h>
 #include <wx/xml/xml.h>
 
@@ -33,13 +36,13 @@ FontProperties Modified()
     r.foundry = wxS("Type Co");
     r.size = 17;
     r.align = 3;
-    r.color = wxColour(1, 2, 3);
+    r.color = RgbColour(1, 2, 3);
     r.opacity = 55;
     r.bold = r.stroked = r.understroked = true;
     r.blur = {true, 0, 7, 9};
-    r.dropshadow = {true, 1, -30, true, 2.5f, wxColour(0x10, 0x20, 0x30), 0.75f};
-    r.glow = {true, 5, 1.5f, 2.25f, true, true, 2, 0.5f, wxColour(0xAB, 0xCD, 0xEF)};
-    r.bevel = {true, 90, 3.125f, 4, 0, wxColour(1, 1, 1), wxColour(2, 2, 2), 2};
+    r.dropshadow = {true, 1, -30, true, 2.5f, RgbColour(0x10, 0x20, 0x30), 0.75f};
+    r.glow = {true, 5, 1.5f, 2.25f, true, true, 2, 0.5f, RgbColour(0xAB, 0xCD, 0xEF)};
+    r.bevel = {true, 90, 3.125f, 4, 0, RgbColour(1, 1, 1), RgbColour(2, 2, 2), 2};
     return r;
 }
 
@@ -110,26 +113,48 @@ TEST(FontPropertiesXml, ValueTextsConvertLikeTheCLibrary)
     EXPECT_EQ(0, r.opacity);
     EXPECT_TRUE(r.bold);
     EXPECT_FALSE(r.italic);
-    EXPECT_EQ(wxColour(0, 0, 0), r.color);
-    EXPECT_EQ(wxColour(0, 0, 255), r.linkcolor);
-    EXPECT_EQ(wxColour(1, 2, 3), r.backgroundcolor);
-    EXPECT_EQ(wxColour(255, 0, 0), r.hovercolor);
+    EXPECT_EQ(RgbColour(0, 0, 0), r.color);
+    EXPECT_EQ(RgbColour(0, 0, 255), r.linkcolor);
+    EXPECT_EQ(RgbColour(1, 2, 3), r.backgroundcolor);
+    EXPECT_EQ(RgbColour(255, 0, 0), r.hovercolor);
     EXPECT_FLOAT_EQ(25.0f, r.dropshadow.distance);
 
     // Three-digit, junk-ended and alpha forms leave the colour alone.
     ASSERT_TRUE(Read(wxS("<h1><bevel highlightcolor='#ABC' shadowcolor='#12AB9Z'/>"
                          "<glow color='RGBA(1, 2, 3, 0.5)'/></h1>"),
                      r));
-    EXPECT_EQ(wxColour(0, 0, 255), r.bevel.highlightcolor);
-    EXPECT_EQ(wxColour(255, 0, 0), r.bevel.shadowcolor);
-    EXPECT_EQ(wxColour(255, 255, 0), r.glow.color);
+    EXPECT_EQ(RgbColour(0, 0, 255), r.bevel.highlightcolor);
+    EXPECT_EQ(RgbColour(255, 0, 0), r.bevel.shadowcolor);
+    EXPECT_EQ(RgbColour(255, 255, 0), r.glow.color);
+}
+
+// The core reads colour texts without the toolkit's graphics library: names as the
+// toolkit's colour database has them (the tests have it), other forms by the toolkit's rules.
+TEST(FontPropertiesXml, ColourTextsReadAsTheToolkitsDatabaseAndRulesReadThem)
+{
+    for (const char* name : {"red", "Medium Grey", "LIGHT GRAY", "dark slate gray", "light magenta", "wheat", "sky blue"})
+    {
+        RgbColour read;
+        EXPECT_TRUE(ParseColour(wxString::FromUTF8(name), read)) << name;
+        EXPECT_EQ(RgbColour(wxTheColourDatabase->Find(wxString::FromUTF8(name))), read) << name;
+    }
+    const std::pair<const char*, RgbColour> cases[] = {
+        {"RGB(300, -5, 7)", RgbColour(255, 0, 7)}, {"rgb(1,2,3)", RgbColour(1, 2, 3)},
+        {"RGB(4, 5, 6) and more", RgbColour(4, 5, 6)}, {"#a1B2c3", RgbColour(0xA1, 0xB2, 0xC3)},
+        {"RGB(1, 2)", RgbColour()}, {"olive", RgbColour()}, {"red ", RgbColour()}, {"GRAYISH", RgbColour()}};
+    for (const auto& c : cases)
+    {
+        RgbColour read(9, 9, 9);
+        EXPECT_EQ(c.second.IsOk(), ParseColour(wxString::FromUTF8(c.first), read)) << c.first;
+        EXPECT_EQ(c.second.IsOk() ? c.second : RgbColour(9, 9, 9), read) << c.first;
+    }
 }
 
 TEST(FontPropertiesFilters, EqualityLooksOnlyAtEnabledFilters)
 {
     FontProperties a, b;
     b.font = wxS("Other");
-    b.dropshadow.color = wxColour(1, 2, 3);
+    b.dropshadow.color = RgbColour(1, 2, 3);
     EXPECT_TRUE(FiltersEqual(a, b)) << "two disabled drop shadows with different colours";
 
     b.dropshadow = a.dropshadow;
@@ -139,7 +164,7 @@ TEST(FontPropertiesFilters, EqualityLooksOnlyAtEnabledFilters)
     EXPECT_TRUE(FiltersEqual(a, b));
 
     FontProperties c = Modified(), d = Modified();
-    d.bevel.shadowcolor = wxColour(2, 2, 3);
+    d.bevel.shadowcolor = RgbColour(2, 2, 3);
     EXPECT_FALSE(FiltersEqual(c, d));
     d = c;
     d.blur.blury = 8;

@@ -61,7 +61,9 @@ TEST_F(HeadlessExportTest, WithoutAWindowNothingOfTheUsersOwnIsReadOrWritten)
 
     ASSERT_EQ(RC_OK, Core()->InitForExport());
     EXPECT_TRUE(Core()->GetConfigFilePath().empty());
-    EXPECT_EQ(nullptr, wxConfigBase::Get(false));
+    // Settings in memory only: the user's file is not read, and nothing is written.
+    ASSERT_NE(nullptr, wxConfigBase::Get(false));
+    EXPECT_EQ(-1, wxConfigBase::Get(false)->ReadLong(wxS("/x/windowsizew"), -1));
     EXPECT_EQ(0u, Core()->GetWebServerCount());
     EXPECT_TRUE(Core()->GetEmbeddedPreviewPath().empty());
     // The user folders that exist are still read; missing ones are not made.

@@ -94,16 +94,17 @@ TEST_F(MissingCharacters, SelectedFontAndStyleDecideWhatIsMissing)
     EXPECT_TRUE(Missing().empty());
     EXPECT_EQ(Line(), wxString());
 
-    // Another tag with no font of its own lacks nothing that could be told.
+    // A tag whose font is nowhere to be found lacks nothing that could be told, but the
+    // line says that the font itself is missing.
     wxString tag = wxS("h2");
     ASSERT_GE(Core()->AddNewTag(tag, true), 0);
     FontProperties record;
     Core()->GetSelectedFontProperties(record);
-    record.font = wxS("Not Installed");
+    record.font = wxS("Not Installed [bold]");
     Core()->SetCurrentFontProperties(record);
     Core()->SetUserText(Utf8("ł"));
     EXPECT_TRUE(Missing().empty());
-    EXPECT_EQ(Line(), wxString());
+    EXPECT_EQ(wxS("Font missing: Not Installed is neither installed nor in the project's folder"), Line());
 }
 
 TEST_F(MissingCharacters, SampleTextThenTheTagsSentenceOnTheSamplePage)

@@ -9,9 +9,33 @@
 #include <string>
 #include <vector>
 
+// One drawing step of a glyph shape, in movie units: 'M' moves to (a, b), 'L' draws a
+// straight edge by (a, b), 'Q' a curve with its control at (a, b) from the pen and its end at
+// (c, d) from the control.
+struct ShapeStep
+{
+    char kind;
+    int a = 0, b = 0, c = 0, d = 0;
+};
+
+struct KerningPair
+{
+    uint16_t left, right;
+    int adjustment;
+};
+
 struct TestFace
 {
     std::vector<uint16_t> codes;
+    std::string name = "Test Face";
+    // Real shapes, one per code; stand-in bytes when empty.
+    std::vector<std::vector<uint8_t>> shapes;
+    // One per code; 500 each when empty.
+    std::vector<unsigned> advances;
+    unsigned ascent = 900, descent = 200;
+    int leading = 0;
+    // Written after the kerningPairs stand-in pairs.
+    std::vector<KerningPair> kerning;
     bool bold = false;
     bool italic = false;
     bool wideCodes = true;    // false writes one byte per code (DefineFont2 only)
@@ -22,6 +46,9 @@ struct TestFace
 };
 
 TestFace Face(std::vector<uint16_t> codes, bool bold = false, bool italic = false);
+
+// The shape records of a glyph drawn by steps, with one fill style.
+std::vector<uint8_t> GlyphShape(const std::vector<ShapeStep>& steps);
 
 // The tag stream of a movie: font tags, then ShowFrame and End.
 std::vector<uint8_t> FontTags(const std::vector<TestFace>& faces);

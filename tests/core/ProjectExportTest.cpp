@@ -1,4 +1,5 @@
 // Writing the project folder for storing and for the two previews.
+#include "ExportTestSupport.h"
 #include "TestSupport.h"
 
 #include <wx/dir.h>
@@ -6,9 +7,12 @@
 #include <wx/filename.h>
 #include <wx/utils.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -49,8 +53,9 @@ TEST_F(ProjectExportTest, StoringWritesTheFileAndTheFolderBesideIt)
     ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), false, false));
     const wxString data = sites + wxS("/mysite files/");
     wxArrayString expected;
-    for (const char* file : {"/mysite.html", "/glypharadata/all.css", "/glypharadata/sifr-config.js",
-                             "/glypharadata/sIFR-print.css", "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
+    for (const char* file : {"/mysite.html", "/glypharadata/all.css", "/glypharadata/webfonts.css",
+                             "/glypharadata/sifr-config.js", "/glypharadata/sIFR-print.css",
+                             "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
                              "/glypharadata/fonts/My_Foundry___Big_Sans.swf",
                              "/glypharadata/fonts/My_Foundry___Big_Sans.png", "/glypharadata/fonts/Type_Co___Slim.swf"})
         expected.Add(wxString::FromUTF8(file));
@@ -138,8 +143,8 @@ TEST_F(ProjectExportTest, EmbeddedPreviewHoldsOnlyTheSelectedTag)
     const wxString name = page.AfterLast('/');
     wxArrayString expected;
     expected.Add(wxS("/") + name);
-    for (const char* file : {"/glypharadata/all.css", "/glypharadata/sifr-config.js", "/glypharadata/sIFR-print.css",
-                             "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
+    for (const char* file : {"/glypharadata/all.css", "/glypharadata/webfonts.css", "/glypharadata/sifr-config.js",
+                             "/glypharadata/sIFR-print.css", "/glypharadata/sIFR-screen.css", "/glypharadata/sifr.js",
                              "/glypharadata/fonts/Type_Co___Slim.swf"})
         expected.Add(wxString::FromUTF8(file));
     expected.Sort();
@@ -157,7 +162,7 @@ TEST_F(ProjectExportTest, EmbeddedPreviewHoldsOnlyTheSelectedTag)
     }
 }
 
-TEST_F(ProjectExportTest, PreviewFoldersAreNamedByTimeReusedAndFollowTheStoredProject)
+TEST_F(ProjectExportTest, PreviewFoldersArePrivateReusedFollowTheStoredProjectAndGoAtRelease)
 {
     const long long before = static_cast<long long>(std::time(nullptr));
     ASSERT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, false));
@@ -165,13 +170,22 @@ TEST_F(ProjectExportTest, PreviewFoldersAreNamedByTimeReusedAndFollowTheStoredPr
     const wxString page = Core()->GetBrowserPreviewPath();
     wxString tmp;
     wxGetEnv(wxS("TMPDIR"), &tmp);
-    ASSERT_TRUE(page.StartsWith(tmp + wxS("/glypharapreview"))) << page;
+    // Both previews lie in one folder of this process's own, which nobody else can enter
+    // or guess, beside nothing else of ours.
+    const wxString own = Core()->GetPreviewFolder();
+    ASSERT_TRUE(own.StartsWith(tmp + wxS("/glyphara-"))) << own;
+    EXPECT_EQ(1u, Snapshot(tmp).count(std::string(own.Mid(tmp.length() + 1).utf8_str())));
+    struct stat status;
+    ASSERT_EQ(0, ::stat(own.fn_str(), &status));
+    EXPECT_EQ(0700u, status.st_mode & 07777);
+    EXPECT_TRUE(Core()->GetEmbeddedPreviewPath().StartsWith(own + wxS("/glypharaembeddedpreview")));
+    ASSERT_TRUE(page.StartsWith(own + wxS("/glypharapreview"))) << page;
     const wxString name = page.AfterLast('/').BeforeLast('.');
     long long seconds = 0;
     ASSERT_TRUE(name.Mid(15).ToLongLong(&seconds)) << name;
     EXPECT_GE(seconds, before);
     EXPECT_LE(seconds, after);
-    EXPECT_EQ(tmp + wxS("/") + name + wxS(" files/") + name + wxS(".html"), page);
+    EXPECT_EQ(own + wxS("/") + name + wxS(" files/") + name + wxS(".html"), page);
     EXPECT_TRUE(wxFileExists(page.BeforeLast('/') + wxS("/glypharadata/fonts/My_Foundry___Big_Sans.png")));
 
     // The next preview writes into the same folder, even a second later.
@@ -195,11 +209,23 @@ TEST_F(ProjectExportTest, PreviewFoldersAreNamedByTimeReusedAndFollowTheStoredPr
 
     // Once another project is open, its previews no longer go into the stored site.
     const std::string stored = ReadTextFile(sites + wxS("/my site files/my site.html"));
+    const auto site = Snapshot(sites + wxS("/my site files"));
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/my site"), true, false));
     ASSERT_EQ(RC_OK, Core()->NewProject());
     ASSERT_EQ(RC_OK, Core()->SaveProject(wxEmptyString, true, false));
-    EXPECT_TRUE(Core()->GetBrowserPreviewPath().StartsWith(tmp + wxS("/glypharapreview")))
+    EXPECT_TRUE(Core()->GetBrowserPreviewPath().StartsWith(own + wxS("/glypharapreview")))
         << Core()->GetBrowserPreviewPath();
     EXPECT_EQ(stored, ReadTextFile(sites + wxS("/my site files/my site.html")));
+
+    // Releasing the core takes the previews away and nothing else: the stored site, last
+    // previewed in the browser, stays whole.
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/my site"), true, false));
+    ASSERT_EQ(RC_OK, Core()->WebBrowserPreview(wxEmptyString, false));
+    ASSERT_EQ(sites + wxS("/my site files/my site.html"), Core()->GetBrowserPreviewPath());
+    const auto saved = Snapshot(sites);
+    Core()->Release();
+    EXPECT_TRUE(Snapshot(tmp).empty());
+    EXPECT_EQ(saved, Snapshot(sites));
 }
 
 // Permissions do not stop root, so writes are made to fail by what stands in the way.
@@ -250,13 +276,15 @@ TEST_F(ProjectExportTest, AStoreThatCouldNotWriteEverythingFailsAndLeavesTheProj
     EXPECT_NE(storedXml, ReadTextFile(xml));
 }
 
-TEST_F(ProjectExportTest, AFileTooLargeToWriteFailsTheStoreAndKeepsTheEarlierCopy)
+// A disk that fills up half-way: what was written before stays consistent.
+TEST_F(ProjectExportTest, AFontTooLargeToWriteFailsTheStoreBeforeThePageChanges)
 {
     ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("/mysite"), false, false));
-    const wxString html = sites + wxS("/mysite files/glypharadata/");
-    WriteTextFile(ProgramDir() + wxS("/sIFR/sifr.js"), std::string(65536, 'x'));
-    wxString h2 = wxS("h2");
-    ASSERT_EQ(RC_OK, Core()->AddNewTag(h2, false));
+    const wxString data = sites + wxS("/mysite files/");
+    const std::string page = ReadTextFile(data + wxS("mysite.html"));
+    const std::string css = ReadTextFile(data + wxS("glypharadata/all.css"));
+    WriteTextFile(SystemFontDir() + wxS("Type_Co/Slim.swf"), std::string(65536, 'x'));
+    SetFont(wxS("h1"), wxS("Type Co"), wxS("Slim"));
 
     rlimit previous;
     ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &previous));
@@ -264,15 +292,19 @@ TEST_F(ProjectExportTest, AFileTooLargeToWriteFailsTheStoreAndKeepsTheEarlierCop
     small.rlim_cur = 16384;
     void (*previousHandler)(int) = signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
-    log->Clear();
     const int result = Core()->SaveProject(sites + wxS("/mysite"), true, false);
     setrlimit(RLIMIT_FSIZE, &previous);
     signal(SIGXFSZ, previousHandler);
 
     EXPECT_EQ(RC_WRITE_FAILED, result);
-    EXPECT_TRUE(log->Contains(wxS("and message: Unable to copy sIFR/sifr.js to ") + html + wxS("sifr.js")));
-    EXPECT_EQ("// sifr.js\n", ReadTextFile(html + wxS("sifr.js")));
     EXPECT_FALSE(Core()->IsProjectSaved());
+    // The page and the style sheet still name the font that is there.
+    EXPECT_EQ(page, ReadTextFile(data + wxS("mysite.html")));
+    EXPECT_EQ(css, ReadTextFile(data + wxS("glypharadata/all.css")));
+    EXPECT_FALSE(wxFileExists(data + wxS("glypharadata/fonts/Type_Co___Slim.swf")));
+    EXPECT_EQ(wxS("Unable to copy ") + SystemFontDir() + wxS("Type_Co/Slim.swf to ") + data +
+                  wxS("glypharadata/fonts/Type_Co___Slim.swf: ") + wxString(strerror(EFBIG), wxConvLibc),
+              Core()->GetLastProblem());
     for (const wxString& file : FilesBelow(sites))
         EXPECT_FALSE(file.EndsWith(wxS(".tmp"))) << file;
 }

@@ -1,6 +1,7 @@
 // Writing and reading the project file.
 #include "TestSupport.h"
 
+#include "core/FontListModel.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
@@ -156,15 +157,79 @@ TEST_F(ProjectFileTest, AFontThatIsNotInstalledComesFromTheFolderUntilItsCopyIsG
     const wxString copy = sites + wxS("/mysite files/glypharadata/fonts/My_Foundry___Big_Sans.swf");
     EXPECT_EQ(copy, Core()->GetFontTable().at(wxS("My Foundry")).at(wxS("Big Sans")));
     EXPECT_EQ(1u, Core()->GetTags().count(wxS("h2")));
+    EXPECT_TRUE(Core()->GetLastProblem().empty());
 
+    // A rescan of the font folders keeps the project's own font, and a save under
+    // another name carries it along.
+    ASSERT_EQ(RC_OK, Core()->UpdateFontList(false));
+    ASSERT_EQ(copy, Core()->GetFontTable().at(wxS("My Foundry")).at(wxS("Big Sans")));
+    Store(wxS("copy"));
+    EXPECT_EQ("FWS-big-sans", ReadTextFile(sites + wxS("/copy files/glypharadata/fonts/My_Foundry___Big_Sans.swf")));
+
+    // The font's row in the list picks it, although its file lies in the project's folder.
+    WriteTextFile(SystemFontDir() + wxS("Other.swf"), "FWS-other");
+    ASSERT_EQ(RC_OK, Core()->UpdateFontList(false));
+    SetFont(wxS("h2"), wxEmptyString, wxS("Other"));
+    const FontListModel& list = Core()->GetInstalledFontModel();
+    const size_t row = list.FindFont(wxS("My Foundry"), wxS("Big Sans"));
+    ASSERT_NE(FontListModel::npos, row);
+    ASSERT_EQ(RC_OK, Core()->SelectInstalledFont(list.Rows()[row].html, true, false, false));
+    EXPECT_EQ(wxS("Big Sans"), Core()->GetTags().at(wxS("h2")).font);
+    EXPECT_EQ(wxS("My Foundry"), Core()->GetTags().at(wxS("h2")).foundry);
+
+    // Without the copy too, the tags stay with the font they name, which is told missing.
+    Core()->NewProject();
     ASSERT_TRUE(wxRemoveFile(copy));
-    Core()->BuildFontLists();
     log->Clear();
     EXPECT_EQ(RC_LOADED_WITH_ERRORS, Core()->LoadProject(file));
     EXPECT_TRUE(log->Contains(wxS("This font won't be available: Big Sans")));
-    EXPECT_TRUE(log->Contains(wxS("This tag won't be available: h2")));
+    EXPECT_TRUE(log->Contains(wxS("The font of this tag is missing: h2 (Big Sans)")));
     EXPECT_TRUE(log->Contains(wxS("Some errors happened while loading")));
+    EXPECT_EQ(wxS("Big Sans"), Core()->GetTags().at(wxS("h2")).font);
+    EXPECT_EQ(wxS("Fonts neither installed nor in the project's folder:\nBig Sans (<h1>, <h2>)"),
+              Core()->GetLastProblem());
+}
+
+// A project written by hand or by another program, with a tag in capitals and a font
+// that is nowhere: every tag is kept as one tag, and nothing of the file is lost.
+TEST_F(ProjectFileTest, EveryTagOfTheFileIsKeptOnceAndASaveNeverWritesLess)
+{
+    WriteTextFile(sites + wxS("/hand.xml"),
+                  "<GlypharaProject><project projectname=\"hand\"><tags>"
+                  "<H2 font=\"Big Sans\" foundry=\"My Foundry\" size=\"30\"/>"
+                  "<h3 font=\"Ghost Sans\" foundry=\"\" size=\"70\" color=\"#123456\"><glow enabled=\"1\"/></h3>"
+                  "<My-Tag font=\"Big Sans\" foundry=\"My Foundry\"/>"
+                  "</tags><files/></project></GlypharaProject>");
+    const std::string before = ReadTextFile(sites + wxS("/hand.xml"));
+    EXPECT_EQ(RC_LOADED_WITH_ERRORS, Core()->LoadProject(sites + wxS("/hand.xml")));
+    std::vector<wxString> names;
+    for (const auto& tag : Core()->GetTags())
+        names.push_back(tag.first);
+    EXPECT_EQ((std::vector<wxString>{wxS("h1"), wxS("h2"), wxS("h3")}), names);
+    EXPECT_EQ(30, Core()->GetTags().at(wxS("h2")).size);
+    EXPECT_EQ(wxS("Fonts neither installed nor in the project's folder:\nGhost Sans (<h3>)\n\n"
+                  "Left out, as their names are no tag names:\n<My-Tag>"),
+              Core()->GetLastProblem());
+    EXPECT_TRUE(Core()->IsProjectSaved());
+
+    // The capital name is the same tag everywhere, and there is no other.
+    EXPECT_EQ(RC_OK, Core()->SetSelectedTag(wxS("<H2>")));
+    EXPECT_EQ(3u, Core()->GetTags().size());
+    wxString css;
+    Core()->GetCSSCode(css, false);
+    EXPECT_EQ(1u, wxString(css).Replace(wxS("h2 {"), wxEmptyString)) << css;
+    EXPECT_EQ(RC_OK, Core()->RemoveTag(wxS("H2")));
     EXPECT_EQ(0u, Core()->GetTags().count(wxS("h2")));
+
+    // Saving cannot put the missing font in the site: it fails, says why and leaves the
+    // file as it was.
+    wxString h4 = wxS("h4");
+    Core()->AddNewTag(h4, true);
+    EXPECT_EQ(RC_WRITE_FAILED, Core()->SaveProject(sites + wxS("/hand.xml"), true, false));
+    EXPECT_EQ(before, ReadTextFile(sites + wxS("/hand.xml")));
+    EXPECT_FALSE(Core()->IsProjectSaved());
+    EXPECT_EQ(wxS("The font Ghost Sans of <h3> is neither installed nor in the project's folder"),
+              Core()->GetLastProblem());
 }
 
 TEST_F(ProjectFileTest, AMissingStyleSheetIsAWarning)
@@ -177,45 +242,71 @@ TEST_F(ProjectFileTest, AMissingStyleSheetIsAWarning)
     EXPECT_EQ(2u, Core()->GetTags().size());
 }
 
-TEST_F(ProjectFileTest, RefusedFilesLeaveTheNewProject)
+TEST_F(ProjectFileTest, RefusedFilesKeepTheOpenProjectAndSayWhy)
 {
+    const wxString open = Store(wxS("open"));
+    SetFont(wxS("h2"), wxS("My Foundry"), wxS("Big Sans"));
+    FontProperties changed = Core()->GetTags().at(wxS("h2"));
+    changed.size = 77;
+    Core()->SetCurrentFontProperties(changed);
+    ASSERT_FALSE(Core()->IsProjectSaved());
+    std::string noise(1 << 20, '\0');
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+
     const struct
     {
-        const char* text;
+        std::string text;
         int result;
-        const char* message;
+        const char* traced;
+        const char* reason;
     } cases[] = {
         {"<tallowbyglyphara><project projectname=\"old\"/></tallowbyglyphara>", RC_INCOMPATIBLE_VERSION,
-         "This project has been saved with an old and incompatible version of Glyphara"},
-        {"not xml at all", RC_LOAD_FAILED, "Unable to create the XML object"},
-        {"<GlypharaEffect/>", RC_BAD_FORMAT, "This is not a Glyphara project"},
-        {"<GlypharaProject/>", RC_BAD_FORMAT, "No projects in this file"},
-        {"<GlypharaProject><project/></GlypharaProject>", RC_BAD_FORMAT, "No projects in this file"},
+         "This project has been saved with an old and incompatible version of Glyphara",
+         "it was saved by an old and incompatible version of Glyphara"},
+        {"", RC_LOAD_FAILED, "Unable to create the XML object", "the file is empty"},
+        {"<GlypharaProject><project projectname=\"p\"><tags><h1 font=\"Big", RC_LOAD_FAILED,
+         "Unable to create the XML object", "XML parsing error: 'unclosed token' at line 1"},
+        {"<!DOCTYPE html>\n<html><body><p>A page<br></p></body></html>", RC_LOAD_FAILED,
+         "Unable to create the XML object", "XML parsing error: 'mismatched tag' at line 2"},
+        {noise, RC_LOAD_FAILED, "Unable to create the XML object", "XML parsing error: "},
+        {"<GlypharaEffect/>", RC_BAD_FORMAT, "This is not a Glyphara project",
+         "it is not a Glyphara project (its root element is <GlypharaEffect>)"},
+        {"<GlypharaProject/>", RC_BAD_FORMAT, "No projects in this file", "it names no project"},
+        {"<GlypharaProject><project/></GlypharaProject>", RC_BAD_FORMAT, "No projects in this file",
+         "it names no project"},
         {"<GlypharaProject><project projectname=\"p\"><tags/></project></GlypharaProject>", RC_BAD_FORMAT,
-         "Invalid file format in XML file"},
+         "Invalid file format in XML file", "its list of tags or of files is missing"},
         {"<GlypharaProject><project projectname=\"p\"><tags/><files/></project></GlypharaProject>", RC_LOAD_FAILED,
-         "No tags in this project"},
+         "No tags in this project", "it holds no tags"},
     };
+    const wxString file = ProgramDir() + wxS("/bad.xml");
     for (const auto& bad : cases)
     {
-        const wxString file = ProgramDir() + wxS("/bad.xml");
+        const std::string shown = bad.text.substr(0, 60);
         WriteTextFile(file, bad.text);
         log->Clear();
-        EXPECT_EQ(bad.result, Core()->LoadProject(file)) << bad.text;
-        EXPECT_TRUE(log->Contains(wxString::FromUTF8(bad.message))) << bad.text;
-        EXPECT_TRUE(log->Contains(wxS("Unable to load the XML file")));
-        EXPECT_EQ(1u, Core()->GetTags().size());
-        EXPECT_EQ(1u, Core()->GetTags().count(wxS("h1")));
-        EXPECT_TRUE(Core()->GetProjectFilePath().empty());
-        EXPECT_TRUE(Core()->GetProjectName().empty());
-        EXPECT_FALSE(Core()->IsProjectSaved());
+        EXPECT_EQ(bad.result, Core()->LoadProject(file)) << shown;
+        EXPECT_TRUE(log->Contains(wxString::FromUTF8(bad.traced))) << shown;
+        EXPECT_TRUE(log->Contains(wxS("Unable to load the XML file"))) << shown;
+        EXPECT_TRUE(Core()->GetLastProblem().StartsWith(file + wxS(": ") + wxString::FromUTF8(bad.reason)))
+            << Core()->GetLastProblem();
+        // The project on screen is the one that was open, unsaved change included.
+        EXPECT_EQ(2u, Core()->GetTags().size()) << shown;
+        EXPECT_EQ(77, Core()->GetTags().at(wxS("h2")).size) << shown;
+        EXPECT_EQ(open, Core()->GetProjectFilePath()) << shown;
+        EXPECT_EQ(wxS("open"), Core()->GetProjectName()) << shown;
+        EXPECT_FALSE(Core()->IsProjectSaved()) << shown;
     }
     EXPECT_EQ(RC_LOAD_FAILED, Core()->LoadProject(ProgramDir() + wxS("/nothing.xml")));
+    EXPECT_EQ(ProgramDir() + wxS("/nothing.xml: Unable to open the file: No such file or directory"),
+              Core()->GetLastProblem());
 }
 
 TEST_F(ProjectFileTest, ATagWithoutFontIsLeftOutWithAWarningForEachList)
 {
-    ASSERT_EQ(RC_OK, Core()->SetSelectedTag(wxS("h3")));
+    wxString h3 = wxS("h3");
+    ASSERT_EQ(RC_OK, Core()->AddNewTag(h3, true));
     FontProperties record;
     Core()->GetSelectedFontProperties(record);
     record.font.clear();
@@ -262,7 +353,7 @@ TEST_F(ProjectFileTest, EntriesPointingOutOfTheProjectFolderAreMissingFiles)
         EXPECT_EQ(RC_LOADED_WITH_ERRORS, Core()->LoadProject(sites + wxS("/p.xml"))) << entry;
         EXPECT_TRUE(log->Contains(wxS("This font won't be available: Evil"))) << entry;
         EXPECT_EQ(0u, Core()->GetFontTable().count(wxS("X"))) << entry;
-        EXPECT_EQ(0u, Core()->GetTags().count(wxS("h2"))) << entry;
+        EXPECT_TRUE(log->Contains(wxS("The font of this tag is missing: h2 (Evil)"))) << entry;
     }
 
     // A style sheet entry that climbs out is reported missing, even though the file

@@ -161,7 +161,7 @@ TEST_F(ProjectHistoryTest, EveryKindOfChangeIsUndoneAndRedoneWithItsSelection)
         ASSERT_EQ(steps.size(), Core()->GetUndoCount()) << "selecting " << tag << " made a step";
     };
 
-    record(wxS("Undo colour change"), [&] { Edit([](FontProperties& r) { r.color = wxColour(200, 10, 10); }); });
+    record(wxS("Undo colour change"), [&] { Edit([](FontProperties& r) { r.color = RgbColour(200, 10, 10); }); });
     record(wxS("Undo add tag <h2>"), [&] { AddTag(wxS("H2"), true); });
     record(wxS("Undo size change"), [&] { Edit([](FontProperties& r) { r.size = 18; }); });
     select(wxS("h1"));
@@ -235,12 +235,9 @@ TEST_F(ProjectHistoryTest, SelectionsRefusalsAndEditsThatChangeNothingAreNoSteps
     SetSize(40);
     EXPECT_EQ(1u, Core()->GetUndoCount());
 
-    // Selecting a name that is not a tag adds it, and that addition can be undone.
-    Core()->SetSelectedTag(wxS("<h9>"));
-    EXPECT_EQ(wxS("Undo add tag <h9>"), Core()->GetUndoName());
-    ASSERT_EQ(RC_OK, Core()->Undo());
-    EXPECT_EQ(0u, Core()->GetTags().count(wxS("h9")));
-    EXPECT_EQ(wxS("<h1>"), State().selectedTag);
+    // Selecting a name that is not a tag is refused.
+    EXPECT_EQ(RC_NOT_FOUND, Core()->SetSelectedTag(wxS("<h9>")));
+    EXPECT_EQ(1u, Core()->GetUndoCount());
 
     Core()->RemoveTag(wxS("h2"));
     EXPECT_EQ(RC_DELETE_FAILED, Core()->RemoveTag(wxS("h1")));
@@ -273,7 +270,7 @@ TEST_F(ProjectHistoryTest, ANewChangeDropsTheRedoSideButASelectionDoesNot)
 TEST_F(ProjectHistoryTest, WhatTheWindowEchoesWhileAnUndoRefreshesItIsNoStep)
 {
     window.echo = true;
-    Edit([](FontProperties& r) { r.color = wxColour(1, 2, 3); });
+    Edit([](FontProperties& r) { r.color = RgbColour(1, 2, 3); });
     Pause();
     Core()->SetUserText(wxS("Typed"));
     ASSERT_EQ(2u, Core()->GetUndoCount());
@@ -281,7 +278,7 @@ TEST_F(ProjectHistoryTest, WhatTheWindowEchoesWhileAnUndoRefreshesItIsNoStep)
     ASSERT_EQ(RC_OK, Core()->Undo());
     ASSERT_EQ(RC_OK, Core()->Undo());
     EXPECT_EQ(2u, Core()->GetRedoCount());
-    EXPECT_EQ(wxColour(0, 0, 0), Tag().color);
+    EXPECT_EQ(RgbColour(0, 0, 0), Tag().color);
 
     // Even a text the window changed on its way back is not taken as a new edit.
     window.echoedText = wxS("Typed, trimmed");
@@ -299,7 +296,7 @@ TEST_F(ProjectHistoryTest, UndoingBackToTheSavedStateMarksTheProjectSaved)
     ASSERT_TRUE(Core()->IsProjectSaved());
     EXPECT_EQ(before, Core()->GetUndoCount());
 
-    Edit([](FontProperties& r) { r.color = wxColour(9, 9, 9); });
+    Edit([](FontProperties& r) { r.color = RgbColour(9, 9, 9); });
     EXPECT_FALSE(Core()->IsProjectSaved());
     ASSERT_EQ(RC_OK, Core()->Undo());
     EXPECT_TRUE(Core()->IsProjectSaved());
@@ -370,10 +367,11 @@ TEST_F(ProjectHistoryTest, NewAndOpenStartAnEmptyHistory)
     ASSERT_EQ(RC_OK, Core()->Undo());
     EXPECT_FALSE(Core()->IsProjectSaved());
 
-    // A failed open leaves a new project, with nothing to undo.
+    // A failed open leaves the project and its history as they were.
     Edit([](FontProperties& r) { r.size = 14; });
     EXPECT_GT(0, Core()->LoadProject(ProgramDir() + wxS("/missing.xml")));
-    EXPECT_FALSE(Core()->CanUndo());
+    EXPECT_EQ(1u, Core()->GetUndoCount());
+    EXPECT_EQ(14, Tag().size);
 }
 
 TEST_F(ProjectHistoryTest, ADragIsOneStepAndTypingOneStepPerPause)

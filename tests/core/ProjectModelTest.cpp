@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -151,17 +152,20 @@ TEST_F(ProjectModelTest, RenameMovesTheRecordAndKeepsTheSelection)
     EXPECT_EQ(wxS("<intro>"), selected);
 }
 
-TEST_F(ProjectModelTest, SelectingAnUnknownTagAddsItWithDefaults)
+TEST_F(ProjectModelTest, OnlyATagOfTheProjectCanBeSelected)
 {
     FontProperties record = Selected();
     record.size = 12;
     Core()->SetCurrentFontProperties(record);
-    EXPECT_EQ(RC_OK, Core()->SetSelectedTag(wxS("<h9>")));
-    wxString selected;
-    EXPECT_EQ((Names{wxS("<h1>"), wxS("<h9>")}), Tags(&selected));
-    EXPECT_EQ(wxS("<h9>"), selected);
-    EXPECT_EQ(40, Selected().size);
-    Core()->SetSelectedTag(wxS("H1"));
+    // A name that is no tag of the project adds nothing, whatever its case.
+    for (const wxChar* name : {wxS("<h9>"), wxS("h9"), wxS("<123>")})
+    {
+        EXPECT_EQ(RC_NOT_FOUND, Core()->SetSelectedTag(name)) << name;
+        wxString selected;
+        EXPECT_EQ((Names{wxS("<h1>")}), Tags(&selected)) << name;
+        EXPECT_EQ(wxS("<h1>"), selected) << name;
+    }
+    EXPECT_EQ(RC_OK, Core()->SetSelectedTag(wxS("<H1>")));
     EXPECT_EQ(12, Selected().size);
 }
 
@@ -250,7 +254,7 @@ TEST_F(EffectMatchingTest, FiltersSelectTheMatchingEffectOrUserDefined)
     Core()->GetSelectedFontProperties(record);
     record.glow.enabled = true;
     record.glow.strength = 3;
-    record.glow.color = wxColour(0, 255, 0);
+    record.glow.color = RgbColour(0, 255, 0);
     EXPECT_EQ(wxS("Also Glow"), Apply(record)) << "two effects match: the smaller key wins";
     ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("Glow")));
     record.size = 13;
@@ -283,4 +287,32 @@ TEST_F(NewProjectFontTest, NewProjectGivesH1TheFirstInstalledFontEvenWhenItIsThe
     Core()->GetSelectedFontProperties(record);
     EXPECT_EQ(wxS("Alpha"), record.font);
     EXPECT_EQ(wxS("Type Co"), record.foundry);
+}
+
+// Closing a new project nobody changed loses nothing, so the window need not ask.
+TEST_F(ProjectModelTest, ANewProjectIsUnchangedUntilItsTagsOrTextChange)
+{
+    WriteSupportFiles(ProgramDir());
+    const struct
+    {
+        const char* step;
+        std::function<void()> change;
+        bool unchanged;
+    } steps[] = {
+        {"started", [] {}, true},
+        {"tag selected again", [this] { Core()->SetSelectedTag(wxS("h1")); }, true},
+        {"size changed", [this] { FontProperties r = Selected(); r.size = 12; Core()->SetCurrentFontProperties(r); }, false},
+        {"size changed back", [this] { Core()->Undo(); }, true},
+        {"text changed", [this] { Core()->SetUserText(wxS("Other")); }, false},
+        {"new project", [this] { Core()->NewProject(); }, true},
+        {"tag added", [this] { Add(wxS("h2")); }, false},
+        {"tag removed", [this] { Core()->RemoveTag(wxS("h2")); }, true},
+        {"saved", [this] { Core()->SaveProject(ProgramDir() + wxS("/p"), true, false); }, false},
+    };
+    for (const auto& step : steps)
+    {
+        step.change();
+        EXPECT_EQ(step.unchanged, Core()->IsUnchangedNewProject()) << step.step;
+        EXPECT_FALSE(step.unchanged && Core()->IsProjectSaved()) << step.step;
+    }
 }

@@ -2,6 +2,8 @@
 
 #include "wxIncludes/wxIncludes.h"
 
+#include <unistd.h>
+
 #include <wx/filefn.h>
 #include <wx/image.h>
 #include <wx/mstream.h>
@@ -98,12 +100,25 @@ TEST_F(ResourceArchiveTest, EveryLoadReadsTheArchiveAsItIsNow)
     EXPECT_EQ(0x22, replaced.GetRed(0, 0));
 }
 
-TEST_F(ResourceArchiveTest, RemovingAFolderLeavesItInPlace)
+TEST_F(ResourceArchiveTest, RemovingAFolderRemovesWhatIsInItAndNothingElse)
 {
-    MakeFolders(ProgramDir() + wxS("/preview"));
-    EXPECT_EQ(RC_DELETE_FAILED, RemDirRec(ProgramDir() + wxS("/preview")));
-    EXPECT_TRUE(wxDirExists(ProgramDir() + wxS("/preview")));
-    EXPECT_TRUE(log->Contains(wxS("Removing dir: ") + ProgramDir() + wxS("/preview")));
+    const wxString folder = ProgramDir() + wxS("/preview");
+    WriteTextFile(folder + wxS("/page files/glypharadata/fonts/a.swf"), "FWS");
+    WriteTextFile(folder + wxS("/.hidden"), "x");
+    // Links inside lead out of the folder; what they lead to stays.
+    WriteTextFile(ProgramDir() + wxS("/outside/kept.txt"), "kept");
+    ASSERT_EQ(0, symlink((ProgramDir() + wxS("/outside")).fn_str(), (folder + wxS("/linked folder")).fn_str()));
+    ASSERT_EQ(0, symlink((ProgramDir() + wxS("/outside/kept.txt")).fn_str(), (folder + wxS("/linked file")).fn_str()));
+
+    EXPECT_EQ(RC_OK, RemDirRec(folder));
+    EXPECT_FALSE(wxDirExists(folder));
+    EXPECT_EQ("kept", ReadTextFile(ProgramDir() + wxS("/outside/kept.txt")));
+    EXPECT_TRUE(log->Contains(wxS("Removing dir: ") + folder));
+
+    // Only folders are removed.
+    EXPECT_EQ(RC_DELETE_FAILED, RemDirRec(ProgramDir() + wxS("/outside/kept.txt")));
+    EXPECT_EQ(RC_DELETE_FAILED, RemDirRec(folder));
+    EXPECT_TRUE(wxFileExists(ProgramDir() + wxS("/outside/kept.txt")));
 }
 
 // The product's own archive and tips, as the build leaves them in the program folder.

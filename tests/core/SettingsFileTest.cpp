@@ -1,11 +1,13 @@
 // Two copies of the program share one settings file: whatever they write at the same
 // time, a reader finds one whole file, never a mixture or a torn one.
+#include "ExportTestSupport.h"
 #include "TestSupport.h"
 
 #include "core/SettingsFile.h"
 
 #include <wx/config.h>
 #include <wx/fileconf.h>
+#include <wx/filename.h>
 #include <wx/sstream.h>
 
 #include <sys/wait.h>
@@ -106,4 +108,51 @@ TEST_F(CoreTest, ACopyThatChangedNothingKeepsWhatAnotherCopySaved)
     changing.Write(wxS("windowsizeh"), 480L);
     EXPECT_TRUE(changing.Flush());
     EXPECT_NE(std::string::npos, ReadTextFile(path).find("windowsizeh=480\n"));
+}
+
+// The settings as the program starts with them: from the one file below the documents
+// folder, or from defaults when that file is damaged, which is kept aside.
+TEST_F(CoreTest, ADamagedSettingsFileIsSetAsideAndTheProgramStartsClean)
+{
+    const wxString path = UserDataDir() + wxS("glyphara.cfg");
+    std::string noise(4096, '\0');
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 2654435761u) >> 11);
+    const std::string good = "windowsizew=800\n[RecentProjects]\nfile1=/a b.xml\n\n# note\n; note\r\n";
+    // Each damaged text is set aside beside the earlier ones; a good file is kept.
+    const std::pair<std::string, const char*> cases[] = {
+        {noise, ".damaged"}, {"windowsizew=800\nthis is no setting\n", ".damaged-2"}, {good, nullptr}};
+    for (const auto& c : cases)
+    {
+        WriteTextFile(path, c.first);
+        ASSERT_EQ(RC_OK, InitCore());
+        wxConfigBase::Get()->Write(wxS("windowsizeh"), 700L);
+        Core()->Release();
+        const std::string written = ReadTextFile(path);
+        EXPECT_NE(std::string::npos, written.find("windowsizeh=700\n")) << written;
+        EXPECT_EQ(c.second == nullptr, written.find("windowsizew=800\n") != std::string::npos) << written;
+        if (c.second)
+            EXPECT_EQ(c.first, ReadTextFile(path + wxString::FromUTF8(c.second))) << c.second;
+    }
+    EXPECT_NE(std::string::npos, ReadTextFile(path).find("file1=/a b.xml\n"));
+    EXPECT_FALSE(wxFileExists(path + wxS(".damaged-3")));
+}
+
+TEST_F(CoreTest, SettingsLiveInOneFileEvenWhenTheDocumentsFolderIsMissing)
+{
+    // A new account whose home, and so its documents folder, does not exist yet.
+    const wxString home = Home() + wxS("/new user");
+    setenv("HOME", home.fn_str(), 1);
+    for (long run = 1; run <= 2; ++run)
+    {
+        ASSERT_EQ(RC_OK, InitCore());
+        EXPECT_EQ(home + wxS("/Tallowby Software/Glyphara/glyphara.cfg"), Core()->GetConfigFilePath());
+        EXPECT_EQ(run - 1, wxConfigBase::Get()->ReadLong(wxS("runs"), 0));
+        wxConfigBase::Get()->Write(wxS("runs"), run);
+        Core()->Release();
+    }
+    // No store of the toolkit's own is left to write a file elsewhere as the program ends.
+    delete wxConfigBase::Set(nullptr);
+    for (const std::string& entry : PathsOf(Snapshot(Home())))
+        EXPECT_EQ(std::string::npos, entry.find(".Glyphara")) << entry;
 }

@@ -85,6 +85,9 @@ void WriteSupportFiles(const wxString& programDir)
 void SetFont(const wxString& tag, const wxString& foundry, const wxString& font)
 {
     CGlypharaCore* core = CGlypharaCore::GetInstance();
+    wxString added = tag;
+    if (core->GetTags().count(core->CleanTag(tag)) == 0)
+        core->AddNewTag(added, false);
     core->SetSelectedTag(tag);
     FontProperties record;
     core->GetSelectedFontProperties(record);

@@ -69,7 +69,8 @@ std::string ReadTextFile(const wxString& path);
 void MakeFolders(const wxString& path);
 // Small stand-ins for the four runtime files in programDir/sIFR/.
 void WriteSupportFiles(const wxString& programDir);
-// Selects tag and gives it a font, the way the font list would.
+// Selects tag (added first when the project lacks it) and gives it a font, the way the
+// font list would.
 void SetFont(const wxString& tag, const wxString& foundry, const wxString& font);
 
 // A test with its own HOME (documents folder), its own program folder as the working

@@ -100,13 +100,13 @@ TEST(UndoHistoryTest, ChangesAreNamedForWhatTheyTouch)
         const wxChar* field;
     } cases[] = {
         {[](FontProperties&) {}, wxS(""), wxS("")},
-        {[](FontProperties& p) { p.color = wxColour(255, 0, 0); }, wxS("colour change"), wxS("color")},
+        {[](FontProperties& p) { p.color = RgbColour(255, 0, 0); }, wxS("colour change"), wxS("color")},
         {[](FontProperties& p) { p.glow.blurx = 9.5f; }, wxS("glow change"), wxS("glow.blurx")},
         {[](FontProperties& p) { p.glow.blurx = 9.5f; p.glow.enabled = true; }, wxS("glow change"), wxS("glow")},
         {[](FontProperties& p) { p.glow.enabled = p.bevel.enabled = true; }, wxS("effect change"), wxS("filters")},
         {[](FontProperties& p) { p.font = wxS("Big Sans"); p.bold = true; }, wxS("font change"), wxS("font")},
         {[](FontProperties& p) { p.foundry = wxS("Type Co"); }, wxS("font change"), wxS("font")},
-        {[](FontProperties& p) { p.size = 12; p.color = wxColour(0, 0, 1); }, wxS("style change"), wxS("")},
+        {[](FontProperties& p) { p.size = 12; p.color = RgbColour(0, 0, 1); }, wxS("style change"), wxS("")},
     };
     const FontProperties plain;
     for (const auto& c : cases)
@@ -124,7 +124,7 @@ TEST(UndoHistoryTest, SameStyleSeesEveryFieldAndTakesNaNAsItself)
 {
     const FontProperties plain;
     // Values of a disabled filter still count: undo must give them back.
-    for (void (*change)(FontProperties&) : {+[](FontProperties& p) { p.dropshadow.color = wxColour(9, 9, 9); },
+    for (void (*change)(FontProperties&) : {+[](FontProperties& p) { p.dropshadow.color = RgbColour(9, 9, 9); },
                                             +[](FontProperties& p) { p.stroked = true; },
                                             +[](FontProperties& p) { p.bevel.type = 2; }})
     {

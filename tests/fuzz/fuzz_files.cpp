@@ -5,7 +5,6 @@
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
-#include <wx/gdicmn.h>
 #include <wx/init.h>
 
 #include <cstdint>
@@ -55,7 +54,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::abort();
 
     static wxInitializer initializer;
-    wxInitializeStockLists();
     TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
     CGlypharaCore::GetInstance()->InitForExport();
     return 0;

@@ -39,7 +39,7 @@ inline ExpectDialog<wxMessageDialog> Box(const wxString& caption, const wxString
     return ExpectDialog<wxMessageDialog>(
         [=](wxMessageDialog* box) {
             EXPECT_EQ(caption, box->GetCaption()) << box->GetMessage();
-            EXPECT_EQ(text, box->GetMessage());
+            EXPECT_EQ(text, box->GetMessage()) << box->GetMessage();
             const long shown = box->GetMessageDialogStyle() & (wxOK | wxYES_NO | wxCANCEL | wxICON_MASK);
             EXPECT_EQ(buttonsAndIcon, shown) << box->GetMessage();
         },

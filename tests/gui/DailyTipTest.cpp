@@ -132,12 +132,12 @@ TEST_F(DailyTipTest, TheBoxIsWrittenAtOnceCloseStoresTheNextTipAndTheButtonsGoRo
     PressButton(dialog, CDailytipDialog::ID_NEXT);
     Tick(dialog, CDailytipDialog::ID_SHOW_AT_STARTUP, false);
     EXPECT_FALSE(CDailytipDialog::ShowAtStartup());
-    // The title bar's close box writes nothing else.
+    // The title bar's close box writes nothing else. However closed, the window goes.
+    wxWeakRef<CDailytipDialog> open(dialog);
     dialog->Close();
     RunPendingEvents(50);
-    EXPECT_FALSE(dialog->IsShown());
+    EXPECT_FALSE(open);
     EXPECT_FALSE(wxConfigBase::Get()->HasEntry(kLastShownTipSetting));
-    dialog->Destroy();
 
     wxConfigBase::Get()->Write(kLastShownTipSetting, 2L);
     dialog = Open();
@@ -145,23 +145,23 @@ TEST_F(DailyTipTest, TheBoxIsWrittenAtOnceCloseStoresTheNextTipAndTheButtonsGoRo
     EXPECT_EQ(2, dialog->GetCurrentTip());
     dialog->Show();
     RunPendingEvents(100);
+    open = dialog;
     PressButton(dialog, CDailytipDialog::ID_CLOSE);
     RunPendingEvents(50);
-    EXPECT_FALSE(dialog->IsShown());
+    EXPECT_FALSE(open);
     EXPECT_TRUE(SettingsOnDisk().Contains(wxS("lastshowntip=3"))) << SettingsOnDisk();
     EXPECT_TRUE(SettingsOnDisk().Contains(wxS("showdailytips=0"))) << SettingsOnDisk();
-    dialog->Destroy();
 
     // Escape is the Close button; past the last tip the count starts again.
     dialog = Open();
     EXPECT_EQ(0, dialog->GetCurrentTip());
     dialog->Show();
     RunPendingEvents(100);
+    open = dialog;
     PressEscape(dialog);
     RunPendingEvents(50);
-    EXPECT_FALSE(dialog->IsShown());
+    EXPECT_FALSE(open);
     EXPECT_TRUE(SettingsOnDisk().Contains(wxS("lastshowntip=1"))) << SettingsOnDisk();
-    dialog->Destroy();
 
     // 3 is past the last tip, as are -5 and 99.
     for (long stored : {3L, -5L, 99L})

@@ -141,7 +141,10 @@ TEST_F(EffectFontCommandsTest, EffectAndFontImportsReportWhatWasImportedAndWhatW
 
     // Fonts: movies and pictures, placed by their foundry prefix (the library's tests have the rest).
     const wxString userFonts = StripTrailingSeparators(Core()->GetUserFontDir());
-    const wxString good = Folder(Home() + wxS("/good"), {{"Type Co___Big Sans.swf", ""}, {"Type Co___Big Sans.png", ""}});
+    const wxString built = wxS(GLYPHARA_PROGRAM_DIR "/Fonts/Red_Hat/Liberation_Sans_[regular][italic][bold][bolditalic]");
+    const wxString good = Folder(Home() + wxS("/good"));
+    ASSERT_TRUE(wxCopyFile(built + wxS(".swf"), good + wxS("/Type Co___Big Sans.swf")));
+    ASSERT_TRUE(wxCopyFile(built + wxS(".png"), good + wxS("/Type Co___Big Sans.png")));
     wxTEST_DIALOG(PressButton(Frame(), ID_IMPORTFONTS_BUTTON), ChooseAllFilesIn(good, 2, &asked),
                   Box(wxS("All fonts imported"), wxS("All the fonts have been successfully imported."), kInfo, wxID_OK));
     EXPECT_EQ(wxS("Choose font files to import"), asked.message);
@@ -149,11 +152,12 @@ TEST_F(EffectFontCommandsTest, EffectAndFontImportsReportWhatWasImportedAndWhatW
     EXPECT_TRUE(asked.style & wxFD_MULTIPLE);
     EXPECT_TRUE(wxFileExists(userFonts + wxS("/Type_Co/Big_Sans.png")));
 
-    // One good, one without a font name.
-    const wxString some = Folder(Home() + wxS("/some"), {{"Other.swf", ""}, {"Type Co___.swf", ""}});
-    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_IMPORTFONTS), ChooseAllFilesIn(some, 2),
+    // One good, one without a font name, one that only has the name of a font movie.
+    const wxString some = Folder(Home() + wxS("/some"), {{"Type Co___.swf", ""}, {"Picture.swf", "not a movie"}});
+    ASSERT_TRUE(wxCopyFile(built + wxS(".swf"), some + wxS("/Other.swf")));
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_IMPORTFONTS), ChooseAllFilesIn(some, 3),
                   Box(wxS("Some fonts imported"), wxS("These files could not be imported:\n\n - ") + some +
-                      wxS("/Type Co___.swf"), kInfo, wxID_OK));
+                      wxS("/Picture.swf\n - ") + some + wxS("/Type Co___.swf"), kInfo, wxID_OK));
 
     // Nothing made it: a failure, not a partial success.
     const wxString none = Folder(Home() + wxS("/none"), {{"A___.png", ""}});

@@ -1,8 +1,9 @@
 // The preview area on its own: fresh loads of an address whose page changes, sizes
-// reported to the window around it, a missing web view, an ended web page process and
-// the context menu.
+// reported to the window around it, a missing web view, an ended web page process, the
+// context menu and scripts run in the page.
 #include "GuiTestSupport.h"
 
+#include "Interface/PreviewUpdate.h"
 #include "browser/EmbeddedBrowser.h"
 #include "browser/WebViewCreator.h"
 
@@ -172,6 +173,9 @@ TEST_F(EmbeddedBrowserTest, WithoutAWebViewThePreviewAreaSaysSoAndEverythingElse
     host->LoadUrl(wxS("http://127.0.0.1:1/"));
     host->ReloadCompletely();
     EXPECT_FALSE(host->HasBrowser());
+    int scripts = 0;
+    host->RunScript(wxS("1"), [&scripts](bool ran, const wxString&) { scripts += ran ? 100 : 1; });
+    EXPECT_EQ(1, scripts) << "a script without a page has not run, and says so at once";
 
     int sizeEvents = 0;
     host->Bind(wxEVT_SIZE, [&sizeEvents](wxSizeEvent& event) {
@@ -273,4 +277,63 @@ TEST_F(EmbeddedBrowserTest, StartsBlankFillsItsAreaAndItsContextMenuKeepsNoEntry
     g_signal_emit_by_name(native, "context-menu", menu, nullptr, nullptr, &suppressed);
     EXPECT_TRUE(suppressed);
     g_object_unref(menu);
+}
+
+TEST_F(EmbeddedBrowserTest, ScriptsRunWithoutWaitingAndReportToNobodyOnceTheHostIsGone)
+{
+    ASSERT_TRUE(WriteFile(ProgramDir() + wxS("/page.html"), Page("one")));
+    CachingServer server(ProgramDir());
+    CEmbeddedBrowser* host = MakeHost();
+    wxWebView* view = host->GetWebView();
+    ASSERT_NE(nullptr, view);
+    host->LoadUrl(server.Address(wxS("page.html")));
+    ASSERT_TRUE(WaitForText(view, wxS("one")));
+
+    struct Answer
+    {
+        int calls = 0;
+        bool ran = false;
+        wxString value;
+    };
+    auto run = [host](const wxString& script, Answer& answer) {
+        host->RunScript(script, [&answer](bool ran, const wxString& value) {
+            ++answer.calls;
+            answer.ran = ran;
+            answer.value = value;
+        });
+    };
+    const struct
+    {
+        const char* script;
+        bool ran;
+        const char* value;
+    } cases[] = {
+        {"document.getElementById('v').textContent", true, "one"},
+        {"undefined", true, ""},
+        {"throw new Error('no')", false, ""},
+    };
+    for (const auto& c : cases)
+    {
+        Answer answer;
+        run(wxString(c.script), answer);
+        ASSERT_TRUE(WaitFor([&answer] { return answer.calls > 0; })) << c.script;
+        RunPendingEvents(50);
+        EXPECT_EQ(1, answer.calls) << c.script;
+        EXPECT_EQ(c.ran, answer.ran) << c.script;
+        EXPECT_EQ(wxString(c.value), answer.value) << c.script;
+    }
+
+    // A page that is no preview cannot update itself.
+    Answer preview;
+    run(PreviewUpdateScript(), preview);
+    ASSERT_TRUE(WaitFor([&preview] { return preview.calls > 0; }));
+    EXPECT_TRUE(preview.ran);
+    EXPECT_EQ(wxS("false"), preview.value);
+
+    // A host destroyed while a script runs calls nothing back.
+    Answer late;
+    run(wxS("'late'"), late);
+    host->Destroy();
+    RunPendingEvents(300);
+    EXPECT_EQ(0, late.calls);
 }

@@ -77,6 +77,31 @@ wxString Evaluate(wxWebView* view, const wxString& script)
     return result;
 }
 
+wxString TagShown(const wxString& selector)
+{
+    return wxString::Format(wxS("document.documentElement.getAttribute('data-sifr-done') === 'true' && "
+                                "!!document.querySelector('%s.sIFR-webfont, %s.sIFR-replaced > svg path')"),
+                            selector, selector);
+}
+
+wxString TagColour(const wxString& selector)
+{
+    return wxString::Format(
+        wxS("(() => { const e = document.querySelector('%s'); const ink = e.querySelector('svg g.sIFR-ink');"
+            " const c = ink ? ink.getAttribute('fill') : getComputedStyle(e).color;"
+            " const m = /rgba?\\((\\d+), *(\\d+), *(\\d+)/.exec(c);"
+            " return m ? '#' + m.slice(1, 4).map((v) => (+v).toString(16).padStart(2, '0')).join('') : c.toLowerCase(); })()"),
+        selector);
+}
+
+wxString TagFiltered(const wxString& selector)
+{
+    return wxString::Format(
+        wxS("(() => { const e = document.querySelector('%s'); return !!e.querySelector('svg filter') ||"
+            " Array.from(e.querySelectorAll('.sIFR-text')).some((t) => getComputedStyle(t).filter !== 'none'); })()"),
+        selector);
+}
+
 void GuiTest::SetUp()
 {
     m_home = MakeTempDir();
@@ -144,4 +169,12 @@ wxImage GrabScreen(const wxRect& area)
         }
     g_object_unref(shot);
     return image;
+}
+
+wxString GuiTest::LogLine(const wxString& fragment) const
+{
+    for (const wxString& line : m_log->lines)
+        if (line.Contains(fragment))
+            return line;
+    return wxString();
 }

@@ -28,6 +28,14 @@ wxString Evaluate(wxWebView* view, const wxString& script);
 // What the screen shows in a rectangle given in the window system's logical pixels, in
 // device pixels (twice as many each way on a display that doubles).
 wxImage GrabScreen(const wxRect& area);
+// Page scripts about the tag that `selector` finds, whichever way the runtime showed
+// it: its own text in the web font, or a drawing from the movie.
+// True once the runtime is done and the tag is shown either way.
+wxString TagShown(const wxString& selector);
+// The tag's text colour as "#rrggbb".
+wxString TagColour(const wxString& selector);
+// True when the tag's filters are applied.
+wxString TagFiltered(const wxString& selector);
 
 class GuiTest : public ::testing::Test
 {
@@ -39,6 +47,8 @@ protected:
     const wxString& ProgramDir() const { return m_program; }
     bool LogContains(const wxString& fragment) const;
     int LogCount(const wxString& fragment) const;
+    // The first captured line that contains the fragment; empty when none does.
+    wxString LogLine(const wxString& fragment) const;
 
 private:
     class Capture : public wxLog

@@ -15,10 +15,33 @@
 #include <wx/combobox.h>
 #include <wx/listbox.h>
 #include <wx/slider.h>
+#include <wx/regex.h>
 #include <wx/textctrl.h>
+#include <wx/textfile.h>
 
 namespace
 {
+// The function whose body holds the traced line, read from the window's source: the
+// last definition above it that starts at the left margin. A trace line names its file,
+// function and line as "[thread:file:function:line]".
+wxString EnclosingFunction(const wxString& traced)
+{
+    wxRegEx prefix(wxS("\\[[0-9]+:([^:]+):.+:([0-9]+)\\]"));
+    long line = 0;
+    if (!prefix.Matches(traced) || !prefix.GetMatch(traced, 2).ToLong(&line))
+        return wxString();
+    wxTextFile source(wxS(GLYPHARA_SOURCE_DIR "/Interface/") + prefix.GetMatch(traced, 1));
+    if (!source.Open() || line < 1 || line > static_cast<long>(source.GetLineCount()))
+        return wxString();
+    for (long at = line - 1; at >= 0; --at)
+    {
+        const wxString text = source[at];
+        if (!text.empty() && !wxIsspace(text[0]) && text.Contains(wxS("(")) && !text.StartsWith(wxS("//")))
+            return text.BeforeFirst('(').AfterLast(' ');
+    }
+    return wxString();
+}
+
 bool SameRecord(const FontProperties& a, const FontProperties& b)
 {
     return a.font == b.font && a.foundry == b.foundry && a.size == b.size && a.align == b.align && a.color == b.color &&
@@ -104,6 +127,10 @@ TEST_F(MainFrameTest, EveryPropertyControlWritesItsOwnFieldOfTheSelectedTag)
         EXPECT_TRUE(SameRecord(expected, Record())) << c.trace;
         // Exactly one line: the refresh after the change raises no second event.
         EXPECT_EQ(1, LogCount(wxString(c.trace))) << c.trace;
+        // The line the trace names lies in the handler the trace names.
+        const wxString traced = LogLine(wxString(c.trace));
+        const wxString handler = EnclosingFunction(traced);
+        EXPECT_TRUE(!handler.empty() && traced.Contains(wxS(":") + handler + wxS(":"))) << traced << " in " << handler;
     }
 }
 

@@ -10,23 +10,26 @@
 #include <wx/slider.h>
 #include <wx/textctrl.h>
 
-TEST_F(MainFrameTest, WindowEditsAreStepsTheEditMenuNamesThemAndRefreshesAreNot)
+// The Edit menu is named before it opens: the menu is sized as it opens, and a label
+// changed then would be cut off with its shortcut.
+TEST_F(MainFrameTest, WindowEditsAreStepsTheEditMenuNamesThemBeforeItOpensAndRefreshesAreNot)
 {
     OpenFrame();
     RunPendingEvents(50);
     EXPECT_EQ(0u, Core()->GetUndoCount());
     wxMenuBar* bar = Frame()->GetMenuBar();
-    Frame()->UpdateWindowUI();
     EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
     EXPECT_FALSE(bar->IsEnabled(wxID_REDO));
 
     CTextColorPickerCtrl* colour = Find<CTextColorPickerCtrl>(ID_FONT_COLOR);
     colour->GetTextCtrl()->SetValue(wxS("#FF0000"));
-    Frame()->UpdateWindowUI();
+    RunPendingEvents(50);
     EXPECT_TRUE(bar->IsEnabled(wxID_UNDO));
     EXPECT_EQ(wxS("&Undo colour change\tCtrl+Z"), bar->GetLabel(wxID_UNDO));
     wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
     text->SetValue(wxS("Hello"));
+    RunPendingEvents(50);
+    EXPECT_EQ(wxS("&Undo sample text change\tCtrl+Z"), bar->GetLabel(wxID_UNDO));
     CTextSlider* strength = Find<CTextSlider>(ID_GLOW_STRENGTH);
     for (int value = 3; value <= 9; ++value)
         Move(strength->GetSlider(), value);
@@ -43,7 +46,6 @@ TEST_F(MainFrameTest, WindowEditsAreStepsTheEditMenuNamesThemAndRefreshesAreNot)
     wxCommandEvent undo(wxEVT_MENU, wxID_UNDO);
     Frame()->ProcessWindowEvent(undo);
     RunPendingEvents(50);
-    Frame()->UpdateWindowUI();
     EXPECT_EQ(wxColour(0, 0, 0), colour->GetColour());
     EXPECT_FALSE(bar->IsEnabled(wxID_UNDO));
     EXPECT_TRUE(bar->IsEnabled(wxID_REDO));

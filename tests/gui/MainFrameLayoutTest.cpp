@@ -24,6 +24,9 @@
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 
+#include <map>
+#include <set>
+
 namespace
 {
 // Each menu: its title, its items' ids (0: a separator) and labels as the user reads them.
@@ -67,8 +70,48 @@ TEST_F(MainFrameTest, MenusHoldEveryItem)
         EXPECT_EQ(kMenus[m].ids, ids) << kMenus[m].title;
         EXPECT_EQ(wxString(kMenus[m].labels), wxJoin(labels, '|'));
     }
-    // "Export effect" has an identifier no control uses.
-    EXPECT_EQ(nullptr, Frame()->FindWindow(ID_MENUITEM_EXPORTEFFECT));
+}
+
+namespace
+{
+void CollectWindowIds(wxWindow* window, std::map<int, int>& counts)
+{
+    ++counts[window->GetId()];
+    for (wxWindow* child : window->GetChildren())
+        if (!child->IsTopLevel())
+            CollectWindowIds(child, counts);
+}
+
+void CollectMenuIds(wxMenu* menu, std::set<int>& ids)
+{
+    for (wxMenuItem* item : menu->GetMenuItems())
+    {
+        if (!item->IsSeparator())
+            ids.insert(item->GetId());
+        if (item->GetSubMenu())
+            CollectMenuIds(item->GetSubMenu(), ids);
+    }
+}
+}
+
+TEST_F(MainFrameTest, EveryFixedIdNamesOneWindowAndNoMenuItem)
+{
+    GlypharaMainFrame* frame = OpenFrame();
+    std::set<int> menuIds;
+    for (size_t m = 0; m < frame->GetMenuBar()->GetMenuCount(); ++m)
+        CollectMenuIds(frame->GetMenuBar()->GetMenu(m), menuIds);
+    std::map<int, int> windowIds;
+    CollectWindowIds(frame, windowIds);
+    // Labels share the toolkit's static id; ids the toolkit hands out are negative.
+    windowIds.erase(wxID_STATIC);
+    for (const auto& id : windowIds)
+    {
+        if (id.first < 0)
+            continue;
+        EXPECT_EQ(1, id.second) << "windows with id " << id.first;
+        EXPECT_EQ(0u, menuIds.count(id.first)) << "a window and a menu item with id " << id.first;
+    }
+    EXPECT_EQ(frame, frame->FindWindow(ID_GLYPHARAMAINFRAME));
 }
 
 TEST_F(MainFrameTest, ToolBarHoldsTenToolsWithArchivePicturesAtTheirOwnSize)

@@ -1,6 +1,6 @@
-// The live preview in the window's own browser: a change shows in the drawn tag, a burst
-// of changes gives one load after the core's delay, and an unchanged address is reloaded
-// instead of navigated to again.
+// The live preview in the window's own browser: a change shows in the drawn tag, drawn by
+// the shown page itself, a burst of changes gives one drawing after the core's delay, and
+// a change of font movie loads the page anew.
 #include "MainFrameTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
@@ -8,10 +8,12 @@
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
 #include "browser/WebViewCreator.h"
+#include "core/ProjectPaths.h"
 
 #include <wx/slider.h>
 #include <wx/stopwatch.h>
 #include <wx/textctrl.h>
+#include <wx/uri.h>
 #include <wx/webview.h>
 
 namespace
@@ -63,44 +65,64 @@ protected:
     }
 };
 
-TEST_F(MainFramePreviewTest, TheWindowsBrowserDrawsTheTagReloadsOnceAfterABurstAndReloadsTheSameAddress)
+TEST_F(MainFramePreviewTest, TheShownPageDrawsEachChangeItselfOnceAfterABurstAndReloadsForAnotherFont)
 {
     wxWebView* view = OpenPreviewedFrame();
     if (!view)
         GTEST_SKIP() << "needs the built runtime scripts and fonts, and a web view";
     EXPECT_TRUE(view->GetCurrentURL().StartsWith(Core()->GetEmbeddedPreviewUrl())) << view->GetCurrentURL();
     EXPECT_EQ(wxS("Sample Text"), Evaluate(view, wxS("document.querySelector('h1').innerText.trim()")));
-    const wxString navigationType = wxS("performance.getEntriesByType('navigation')[0].type");
-    EXPECT_EQ(wxS("navigate"), Evaluate(view, navigationType));
+    // A mark the page keeps for as long as it is not loaded again, and a count of the
+    // drawings the page finishes.
+    Evaluate(view, wxS("window.samePage = true; window.drawings = 0; "
+                       "addEventListener('sifr:done', () => { window.drawings += 1; }); true"));
+    const wxString drawings = wxS("window.samePage === true ? String(window.drawings) : 'reloaded'");
 
     Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxS("#b22222"));
-    const wxString inkIsRed = wxString(kPreviewDrawn) +
-                              wxS(" && document.querySelector('h1 svg g.sIFR-ink').getAttribute('fill')"
-                                  ".toLowerCase() === '#b22222'");
+    const wxString inkIsRed = kPreviewDrawn + wxS(" && ") + TagColour(wxS("h1")) + wxS(" === '#b22222'");
     EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, inkIsRed) == wxS("true"); }, 20000))
         << "the tag was not drawn in the new colour";
-    // The second firing with the same address reloads.
-    EXPECT_EQ(wxS("reload"), Evaluate(view, navigationType));
+    EXPECT_EQ(wxS("1"), Evaluate(view, drawings)) << "the page was reloaded for a change";
 
-    ChangeRecord([](FontProperties& record) { record.dropshadow.enabled = true; });
-    WaitFor([&] { return false; }, 1500);
-    LoadCounter counter(view);
+    // A burst of moves gives one drawing, after the delay; the page's style sheet and
+    // drawing follow the last state.
+    ChangeRecord([](FontProperties& record) {
+        record.dropshadow.enabled = true;
+        record.size = 61;
+    });
+    ASSERT_TRUE(WaitFor([&] { return Evaluate(view, drawings) == wxS("2"); }, 20000)) << Evaluate(view, drawings);
     CTextSlider* angle = Find<CTextSlider>(ID_DROPSHADOW_ANGLE);
-    long lastChange = 0;
     for (int value : {90, 120, 150})
     {
         Move(angle->GetSlider(), value);
-        lastChange = counter.Now();
         RunPendingEvents(100);
     }
-    EXPECT_EQ(0, counter.loads) << "a preview came before the burst ended";
-    ASSERT_TRUE(WaitFor([&] { return counter.loads > 0; }, 10000));
-    // The timer never fires early: the load ends at least the delay after the last move.
-    EXPECT_GE(counter.lastAt - lastChange, 450);
+    EXPECT_EQ(wxS("2"), Evaluate(view, drawings)) << "a preview came before the burst ended";
+    ASSERT_TRUE(WaitFor([&] { return Evaluate(view, drawings) == wxS("3"); }, 10000)) << Evaluate(view, drawings);
     WaitFor([&] { return false; }, 1500);
-    EXPECT_EQ(1, counter.loads);
-    EXPECT_EQ(wxS("reload"), Evaluate(view, navigationType));
-    EXPECT_TRUE(WaitFor([&] { return Evaluate(view, kPreviewDrawn) == wxS("true"); }, 20000));
+    EXPECT_EQ(wxS("3"), Evaluate(view, drawings));
+    EXPECT_EQ(wxS("true"), Evaluate(view, wxS("[...document.querySelectorAll('style')].some((s) => "
+                                              "s.textContent.includes('font-size: 61px'))")));
+    EXPECT_EQ(wxS("true"), Evaluate(view, wxString(kPreviewDrawn) + wxS(" && ") + TagFiltered(wxS("h1"))));
+    EXPECT_EQ(wxS("navigate"), Evaluate(view, wxS("performance.getEntriesByType('navigation')[0].type")));
+
+    // Another font is another movie: the page is loaded anew and draws with it.
+    wxString otherFont;
+    for (const auto& font : Core()->GetFontTable().at(wxS("DejaVu")))
+        if (font.first != Record().font)
+            otherFont = font.first;
+    ASSERT_FALSE(otherFont.empty());
+    ChangeRecord([&](FontProperties& record) { record.font = otherFont; });
+    EXPECT_TRUE(WaitFor([&] { return Evaluate(view, drawings) == wxS("reloaded"); }, 20000));
+    // The page shows the movie itself or the web fonts made from it, named after it.
+    const wxString movie = wxS("performance.getEntriesByType('resource').map((e) => e.name)"
+                               ".filter((n) => /[.](swf|woff2)$/.test(n)).join(' ')");
+    EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, kPreviewDrawn) == wxS("true"); }, 20000));
+    wxString family = ProjectPaths::FontFileName(wxS("DejaVu"), otherFont);
+    family.EndsWith(wxS(".swf"), &family);
+    EXPECT_TRUE(wxURI::Unescape(Evaluate(view, movie)).Contains(wxS("/") + family + wxS(".swf")) ||
+                wxURI::Unescape(Evaluate(view, movie)).Contains(wxS("/") + family + wxS("-")))
+        << Evaluate(view, movie);
 }
 
 namespace

@@ -26,9 +26,8 @@ class wxWebView;
 // and the font list, or any file a command only looks for.
 void MakeEmptyFile(const wxString& path);
 
-// A page script: true once the runtime has drawn the h1 tag.
-const char* const kPreviewDrawn = "document.documentElement.getAttribute('data-sifr-done') === 'true' && "
-                                  "!!document.querySelector('h1 svg path')";
+// A page script: true once the runtime has shown the h1 tag in its font.
+const wxString kPreviewDrawn = TagShown(wxS("h1"));
 
 // What the toolkit sends when the user moves a slider, clicks a check box, or picks an
 // entry of a choice or a row of a list (wxNOT_FOUND: the highlight taken away).

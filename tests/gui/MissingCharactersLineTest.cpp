@@ -6,6 +6,7 @@
 #include "Interface/glypharamainframe.h"
 #include "browser/EmbeddedBrowser.h"
 
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
@@ -64,17 +65,28 @@ TEST_F(MissingCharactersLineTest, NamesTheLackingCharactersWhileTheSampleUsesThe
     Type("Zł ő");
     ASSERT_TRUE(Line()->IsShown());
     EXPECT_EQ(wxString::FromUTF8("Not in Lobster Two: ł ő"), Line()->GetLabel());
+    // Its warning sign stands before it.
+    wxStaticBitmap* sign = nullptr;
+    for (wxWindow* child : Find<wxWindow>(ID_PREVIEW_PANEL)->GetChildren())
+        if (wxStaticBitmap* bitmap = dynamic_cast<wxStaticBitmap*>(child))
+            sign = bitmap;
+    ASSERT_NE(nullptr, sign);
+    EXPECT_TRUE(sign->IsShown() && sign->GetBitmap().IsOk());
+    EXPECT_GT(sign->GetSize().x, 0);
+    EXPECT_LE(sign->GetRect().GetRight(), Line()->GetRect().GetLeft());
     EXPECT_LT(BrowserHeight(), fullHeight);
     EXPECT_GT(BrowserHeight(), fullHeight - 40);
-    // The tag is drawn all the same: with the movie, the lacking characters in the
-    // browser's font. The web process may start first, slowly on a busy machine.
+    // The tag is shown all the same, the lacking characters in the browser's font: as
+    // text in its web font, or drawn from the movie. The web process may start first,
+    // slowly on a busy machine.
     CEmbeddedBrowser* browser = Find<CEmbeddedBrowser>(ID_BROWSER);
     if (wxWebView* view = browser->HasBrowser() ? browser->GetWebView() : nullptr)
     {
         const wxString drawnWithText = wxString(kPreviewDrawn) +
                                        wxS(" && document.querySelector('h1').innerText.startsWith('") +
                                        wxString::FromUTF8("Zł ő") +
-                                       wxS("') && (() => { const t = Array.from(document.querySelectorAll('h1 svg "
+                                       wxS("') && (() => { if (document.querySelector('h1.sIFR-webfont')) return true;"
+                                           " const t = Array.from(document.querySelectorAll('h1 svg "
                                            "text')).map((e) => e.textContent).join(''); return t.includes('") +
                                        wxString::FromUTF8("ł') && t.includes('ő'); })()");
         EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, drawnWithText) == wxS("true"); }, 45000))

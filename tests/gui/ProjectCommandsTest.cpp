@@ -152,10 +152,14 @@ TEST_F(ProjectCommandsTest, SavingANewProjectAsksForAFileShowsGetCodeAndASecondS
     EXPECT_EQ(RC_CANCELLED, rc);
     EXPECT_FALSE(Core()->IsProjectSaved());
 
-    // A file where the folder should be: the failure is shown and the project stays unsaved.
+    // A file where the folder should be: the failure is shown with the place and the
+    // reason, and the project stays unsaved.
     WriteText(m_site + wxS("blocker"), "");
     wxTEST_DIALOG(rc = Frame()->SaveProject(true, false, false), SaveChooser(m_site + wxS("blocker/late.xml")),
-                  Box(wxS("Unexpected error"), wxS("Unable to save the project."), kError, wxID_OK));
+                  Box(wxS("Unexpected error"),
+                      wxS("Unable to save the project.\n\nUnable to create ") + m_site +
+                          wxS("blocker/: Not a directory"),
+                      kError, wxID_OK));
     EXPECT_EQ(RC_WRITE_FAILED, rc);
     EXPECT_FALSE(Core()->IsProjectSaved());
     EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("(not saved)"))) << Frame()->GetTitle();
@@ -232,8 +236,12 @@ TEST_F(ProjectCommandsTest, NewAndOpenOfferToSaveFirstAndACancelKeepsTheProject)
     EXPECT_TRUE(Core()->GetProjectFilePath().empty());
     EXPECT_FALSE(Core()->IsProjectSaved());
 
+    // A new project nobody changed has nothing to lose: New and closing ask nothing.
+    Command(Frame(), ID_MENUITEM_NEW);
+    EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("(not saved)"))) << Frame()->GetTitle();
+    wxTEST_DIALOG(Command(Frame(), ID_MENUITEM_OPEN), OpenChooser(wxEmptyString, wxID_CANCEL));
     GlypharaMainFrame* frame = Frame();
-    wxTEST_DIALOG(frame->Close(), NotSaved(wxID_NO));
+    frame->Close();
     EXPECT_TRUE(WaitFor([frame] { return !wxTopLevelWindows.Find(frame); }, 3000)) << "the window stayed open";
 }
 
@@ -250,48 +258,61 @@ TEST_F(ProjectCommandsTest, OpenLoadsAProjectAndTellsWhatWentWrongWithOthers)
     EXPECT_TRUE(Core()->IsProjectSaved());
     EXPECT_EQ(2u, TagList()->GetCount());
 
+    // Each message names the file and what is wrong with it; the open project stays.
     const struct
     {
         const char* name;
         const char* content;
         const char* text;
+        const char* reason;
     } cases[] = {
         {"old.xml", "<?xml version=\"1.0\"?><tallowbyglyphara><project/></tallowbyglyphara>",
          "The project you are trying to open was saved with a previous version of Glyphara.\n\n"
-         "Please contact Tallowby Software for support."},
-        {"other-program.xml", "<?xml version=\"1.0\"?><svg/>", "Invalid file format"},
-        {"broken.xml", "<?xml version=\"1.0\"?><GlypharaProject><project", "Unable to load the project."},
+         "Please contact Tallowby Software for support.",
+         "it was saved by an old and incompatible version of Glyphara"},
+        {"other-program.xml", "<?xml version=\"1.0\"?><svg/>", "Invalid file format",
+         "it is not a Glyphara project (its root element is <svg>)"},
+        {"broken.xml", "<?xml version=\"1.0\"?><GlypharaProject><project", "Unable to load the project.",
+         "XML parsing error: 'unclosed token' at line 1"},
     };
     for (const auto& c : cases)
     {
         WriteText(m_site + c.name, c.content);
         int rc = 0;
         wxTEST_DIALOG(rc = Frame()->OpenProjectFile(m_site + c.name),
-                      Box(wxS("Unable to open"), wxString::FromUTF8(c.text), kError, wxID_OK));
+                      Box(wxS("Unable to open"),
+                          wxString::FromUTF8(c.text) + wxS("\n\n") + m_site + wxString::FromUTF8(c.name) + wxS(": ") +
+                              wxString::FromUTF8(c.reason),
+                          kError, wxID_OK));
         EXPECT_LT(rc, 0) << c.name;
-        EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames()) << c.name;
-        EXPECT_TRUE(Core()->GetProjectFilePath().empty()) << c.name;
+        EXPECT_EQ(2u, TagList()->GetCount()) << c.name;
+        EXPECT_EQ(good, Core()->GetProjectFilePath()) << c.name;
+        EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("good"))) << Frame()->GetTitle();
     }
 
-    // A listed file gone: loaded, with a warning.
+    // A listed file gone: loaded, with a warning that names it.
     ASSERT_TRUE(wxRemoveFile(m_site + wxS("good files/glypharadata/all.css")));
     int rc = 0;
     wxTEST_DIALOG(rc = Frame()->OpenProjectFile(good),
                   Box(wxS("Some warnings happened"),
-                      wxS("The project has been loaded with some warnings (is any file missing?)"),
+                      wxS("The project has been loaded with some warnings (is any file missing?)\n\n"
+                          "Files missing:\ngood files/glypharadata/all.css"),
                       wxOK | wxICON_WARNING, wxID_OK));
     EXPECT_EQ(RC_LOADED_WITH_WARNINGS, rc);
     EXPECT_EQ(2u, TagNames().size());
 
-    // A font neither installed nor in the folder: loaded, with an error notice.
+    // A font neither installed nor in the folder: loaded whole, with a notice naming it.
     wxString text = ReadAll(good);
     ASSERT_TRUE(text.Replace(wxS("Alpha"), wxS("Gone")));
     WriteText(m_site + wxS("gone.xml"), text.utf8_str());
     wxTEST_DIALOG(rc = Frame()->OpenProjectFile(m_site + wxS("gone.xml")),
                   Box(wxS("Some errors happened"),
-                      wxS("The project has been loaded with some problems (is any font missing?)"),
+                      wxS("The project has been loaded with some problems (is any font missing?)\n\n"
+                          "Fonts neither installed nor in the project's folder:\nGone (<h1>, <h2>)\n\n"
+                          "Files missing:\ngood files/glypharadata/all.css"),
                       wxOK | wxICON_WARNING, wxID_OK));
     EXPECT_EQ(RC_LOADED_WITH_ERRORS, rc);
+    EXPECT_EQ(2u, TagList()->GetCount());
 }
 
 TEST_F(ProjectCommandsTest, AProjectGivenAtStartIsOpenOnceTheWindowIsUp)
@@ -305,25 +326,33 @@ TEST_F(ProjectCommandsTest, AProjectGivenAtStartIsOpenOnceTheWindowIsUp)
     EXPECT_EQ(2u, TagList()->GetCount());
     EXPECT_TRUE(Frame()->GetTitle().Contains(wxS("start"))) << Frame()->GetTitle();
 
-    // A missing or broken file gets the Open command's message and leaves a new project.
+    // A missing or broken file gets the Open command's message and leaves the project.
     WriteText(m_site + wxS("broken.xml"), "<?xml version=\"1.0\"?><GlypharaProject><project");
-    for (const char* name : {"missing.xml", "broken.xml"})
+    const struct
     {
-        Frame()->OpenProjectAtStartup(m_site + wxS("start.xml"));
-        ASSERT_TRUE(WaitFor([this] { return Core()->GetTags().size() == 2; }, 3000)) << name;
+        const char* name;
+        const char* reason;
+    } cases[] = {{"missing.xml", "Unable to open the file: No such file or directory"},
+                 {"broken.xml", "XML parsing error: 'unclosed token' at line 1"}};
+    for (const auto& c : cases)
+    {
         wxTEST_DIALOG(
             {
-                Frame()->OpenProjectAtStartup(m_site + name);
+                Frame()->OpenProjectAtStartup(m_site + c.name);
                 RunPendingEvents(300);
             },
-            Box(wxS("Unable to open"), wxS("Unable to load the project."), kError, wxID_OK));
-        EXPECT_EQ(std::vector<wxString>{wxS("h1")}, TagNames()) << name;
-        EXPECT_TRUE(Core()->GetProjectFilePath().empty()) << name;
+            Box(wxS("Unable to open"),
+                wxS("Unable to load the project.\n\n") + m_site + wxString::FromUTF8(c.name) + wxS(": ") +
+                    wxString::FromUTF8(c.reason),
+                kError, wxID_OK));
+        EXPECT_EQ(2u, TagNames().size()) << c.name;
+        EXPECT_EQ(m_site + wxS("start.xml"), Core()->GetProjectFilePath()) << c.name;
     }
 }
 
 TEST_F(ProjectCommandsTest, ClosingAsksOnlyForAnUnsavedProjectAndStoresTheGeometry)
 {
+    MakeUnsaved();
     GlypharaMainFrame* frame = Frame();
     const wxString settings = Core()->GetConfigFilePath();
     ASSERT_FALSE(settings.empty());
@@ -361,6 +390,7 @@ TEST_F(ProjectCommandsTest, RecentProjectsSurviveARestartAndAMissingOneIsDropped
 
     Restart();
     EXPECT_EQ(listed, RecentMenu());
+    MakeUnsaved();
     wxTEST_DIALOG(Command(Frame(), wxID_FILE1), NotSaved(wxID_NO));
     EXPECT_EQ(m_site + wxS("beta.xml"), Core()->GetProjectFilePath());
     EXPECT_EQ(2u, TagNames().size());

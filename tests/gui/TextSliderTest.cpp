@@ -153,14 +153,13 @@ TEST_F(TextSliderTest, PushedValuesNotifyOnlyWhenAskedDragsAlwaysUnderTheControl
     ASSERT_EQ(1u, m_events.size());
     EXPECT_EQ(1, Notifications());
 
-    // A drag shows the value; the inner slider's own event travels on as well.
+    // A drag shows the value; the inner slider's own event ends at the control.
     m_events.clear();
     Move(m_control->GetSlider(), 30);
     EXPECT_EQ(wxS("30"), m_control->GetTextCtrl()->GetValue());
     EXPECT_EQ(30, m_control->GetValue());
     EXPECT_EQ(1, Notifications());
-    ASSERT_EQ(2u, m_events.size());
-    EXPECT_EQ(m_control->GetSlider()->GetId(), m_events[1].id);
+    EXPECT_EQ(1u, m_events.size());
 
     // A new range keeps the slider inside it but leaves the text to the next update.
     m_control->SetValue(90, false);

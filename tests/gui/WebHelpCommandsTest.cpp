@@ -46,7 +46,7 @@ class WebHelpCommandsTest : public CommandTest
 {
 };
 
-TEST_F(WebHelpCommandsTest, PreviewsGoToTheDefaultBrowserAndGetCodeOpensTheProjectsFolder)
+TEST_F(WebHelpCommandsTest, PreviewsGoToTheDefaultBrowserOrSayWhyNotAndGetCodeOpensTheProjectsFolder)
 {
     if (!UseBuiltRuntime())
         GTEST_SKIP() << "needs the built runtime scripts";
@@ -81,6 +81,15 @@ TEST_F(WebHelpCommandsTest, PreviewsGoToTheDefaultBrowserAndGetCodeOpensTheProje
     wxTEST_DIALOG(Command(Frame(), ID_TOOL_GETCODE), GetCode(wxS("Shop 50%"), true));
     ASSERT_EQ(4u, openedUrls.size());
     EXPECT_EQ(folder, openedUrls[3]);
+
+    // A preview that cannot be made says so instead of doing nothing.
+    ASSERT_TRUE(wxRemoveFile(ProgramDir() + wxS("/sIFR/sifr.js")));
+    wxTEST_DIALOG(Command(Frame(), ID_TOOL_PREVIEW),
+                  Box(wxS("Error"),
+                      wxS("Unable to preview the project in your web browser.\n\n"
+                          "The pages of the preview could not be written."),
+                      wxOK | wxICON_ERROR, wxID_OK));
+    EXPECT_EQ(4u, openedUrls.size());
 }
 
 TEST_F(WebHelpCommandsTest, TheManualOpensWithThePdfProgramTheBrowserOrAsItsFolder)
@@ -133,7 +142,7 @@ TEST_F(WebHelpCommandsTest, TheManualOpensWithThePdfProgramTheBrowserOrAsItsFold
     EXPECT_EQ(wxS("reader '") + elsewhere + kManual + wxS("'"), ranCommands[3]);
 }
 
-TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowAndAboutShowsTheSplash)
+TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowClosingEndsItAndAboutShowsTheSplash)
 {
     UseBuiltPictures();
     OpenFrame();
@@ -145,6 +154,12 @@ TEST_F(WebHelpCommandsTest, EveryTipCommandOpensAnotherTipWindowAndAboutShowsThe
     ASSERT_EQ(2u, tips.size());
     for (CDailytipDialog* tip : tips)
         EXPECT_TRUE(tip->IsShown() && !tip->IsModal() && tip->GetTitle() == wxS("Daily tip"));
+    // Closed by their button or their close box, they are gone: tips asked for all day
+    // do not pile up.
+    PressButton(tips[0], CDailytipDialog::ID_CLOSE);
+    tips[1]->Close();
+    RunPendingEvents(100);
+    EXPECT_TRUE(ChildrenOfKind<CDailytipDialog>(Frame()).empty());
     const std::vector<CGlypharaSplash*> about = ChildrenOfKind<CGlypharaSplash>(Frame());
     ASSERT_EQ(1u, about.size());
     EXPECT_TRUE(about[0]->IsShown());

@@ -30,6 +30,7 @@ TEST(BundledFonts, EveryMovieHoldsTheFacesItsNamePromises)
                 licence = licence || entry.path().filename().string().rfind("LICENSE-", 0) == 0;
             EXPECT_TRUE(licence) << "the licence travels with the fonts";
             EXPECT_TRUE(fs::exists(fonts / folder / (file + ".png")));
+            EXPECT_TRUE(fs::exists(fonts / folder / (file + "@2x.png")));
             const Movie m = ReadMovie(ReadFile((fonts / folder / (file + ".swf")).string()));
             EXPECT_EQ(m.signature, "CWS");
             const std::string family = display.substr(0, display.find(" ["));

@@ -36,6 +36,9 @@ TEST_F(BundledFontScan, ScanFindsEveryFoundryAndFont)
     for (const wxString& row : rows)
     {
         EXPECT_FALSE(row.Contains(wxS("Custom Font, Preview Not Available"))) << row;
+        // The pictures for high-density screens beside every preview are no font of their own
+        // and no preview of another font.
+        EXPECT_FALSE(row.Contains(wxS("@2x"))) << row;
         previews += row.Contains(wxS("fontfullpath")) && row.Contains(wxS(".png")) ? 1 : 0;
         headers += row.Contains(wxS("foundry.png")) ? 1 : 0;
     }

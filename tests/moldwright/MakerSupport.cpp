@@ -81,12 +81,22 @@ std::vector<std::string> FilesBelow(const std::string& folder)
          it.increment(ec))
         if (!it->is_directory())
             files.push_back(fs::relative(it->path(), folder).string());
+    std::sort(files.begin(), files.end());
     return files;
 }
 
-FtFace::FtFace(const std::string& path)
+std::string MovieIn(const std::string& folder)
 {
-    if (FT_Init_FreeType(&m_library) != 0 || FT_New_Face(m_library, path.c_str(), 0, &m_face) != 0)
+    std::vector<std::string> movies;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".swf")
+            movies.push_back(entry.path().string());
+    return movies.size() == 1 ? movies.front() : std::string();
+}
+
+FtFace::FtFace(const std::string& path, long index)
+{
+    if (FT_Init_FreeType(&m_library) != 0 || FT_New_Face(m_library, path.c_str(), index, &m_face) != 0)
         throw std::runtime_error("FreeType cannot open " + path);
     FT_Select_Charmap(m_face, FT_ENCODING_UNICODE);
 }
@@ -132,11 +142,13 @@ int ExpectedAdvance(FT_Face face, uint16_t code)
 }
 
 std::map<std::pair<uint16_t, uint16_t>, int> ShapedKerning(const std::string& fontPath,
-                                                         const std::vector<uint16_t>& codes)
+                                                         const std::vector<uint16_t>& codes, int instance)
 {
     hb_blob_t* blob = hb_blob_create_from_file(fontPath.c_str());
     hb_face_t* face = hb_face_create(blob, 0);
     hb_font_t* font = hb_font_create(face);  // scale: font units
+    if (instance >= 0)
+        hb_font_set_var_named_instance(font, unsigned(instance));
     const double scale = 20480.0 / hb_face_get_upem(face);
     hb_feature_t features[8];
     const char* const off[] = {"-liga", "-clig", "-calt", "-dlig", "-rlig", "-ccmp", "-dist", "-curs"};
@@ -172,6 +184,44 @@ std::map<std::pair<uint16_t, uint16_t>, int> ShapedKerning(const std::string& fo
     return kerning;
 }
 
+std::vector<int> ShapedAdvances(const std::string& fontPath, const std::vector<uint16_t>& codes, int instance)
+{
+    hb_blob_t* blob = hb_blob_create_from_file(fontPath.c_str());
+    hb_face_t* face = hb_face_create(blob, 0);
+    hb_font_t* font = hb_font_create(face);
+    if (instance >= 0)
+        hb_font_set_var_named_instance(font, unsigned(instance));
+    std::vector<int> advances;
+    for (uint16_t code : codes)
+    {
+        hb_codepoint_t glyph = 0;
+        hb_font_get_nominal_glyph(font, code, &glyph);
+        advances.push_back(
+            static_cast<int>(std::lround(hb_font_get_glyph_h_advance(font, glyph) * 20480.0 / hb_face_get_upem(face))));
+    }
+    hb_font_destroy(font);
+    hb_face_destroy(face);
+    hb_blob_destroy(blob);
+    return advances;
+}
+
+std::pair<double, double> ShapedEdges(const std::string& fontPath, uint32_t code, int instance)
+{
+    hb_blob_t* blob = hb_blob_create_from_file(fontPath.c_str());
+    hb_face_t* face = hb_face_create(blob, 0);
+    hb_font_t* font = hb_font_create(face);
+    hb_font_set_var_named_instance(font, unsigned(instance));
+    hb_codepoint_t glyph = 0;
+    hb_font_get_nominal_glyph(font, code, &glyph);
+    hb_glyph_extents_t extents{};
+    hb_font_get_glyph_extents(font, glyph, &extents);
+    const double scale = 20480.0 / hb_face_get_upem(face);
+    hb_font_destroy(font);
+    hb_face_destroy(face);
+    hb_blob_destroy(blob);
+    return {extents.x_bearing * scale, (extents.x_bearing + extents.width) * scale};
+}
+
 PngInfo InspectPng(const std::string& path)
 {
     png_image image{};
@@ -187,6 +237,7 @@ PngInfo InspectPng(const std::string& path)
     info.height = static_cast<int>(image.height);
     for (size_t i = 3; i < pixels.size(); i += 4)
     {
+        info.alpha.push_back(pixels[i]);
         if (pixels[i] == 0)
             ++info.transparentPixels;
         else if (pixels[i] == 255)

@@ -37,13 +37,16 @@ private:
     std::string m_path;
 };
 
-// Every file below `folder`, hidden ones included, as paths relative to it.
+// Every file below `folder`, hidden ones included, as paths relative to it, sorted.
 std::vector<std::string> FilesBelow(const std::string& folder);
+
+// The path of the one movie directly in `folder`; empty when there is not exactly one.
+std::string MovieIn(const std::string& folder);
 
 class FtFace
 {
 public:
-    explicit FtFace(const std::string& path);
+    explicit FtFace(const std::string& path, long index = 0);
     ~FtFace();
     FT_Face operator->() const { return m_face; }
     FT_Face Get() const { return m_face; }
@@ -63,10 +66,17 @@ std::vector<uint16_t> MappedCodes(FT_Face face, const std::vector<uint16_t>& wan
 int ExpectedAdvance(FT_Face face, uint16_t code);
 
 // Kerning in movie units between every two of `codes`, as HarfBuzz applies it to Latin
-// text with the other substitution and positioning features off. Pairs without kerning
-// are left out.
+// text with the other substitution and positioning features off, at the named instance
+// `instance` (counted from 0) of a variable font. Pairs without kerning are left out.
 std::map<std::pair<uint16_t, uint16_t>, int> ShapedKerning(const std::string& fontPath,
-                                                         const std::vector<uint16_t>& codes);
+                                                         const std::vector<uint16_t>& codes, int instance = -1);
+
+// HarfBuzz's advances of the characters in movie units, at a named instance as above.
+std::vector<int> ShapedAdvances(const std::string& fontPath, const std::vector<uint16_t>& codes, int instance);
+
+// HarfBuzz's left and right edge of the character's outline in movie units, at a named
+// instance as above.
+std::pair<double, double> ShapedEdges(const std::string& fontPath, uint32_t code, int instance);
 
 struct PngInfo
 {
@@ -75,12 +85,15 @@ struct PngInfo
     int transparentPixels = 0;
     int partialPixels = 0;  // 0 < alpha < 255: antialiasing
     int opaquePixels = 0;
+    std::vector<uint8_t> alpha;  // row by row
+    uint8_t Alpha(int x, int y) const { return alpha[size_t(y) * width + x]; }
 };
 PngInfo InspectPng(const std::string& path);
 
 constexpr const char* kDejaVu = "/usr/share/fonts/truetype/dejavu/";
 constexpr const char* kLiberation = "/usr/share/fonts/truetype/liberation/";
 constexpr const char* kUrw = "/usr/share/fonts/opentype/urw-base35/";
+constexpr const char* kCabin = "/usr/share/fonts/opentype/cabin/";
 
 }
 

@@ -101,9 +101,7 @@ TEST(Moldwright, FamilyOfFourFacesMakesOneCompressedMovie)
                                   d + "DejaVuSans-Bold.ttf", d + "DejaVuSans-Oblique.ttf"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string base = "DejaVu_Sans_[regular][italic][bold][bolditalic]";
-    std::vector<std::string> files = FilesBelow(out.Path());
-    std::sort(files.begin(), files.end());
-    ASSERT_EQ(files, (std::vector<std::string>{base + ".png", base + ".swf"}));
+    ASSERT_EQ(FilesBelow(out.Path()), (std::vector<std::string>{base + ".png", base + ".swf", base + "@2x.png"}));
 
     const std::vector<uint8_t> bytes = ReadFile(out / (base + ".swf"));
     const Movie m = ReadMovie(bytes);
@@ -140,6 +138,26 @@ TEST(Moldwright, FamilyOfFourFacesMakesOneCompressedMovie)
     EXPECT_GT(png.width, png.height * 3);
     EXPECT_GT(png.transparentPixels, png.width * png.height / 2);
     EXPECT_GT(png.partialPixels, 20) << "text should be antialiased";
+
+    // The picture for high-density screens: the same text at twice the size, drawn at that
+    // size rather than the small one with its pixels doubled.
+    const PngInfo sharp = InspectPng(out / (base + "@2x.png"));
+    ASSERT_EQ(sharp.width, 2 * png.width);
+    ASSERT_EQ(sharp.height, 2 * png.height);
+    double ink = 0, sharpInk = 0;
+    for (uint8_t a : png.alpha)
+        ink += a;
+    for (uint8_t a : sharp.alpha)
+        sharpInk += a;
+    EXPECT_NEAR(sharpInk / ink, 4.0, 0.6);
+    int unevenBlocks = 0;
+    for (int y = 0; y < sharp.height; y += 2)
+        for (int x = 0; x < sharp.width; x += 2)
+        {
+            const uint8_t a = sharp.Alpha(x, y);
+            unevenBlocks += a != sharp.Alpha(x + 1, y) || a != sharp.Alpha(x, y + 1) || a != sharp.Alpha(x + 1, y + 1);
+        }
+    EXPECT_GT(unevenBlocks, png.partialPixels / 2);
 }
 
 // HarfBuzz, as browsers shape text, is the reference: the kerning of a pair is what it adds
@@ -150,16 +168,14 @@ TEST(Moldwright, KerningPairsAreThoseTextShapersApply)
     const std::string fonts[] = {std::string(kLiberation) + "LiberationSans-Regular.ttf",  // 'kern' table
                                  std::string(kDejaVu) + "DejaVuSans-Bold.ttf",
                                  std::string(kUrw) + "NimbusSans-Regular.otf",  // GPOS pairs
-                                 "/usr/share/fonts/opentype/cabin/Cabin-Italic.otf"};  // GPOS classes
+                                 std::string(kCabin) + "Cabin-Italic.otf"};  // GPOS classes
     for (const std::string& path : fonts)
     {
         SCOPED_TRACE(path);
         ScratchFolder out;
         const RunResult r = RunMaker({"--chars", chars, "--name", "K", "-o", out.Path(), path});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        std::vector<std::string> files = FilesBelow(out.Path());
-        std::sort(files.begin(), files.end());
-        const Movie m = ReadMovieFile(out / files.back());
+        const Movie m = ReadMovieFile(MovieIn(out.Path()));
         ASSERT_EQ(m.fonts.size(), 1u);
         const Font& f = m.fonts[0];
         std::map<std::pair<uint16_t, uint16_t>, int> inMovie;
@@ -273,10 +289,7 @@ TEST(Moldwright, CubicOutlinesBecomeQuadraticsWithinHalfAUnit)
         // Uncompressed this time, to read the FWS form as well.
         const RunResult r = RunMaker({"--fws", "--chars", c.chars, "--name", "Probe", "-o", out.Path(), c.file});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        std::vector<std::string> files = FilesBelow(out.Path());
-        std::sort(files.begin(), files.end());
-        ASSERT_EQ(files.size(), 2u);
-        const Movie m = ReadMovieFile(out / files[1]);
+        const Movie m = ReadMovieFile(MovieIn(out.Path()));
         EXPECT_EQ(m.signature, "FWS");
         EXPECT_EQ(m.declaredLength, m.actualLength);
         ASSERT_EQ(m.fonts.size(), 1u);
@@ -312,13 +325,40 @@ TEST(Moldwright, CubicOutlinesBecomeQuadraticsWithinHalfAUnit)
 TEST(Moldwright, CharacterSetsChooseTheCodeTable)
 {
     const std::string sans = std::string(kDejaVu) + "DejaVuSans.ttf";
+    ScratchFolder scratch;
+    // A site's page: line ends, tabs and a byte order mark are no characters of its text.
+    std::ofstream(scratch / "page.txt") << "\xEF\xBB\xBF<p>Caf\xC3\xA9\tz</p> \r\n\xC5\x81\n";
+    std::ofstream(scratch / "latin1.txt") << "Caf\xE9";
+    struct Case
     {
-        // Repeats collapse, order does not matter, and a code beyond 16 bits cannot be held.
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<uint16_t> codes;
+        std::vector<std::string> inErr;  // each on the one line of standard error
+    };
+    const std::vector<Case> cases = {
+        // Repeats collapse, order does not matter; the font lacks one character, and has one
+        // that a 16-bit code table cannot hold.
+        {"text",
+         {"--chars", "zaa\xE2\x82\xAC\xF0\x9D\x84\x9E\xF0\x90\x8C\x80"},
+         {'a', 'z', 0x20AC},
+         {"lacks 1 of the chosen characters: U+1D11E", "U+10300", "16-bit"}},
+        {"file", {"--chars-from", scratch / "page.txt"}, {' ', '/', '<', '>', 'C', 'a', 'f', 'p', 'z', 0xE9, 0x141}, {}},
+        {"file and text", {"--chars-from", scratch / "page.txt", "--chars", "9"},
+         {' ', '/', '9', '<', '>', 'C', 'a', 'f', 'p', 'z', 0xE9, 0x141}, {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
         ScratchFolder out;
-        const RunResult r = RunMaker({"--chars", "zaa\xE2\x82\xAC\xF0\x9D\x84\x9E", "-o", out.Path(), sans});
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", out.Path(), sans});
+        const RunResult r = RunMaker(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        const Movie m = ReadMovieFile(out / "DejaVu_Sans.swf");
-        EXPECT_EQ(m.fonts.at(0).codes, (std::vector<uint16_t>{'a', 'z', 0x20AC}));
+        EXPECT_EQ(ReadMovieFile(out / "DejaVu_Sans.swf").fonts.at(0).codes, c.codes);
+        for (const std::string& part : c.inErr)
+            EXPECT_NE(r.err.find(part), std::string::npos) << r.err;
+        EXPECT_LE(CountLines(r.err), 2) << r.err;
     }
     {
         ScratchFolder out;
@@ -328,15 +368,38 @@ TEST(Moldwright, CharacterSetsChooseTheCodeTable)
         const Font& f = m.fonts.at(0);
         FtFace face(sans);
         std::vector<uint16_t> expected;
+        size_t beyond = 0;
         FT_UInt glyph = 0;
         for (FT_ULong c = FT_Get_First_Char(face.Get(), &glyph); glyph != 0; c = FT_Get_Next_Char(face.Get(), c, &glyph))
+        {
             if (c <= 0xFFFF)
                 expected.push_back(static_cast<uint16_t>(c));
+            else
+                ++beyond;
+        }
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(f.codes, expected);
+        EXPECT_NE(r.err.find("has " + std::to_string(beyond) + " characters above U+FFFF"), std::string::npos) << r.err;
         EXPECT_TRUE(f.wideOffsets) << "thousands of glyphs need 32-bit offsets";
         for (size_t i = 0; i < f.codes.size(); ++i)
             ASSERT_EQ(f.advances[i], ExpectedAdvance(face.Get(), f.codes[i])) << "U+" << std::hex << f.codes[i];
+    }
+    // Characters that no movie can hold, or a file that is no UTF-8 text, make no movie.
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--chars", "\xF0\x9F\x98\x80"}, "U+1F600 \xF0\x9F\x98\x80 lies above U+FFFF"},
+        {{"--chars-from", scratch / "latin1.txt"}, "latin1.txt is not UTF-8 text"},
+        {{"--chars-from", scratch / "missing.txt"}, "cannot read " + scratch / "missing.txt"}};
+    for (const auto& [args, message] : refused)
+    {
+        SCOPED_TRACE(message);
+        ScratchFolder out;
+        std::vector<std::string> all = args;
+        all.insert(all.end(), {"-o", out.Path(), sans});
+        const RunResult r = RunMaker(all);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(CountLines(r.err), 1) << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_TRUE(FilesBelow(out.Path()).empty());
     }
 }
 
@@ -348,24 +411,27 @@ TEST(Moldwright, NamesAndPlacesFollowTheFontLibrary)
         const RunResult r = RunMaker({"--foundry", "Type  Co", "--foundry-picture", "-o", out / "new/deeper",
                                       d + "DejaVuSerif.ttf"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        std::vector<std::string> files = FilesBelow(out / "new/deeper");
-        std::sort(files.begin(), files.end());
-        EXPECT_EQ(files, (std::vector<std::string>{"Type_Co/DejaVu_Serif.png", "Type_Co/DejaVu_Serif.swf",
-                                                   "Type_Co/foundry.png"}));
-        const PngInfo header = InspectPng(out / "new/deeper/Type_Co/foundry.png");
-        EXPECT_EQ(header.width, 300);
-        EXPECT_EQ(header.height, 28);
-        EXPECT_GT(header.partialPixels + header.opaquePixels, 50);
+        EXPECT_EQ(FilesBelow(out / "new/deeper"),
+                  (std::vector<std::string>{"Type_Co/DejaVu_Serif.png", "Type_Co/DejaVu_Serif.swf",
+                                            "Type_Co/DejaVu_Serif@2x.png", "Type_Co/foundry.png",
+                                            "Type_Co/foundry@2x.png"}));
+        for (const int scale : {1, 2})
+        {
+            const PngInfo header =
+                InspectPng(out / (scale == 1 ? "new/deeper/Type_Co/foundry.png" : "new/deeper/Type_Co/foundry@2x.png"));
+            EXPECT_EQ(header.width, 300 * scale);
+            EXPECT_EQ(header.height, 28 * scale);
+            EXPECT_GT(header.partialPixels + header.opaquePixels, 50 * scale * scale);
+        }
     }
     {
         ScratchFolder out;
         const RunResult r = RunMaker({"--foundry", "Type Co", "--import-name", "-o", out.Path(),
                                       d + "DejaVuSerif-Italic.ttf", d + "DejaVuSerif-Bold.ttf"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        std::vector<std::string> files = FilesBelow(out.Path());
-        std::sort(files.begin(), files.end());
-        EXPECT_EQ(files, (std::vector<std::string>{"Type_Co___DejaVu_Serif_[italic][bold].png",
-                                                   "Type_Co___DejaVu_Serif_[italic][bold].swf"}));
+        EXPECT_EQ(FilesBelow(out.Path()), (std::vector<std::string>{"Type_Co___DejaVu_Serif_[italic][bold].png",
+                                                                    "Type_Co___DejaVu_Serif_[italic][bold].swf",
+                                                                    "Type_Co___DejaVu_Serif_[italic][bold]@2x.png"}));
     }
     {
         // A lone italic face is more than the regular face, so it carries its marker.
@@ -376,11 +442,14 @@ TEST(Moldwright, NamesAndPlacesFollowTheFontLibrary)
         EXPECT_EQ(ReadMovieFile(out / "My_Script_[italic].swf").fonts.at(0).name, "My Script");
     }
     {
-        // A face that cannot write its name gets a movie without a preview, not a failure.
+        // A face that cannot write its name still gets a preview, of its own letters.
         ScratchFolder out;
         const RunResult r = RunMaker({"--name", "\xE4\xB8\xAD\xE6\x96\x87", "-o", out.Path(), d + "DejaVuSerif.ttf"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(FilesBelow(out.Path()), std::vector<std::string>{"\xE4\xB8\xAD\xE6\x96\x87.swf"});
+        EXPECT_EQ(FilesBelow(out.Path()), (std::vector<std::string>{"\xE4\xB8\xAD\xE6\x96\x87.png",
+                                                                    "\xE4\xB8\xAD\xE6\x96\x87.swf",
+                                                                    "\xE4\xB8\xAD\xE6\x96\x87@2x.png"}));
+        EXPECT_GT(InspectPng(out / "\xE4\xB8\xAD\xE6\x96\x87.png").opaquePixels, 20);
     }
 }
 
@@ -391,25 +460,41 @@ TEST(Moldwright, BadInputsFailWithOneLineAndLeaveNothing)
     {
         std::ofstream(scratch / "notafont.ttf") << "This is plain text, not a font.\n";
         std::ofstream(scratch / "afile") << "x";
+        fs::create_directories(scratch / "afolder.ttf");
+        // Cut short, and with its outlines overwritten every so often.
+        std::vector<uint8_t> font = ReadFile(sans);
+        std::ofstream(scratch / "short.ttf", std::ios::binary).write(reinterpret_cast<const char*>(font.data()), 20000);
+        std::ofstream(scratch / "header.ttf", std::ios::binary).write(reinterpret_cast<const char*>(font.data()), 8);
+        for (size_t i = 2000; i < font.size(); i += 997)
+            font[i] ^= 0xFF;
+        std::ofstream(scratch / "garbled.ttf", std::ios::binary)
+            .write(reinterpret_cast<const char*>(font.data()), static_cast<std::streamsize>(font.size()));
     }
     struct Case
     {
         const char* what;
         std::vector<std::string> args;
-        std::string outFolder;
+        std::string said;  // part of the one line of standard error
     };
     const std::string out = scratch / "out";
     const std::vector<Case> cases = {
-        {"not a font", {"-o", out, scratch / "notafont.ttf"}, out},
-        {"font then not a font", {"-o", out, sans, scratch / "notafont.ttf"}, out},
-        {"missing file", {"-o", out, scratch / "missing.ttf"}, out},
-        {"no glyph for the set", {"--chars", "\xE4\xB8\xAD\xE6\x96\x87", "-o", out, sans}, out},
-        {"output is a file", {"-o", scratch / "afile", sans}, ""},
-        {"output below a file", {"-o", scratch / "afile/sub", sans}, ""},
-        {"two regular faces", {"-o", out, sans, sans}, out},
-        {"five faces", {"-o", out, sans, sans, sans, sans, sans}, out},
-        {"no output folder", {sans}, out},
-        {"unknown option", {"--bold", "-o", out, sans}, out},
+        {"not a font", {"-o", out, scratch / "notafont.ttf"}, "notafont.ttf is not a font file"},
+        {"font then not a font", {"-o", out, sans, scratch / "notafont.ttf"}, "is not a font file"},
+        {"missing file", {"-o", out, scratch / "missing.ttf"}, "cannot read " + scratch / "missing.ttf" + ": No such file"},
+        {"a folder", {"-o", out, scratch / "afolder.ttf"}, "cannot read " + scratch / "afolder.ttf" + ": it is a folder"},
+        {"truncated", {"-o", out, scratch / "short.ttf"}, "short.ttf is damaged or truncated: it ends before its"},
+        {"truncated header", {"-o", out, scratch / "header.ttf"}, "header.ttf is damaged or truncated"},
+        {"damaged outlines", {"-o", out, scratch / "garbled.ttf"}, "garbled.ttf is damaged or truncated"},
+        {"no glyph for the set", {"--chars", "\xE4\xB8\xAD\xE6\x96\x87", "-o", out, sans}, "has no glyph"},
+        {"output is a file", {"-o", scratch / "afile", sans}, "not a folder"},
+        {"output below a file", {"-o", scratch / "afile/sub", sans}, "not a folder"},
+        {"two regular faces", {"-o", out, sans, sans}, "are both the regular face"},
+        {"five faces", {"-o", out, sans, sans, sans, sans, sans}, "at most four faces"},
+        {"no output folder", {sans}, "no output folder"},
+        {"unknown option", {"--bold", "-o", out, sans}, "unknown option --bold"},
+        {"face of no collection", {"-o", out, "--face", "1", sans}, "holds one face, numbered 0: --face 1 is none"},
+        {"face after the file", {"-o", out, sans, "--face", "0"}, "--face 0 is not followed by a font file"},
+        {"instance of a static font", {"-o", out, "--instance", "Bold", sans}, "is not a variable font"},
     };
     for (const Case& c : cases)
     {
@@ -419,6 +504,7 @@ TEST(Moldwright, BadInputsFailWithOneLineAndLeaveNothing)
         const RunResult r = RunMaker(c.args);
         EXPECT_NE(r.exitCode, 0);
         EXPECT_EQ(CountLines(r.err), 1) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty());
         EXPECT_TRUE(FilesBelow(out).empty());
     }

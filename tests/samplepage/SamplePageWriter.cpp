@@ -4,7 +4,6 @@
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
-#include <wx/gdicmn.h>
 #include <wx/init.h>
 #include <wx/log.h>
 
@@ -12,8 +11,8 @@
 
 namespace
 {
-bool SetTag(CGlypharaCore* core, const wxString& tag, int size, int align, bool bold, const wxColour& colour,
-            const wxColour& background)
+bool SetTag(CGlypharaCore* core, const wxString& tag, int size, int align, bool bold, const RgbColour& colour,
+            const RgbColour& background)
 {
     if (core->SetSelectedTag(tag) != RC_OK)
         return false;
@@ -38,7 +37,6 @@ int main(int argc, char** argv)
     wxInitializer initializer;
     if (!initializer.IsOk())
         return 1;
-    wxInitializeStockLists();
     // Failures are counted below; the trace lines would only be noise here.
     wxLogNull quiet;
     TraceSystem::GetInstance()->Init(wxS("Glyphara"), wxEmptyString);
@@ -50,9 +48,9 @@ int main(int argc, char** argv)
     failures += core->AddNewTag(name, false) < 0;
     name = wxS("p");
     failures += core->AddNewTag(name, false) < 0;
-    failures += !SetTag(core, wxS("h1"), 48, 1, true, wxColour(0xB2, 0x22, 0x22), wxColour(255, 255, 255));
-    failures += !SetTag(core, wxS("h2"), 30, 2, false, wxColour(0x1E, 0x6B, 0x2E), wxColour(255, 255, 255));
-    failures += !SetTag(core, wxS("p"), 18, 3, true, wxColour(0x1F, 0x3F, 0xAF), wxColour(0xFF, 0xF3, 0xC4));
+    failures += !SetTag(core, wxS("h1"), 48, 1, true, RgbColour(0xB2, 0x22, 0x22), RgbColour(255, 255, 255));
+    failures += !SetTag(core, wxS("h2"), 30, 2, false, RgbColour(0x1E, 0x6B, 0x2E), RgbColour(255, 255, 255));
+    failures += !SetTag(core, wxS("p"), 18, 3, true, RgbColour(0x1F, 0x3F, 0xAF), RgbColour(0xFF, 0xF3, 0xC4));
 
     wxString page, css;
     failures += core->GetHTMLSampleCodeForBrowser(page, false) != RC_OK;

@@ -1,5 +1,6 @@
 #include "FontMovie.h"
 
+#include "HarfBuzzFont.h"
 #include "Kerning.h"
 
 #include FT_BBOX_H
@@ -7,11 +8,12 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <map>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace moldwright
@@ -33,6 +35,12 @@ struct Vec
 Vec Mid(Vec a, Vec b)
 {
     return {(a.x + b.x) / 2, (a.y + b.y) / 2};
+}
+
+// Rounds half away from zero, as llround does, without its cost on every point.
+int64_t RoundUnits(double v)
+{
+    return static_cast<int64_t>(v < 0 ? v - 0.5 : v + 0.5);
 }
 
 bool FitsEdge(int64_t v)
@@ -97,10 +105,10 @@ private:
     {
         const Vec s = Scale(p);
         m_lastExact = s;
-        return {std::llround(s.x), std::llround(s.y)};
+        return {RoundUnits(s.x), RoundUnits(s.y)};
     }
 
-    static IPoint RoundUnits(Vec s) { return {std::llround(s.x), std::llround(s.y)}; }
+    static IPoint RoundPoint(Vec s) { return {RoundUnits(s.x), RoundUnits(s.y)}; }
 
     void BeginEdge()
     {
@@ -194,8 +202,8 @@ private:
             // Halve the curve until its pieces fit the field width.
             const Vec p0{double(m_cur.x), double(m_cur.y)}, cc{double(c.x), double(c.y)}, p1{double(p.x), double(p.y)};
             const Vec c1 = Mid(p0, cc), c2 = Mid(cc, p1), m = Mid(c1, c2);
-            QuadToUnits(RoundUnits(c1), RoundUnits(m));
-            QuadToUnits(RoundUnits(c2), p);
+            QuadToUnits(RoundPoint(c1), RoundPoint(m));
+            QuadToUnits(RoundPoint(c2), p);
             return;
         }
         const int bits = std::max({SignedBits(cdx), SignedBits(cdy), SignedBits(adx), SignedBits(ady), 2});
@@ -220,7 +228,7 @@ private:
         if (error <= kCubicTolerance || depth >= 16)
         {
             const Vec q{(3 * (c1.x + c2.x) - p0.x - p3.x) / 4, (3 * (c1.y + c2.y) - p0.y - p3.y) / 4};
-            QuadToUnits(RoundUnits(q), RoundUnits(p3));
+            QuadToUnits(RoundPoint(q), RoundPoint(p3));
             m_lastExact = p3;
             return;
         }
@@ -345,6 +353,55 @@ int16_t ClampI16(double v, bool& clamped)
     return static_cast<int16_t>(r);
 }
 
+struct ConvertedGlyph
+{
+    enum class Failure
+    {
+        None,
+        Load,
+        Malformed
+    };
+    std::vector<uint8_t> shape;
+    int16_t advance = 0;
+    int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    bool clamped = false;
+    Failure failure = Failure::None;
+};
+
+// Converts the glyphs of codes[unique[k]] for k in [begin, end) into out[k]. Uses nothing
+// but `face`, so that two faces of the same font can convert halves at once.
+void ConvertGlyphs(FT_Face face, double scale, const std::vector<GlyphCode>& codes, const std::vector<size_t>& unique,
+                   size_t begin, size_t end, std::vector<ConvertedGlyph>& out)
+{
+    for (size_t k = begin; k < end; ++k)
+    {
+        ConvertedGlyph& g = out[k];
+        if (FT_Load_Glyph(face, codes[unique[k]].glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) != 0 ||
+            face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+        {
+            g.failure = ConvertedGlyph::Failure::Load;
+            continue;
+        }
+        ShapeBuilder shape(scale);
+        if (!Decompose(face->glyph->outline, shape))
+        {
+            g.failure = ConvertedGlyph::Failure::Malformed;
+            continue;
+        }
+        g.shape = shape.Finish();
+        g.advance = ClampI16(face->glyph->advance.x * scale, g.clamped);
+        if (face->glyph->outline.n_points > 0)
+        {
+            FT_BBox bb;
+            FT_Outline_Get_BBox(&face->glyph->outline, &bb);
+            g.xMin = int32_t(std::lround(bb.xMin * scale));
+            g.xMax = int32_t(std::lround(bb.xMax * scale));
+            g.yMin = int32_t(std::lround(-bb.yMax * scale));
+            g.yMax = int32_t(std::lround(-bb.yMin * scale));
+        }
+    }
+}
+
 }
 
 std::vector<uint32_t> LatinCodes()
@@ -411,56 +468,53 @@ bool DecodeUtf8(const std::string& text, std::vector<uint32_t>& codes)
     return true;
 }
 
-const char* StyleMarker(Style style)
+std::string EncodeUtf8(uint32_t cp)
 {
-    switch (style)
+    std::string out;
+    if (cp < 0x80)
+        out += char(cp);
+    else if (cp < 0x800)
     {
-    case Style::Regular: return "[regular]";
-    case Style::Italic: return "[italic]";
-    case Style::Bold: return "[bold]";
-    case Style::BoldItalic: return "[bolditalic]";
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
     }
-    return "";
-}
-
-const char* StyleWords(Style style)
-{
-    switch (style)
+    else if (cp < 0x10000)
     {
-    case Style::Regular: return "regular";
-    case Style::Italic: return "italic";
-    case Style::Bold: return "bold";
-    case Style::BoldItalic: return "bold italic";
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
     }
-    return "";
+    else
+    {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+    return out;
 }
 
-Style DetectStyle(FT_Face face)
+void AddText(CharSet& set, const std::vector<uint32_t>& codes)
 {
-    bool bold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
-    bool italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
-    if (const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
-        if (os2->version != 0xFFFF && os2->usWeightClass >= 600)
-            bold = true;
-    std::string name = face->style_name ? face->style_name : "";
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char ch) { return char(std::tolower(ch)); });
-    for (const char* word : {"bold", "demi", "heavy", "black"})
-        if (name.find(word) != std::string::npos)
-            bold = true;
-    for (const char* word : {"italic", "oblique"})
-        if (name.find(word) != std::string::npos)
-            italic = true;
-    if (bold && italic)
-        return Style::BoldItalic;
-    if (bold)
-        return Style::Bold;
-    return italic ? Style::Italic : Style::Regular;
+    set.text.insert(set.text.end(), codes.begin(), codes.end());
+    std::sort(set.text.begin(), set.text.end());
+    set.text.erase(std::unique(set.text.begin(), set.text.end()), set.text.end());
 }
 
-std::vector<GlyphCode> MapCharacters(FT_Face face, const CharSet& set)
+int BasicLatinLetters(FT_Face face)
+{
+    int letters = 0;
+    for (uint32_t c = 'A'; c <= 'z'; ++c)
+        if ((c <= 'Z' || c >= 'a') && FT_Get_Char_Index(face, c) != 0)
+            ++letters;
+    return letters;
+}
+
+std::vector<GlyphCode> MapCharacters(FT_Face face, const CharSet& set, CharacterReport& report)
 {
     std::vector<GlyphCode> out;
-    if (set.kind == CharSetKind::All)
+    report = CharacterReport();
+    if (set.all)
     {
         FT_UInt glyph = 0;
         FT_ULong code = FT_Get_First_Char(face, &glyph);
@@ -468,26 +522,41 @@ std::vector<GlyphCode> MapCharacters(FT_Face face, const CharSet& set)
         {
             if (code <= 0xFFFF)
                 out.push_back({static_cast<uint32_t>(code), glyph});
+            else
+                report.beyond16Bits.push_back(static_cast<uint32_t>(code));
             code = FT_Get_Next_Char(face, code, &glyph);
         }
         std::sort(out.begin(), out.end(), [](const GlyphCode& a, const GlyphCode& b) { return a.code < b.code; });
         out.erase(std::unique(out.begin(), out.end(), [](const GlyphCode& a, const GlyphCode& b) { return a.code == b.code; }),
                   out.end());
+        std::sort(report.beyond16Bits.begin(), report.beyond16Bits.end());
         return out;
     }
-    const std::vector<uint32_t> codes = set.kind == CharSetKind::Latin ? LatinCodes() : set.text;
+    std::vector<uint32_t> codes = set.text;
+    if (set.latin)
+    {
+        const std::vector<uint32_t> latin = LatinCodes();
+        codes.insert(codes.end(), latin.begin(), latin.end());
+        std::sort(codes.begin(), codes.end());
+        codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    }
     for (uint32_t code : codes)
     {
-        if (code > 0xFFFF)
-            continue;
         const FT_UInt glyph = FT_Get_Char_Index(face, code);
-        if (glyph != 0)
+        if (glyph == 0)
+        {
+            if (std::binary_search(set.text.begin(), set.text.end(), code))
+                report.lacking.push_back(code);
+        }
+        else if (code > 0xFFFF)
+            report.beyond16Bits.push_back(code);
+        else
             out.push_back({code, glyph});
     }
     return out;
 }
 
-bool AppendDefineFont3(FT_Face face, unsigned fontId, const std::string& name, bool bold, bool italic,
+bool AppendDefineFont3(FT_Face face, FT_Face helper, const std::string& metricsFile, unsigned fontId, const std::string& name, bool bold, bool italic,
                        const std::vector<GlyphCode>& codes, std::vector<uint8_t>& tags, FontTagInfo& info,
                        std::string& error)
 {
@@ -499,59 +568,71 @@ bool AppendDefineFont3(FT_Face face, unsigned fontId, const std::string& name, b
         return false;
     }
 
-    std::vector<std::vector<uint8_t>> shapes(count);
-    std::vector<int16_t> advances(count);
-    struct Box
+    // Several characters may share one glyph; each glyph is converted once, by `owner`, the
+    // first of its characters.
+    std::vector<size_t> owner(count), unique;
     {
-        int32_t xMin, xMax, yMin, yMax;
-    };
-    std::vector<Box> bounds(count);
-    // Several characters may share one glyph; convert it once.
-    std::unordered_map<FT_UInt, size_t> converted;
-    for (size_t i = 0; i < count; ++i)
-    {
-        const FT_UInt glyph = codes[i].glyph;
-        auto seen = converted.find(glyph);
-        if (seen != converted.end())
+        std::unordered_map<FT_UInt, size_t> first;
+        for (size_t i = 0; i < count; ++i)
         {
-            shapes[i] = shapes[seen->second];
-            advances[i] = advances[seen->second];
-            bounds[i] = bounds[seen->second];
-            continue;
+            const auto found = first.emplace(codes[i].glyph, unique.size());
+            if (found.second)
+                unique.push_back(i);
+            owner[i] = found.first->second;
         }
-        if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) != 0 ||
-            face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+    }
+    std::vector<ConvertedGlyph> converted(unique.size());
+    // A second face of the same font converts the second half on a thread of its own.
+    size_t half = helper && unique.size() > 1 ? unique.size() / 2 : unique.size();
+    std::thread worker;
+    if (half < unique.size())
+    {
+        try
+        {
+            worker = std::thread(ConvertGlyphs, helper, scale, std::cref(codes), std::cref(unique), half, unique.size(),
+                                 std::ref(converted));
+        }
+        catch (const std::system_error&)
+        {
+            half = unique.size();  // no thread to be had: all of them here
+        }
+    }
+    ConvertGlyphs(face, scale, codes, unique, 0, half, converted);
+    if (worker.joinable())
+        worker.join();
+    for (size_t u = 0; u < unique.size(); ++u)
+    {
+        const ConvertedGlyph& g = converted[u];
+        if (g.failure != ConvertedGlyph::Failure::None)
         {
             char buf[96];
-            std::snprintf(buf, sizeof buf, "cannot load the outline of U+%04X", unsigned(codes[i].code));
+            std::snprintf(buf, sizeof buf,
+                          g.failure == ConvertedGlyph::Failure::Load ? "cannot load the outline of U+%04X"
+                                                                     : "the outline of U+%04X is malformed",
+                          unsigned(codes[unique[u]].code));
             error = buf;
             return false;
         }
-        ShapeBuilder shape(scale);
-        if (!Decompose(face->glyph->outline, shape))
+        info.advancesClamped = info.advancesClamped || g.clamped;
+    }
+    if (FT_IS_SFNT(face) && FT_HAS_MULTIPLE_MASTERS(face))
+    {
+        // FreeType takes an instance's advances from the outlines' variations, which some
+        // fonts leave out of step with their table of advance variations; browsers read that
+        // table, through HarfBuzz.
+        hb_font_t* font = CreateHarfBuzzFont(face);
+        for (size_t u = 0; u < unique.size(); ++u)
         {
-            char buf[96];
-            std::snprintf(buf, sizeof buf, "the outline of U+%04X is malformed", unsigned(codes[i].code));
-            error = buf;
-            return false;
+            bool clamped = false;
+            converted[u].advance = ClampI16(hb_font_get_glyph_h_advance(font, codes[unique[u]].glyph) * scale, clamped);
+            info.advancesClamped = info.advancesClamped || clamped;
         }
-        shapes[i] = shape.Finish();
-        advances[i] = ClampI16(face->glyph->advance.x * scale, info.advancesClamped);
-        Box box{0, 0, 0, 0};
-        if (face->glyph->outline.n_points > 0)
-        {
-            FT_BBox bb;
-            FT_Outline_Get_BBox(&face->glyph->outline, &bb);
-            box = {int32_t(std::lround(bb.xMin * scale)), int32_t(std::lround(bb.xMax * scale)),
-                   int32_t(std::lround(-bb.yMax * scale)), int32_t(std::lround(-bb.yMin * scale))};
-        }
-        bounds[i] = box;
-        converted.emplace(glyph, i);
+        hb_font_destroy(font);
     }
 
     size_t shapeBytes = 0;
-    for (const auto& s : shapes)
-        shapeBytes += s.size();
+    for (size_t i = 0; i < count; ++i)
+        shapeBytes += converted[owner[i]].shape.size();
     const bool wideOffsets = (count + 1) * 2 + shapeBytes > 0xFFFF;
     const size_t offsetSize = wideOffsets ? 4 : 2;
 
@@ -587,10 +668,10 @@ bool AppendDefineFont3(FT_Face face, unsigned fontId, const std::string& name, b
         else
             w.UI16(static_cast<unsigned>(offset));
         if (i < count)
-            offset += shapes[i].size();
+            offset += converted[owner[i]].shape.size();
     }
-    for (const auto& s : shapes)
-        w.Bytes(s);
+    for (size_t i = 0; i < count; ++i)
+        w.Bytes(converted[owner[i]].shape);
     for (const GlyphCode& gc : codes)
         w.UI16(gc.code);
 
@@ -600,10 +681,13 @@ bool AppendDefineFont3(FT_Face face, unsigned fontId, const std::string& name, b
     w.UI16(static_cast<unsigned>(std::min(65535L, std::lround(ascent))));
     w.UI16(static_cast<unsigned>(std::min(65535L, std::lround(descent))));
     w.SI16(ClampI16((face->height - face->ascender + face->descender) * scale, clamped));
-    for (int16_t a : advances)
-        w.SI16(a);
-    for (const Box& b : bounds)
-        w.Rect(b.xMin, b.xMax, b.yMin, b.yMax);
+    for (size_t i = 0; i < count; ++i)
+        w.SI16(converted[owner[i]].advance);
+    for (size_t i = 0; i < count; ++i)
+    {
+        const ConvertedGlyph& g = converted[owner[i]];
+        w.Rect(g.xMin, g.xMax, g.yMin, g.yMax);
+    }
 
     // Kerning between the characters of the movie, by code.
     std::vector<std::pair<std::pair<uint16_t, uint16_t>, int16_t>> kerning;
@@ -618,7 +702,7 @@ bool AppendDefineFont3(FT_Face face, unsigned fontId, const std::string& name, b
         std::sort(glyphs.begin(), glyphs.end());
         glyphs.erase(std::unique(glyphs.begin(), glyphs.end()), glyphs.end());
         std::map<std::pair<uint16_t, uint16_t>, int16_t> byCode;
-        for (const GlyphKerning& k : FaceKerning(face, glyphs))
+        for (const GlyphKerning& k : FaceKerning(face, glyphs, metricsFile))
         {
             bool ignored = false;
             const int16_t value = ClampI16(k.value * scale, ignored);

@@ -1,10 +1,14 @@
 #include "Kerning.h"
 
+#include FT_MULTIPLE_MASTERS_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -42,6 +46,15 @@ public:
         return unsigned(m_data[at] << 8) | m_data[at + 1];
     }
     int S16(size_t at) { return static_cast<int16_t>(U16(at)); }
+    int S8(size_t at)
+    {
+        if (at + 1 > m_data.size())
+        {
+            m_damaged = true;
+            return 0;
+        }
+        return static_cast<int8_t>(m_data[at]);
+    }
     uint32_t U32(size_t at) { return (uint32_t(U16(at)) << 16) | U16(at + 2); }
     std::string Tag(size_t at)
     {
@@ -99,12 +112,33 @@ bool KernTablePairs(FT_Face face, std::vector<std::pair<FT_UInt, FT_UInt>>& pair
     return true;
 }
 
-std::vector<GlyphKerning> KernTableKerning(FT_Face face, const std::vector<FT_UInt>& glyphs)
+// The glyph pairs of the KPX lines of an AFM file; false when it is not one.
+bool AfmPairs(FT_Face face, const std::string& path, std::vector<std::pair<FT_UInt, FT_UInt>>& pairs)
+{
+    std::ifstream in(path);
+    std::string line;
+    if (!std::getline(in, line) || line.rfind("StartFontMetrics", 0) != 0)
+        return false;
+    while (std::getline(in, line))
+    {
+        std::istringstream words(line);
+        std::string key, left, right;
+        if (!(words >> key) || (key != "KPX" && key != "KP") || !(words >> left >> right))
+            continue;
+        const FT_UInt l = FT_Get_Name_Index(face, left.c_str()), r = FT_Get_Name_Index(face, right.c_str());
+        if (l != 0 && r != 0)
+            pairs.emplace_back(l, r);
+    }
+    return true;
+}
+
+std::vector<GlyphKerning> KernTableKerning(FT_Face face, const std::vector<FT_UInt>& glyphs, const std::string& metricsFile)
 {
     std::vector<std::pair<FT_UInt, FT_UInt>> pairs;
-    if (!KernTablePairs(face, pairs))
+    if (FT_IS_SFNT(face) ? !KernTablePairs(face, pairs) : !AfmPairs(face, metricsFile, pairs))
     {
-        // A table FreeType reads but this code does not: ask about every pair of a small set.
+        // Kerning FreeType reads but this code does not (a .pfm file, an unusual table): ask
+        // about every pair of a small set.
         if (glyphs.size() > 600)
             return {};
         for (FT_UInt l : glyphs)
@@ -204,12 +238,105 @@ int ValueRecordSize(unsigned valueFormat)
     return n * 2;
 }
 
-// The horizontal advance adjustment of a value record, if it has one.
-int XAdvance(Table& t, size_t record, unsigned valueFormat)
+// The deltas of a variable font's GDEF item variation store at the face's instance, which
+// move kerning values with the weight or width of the instance.
+class VariationStore
 {
-    if (!(valueFormat & 0x4))
-        return 0;
-    return t.S16(record + ((valueFormat & 0x1) ? 2 : 0) + ((valueFormat & 0x2) ? 2 : 0));
+public:
+    void Load(FT_Face face)
+    {
+        FT_MM_Var* mm = nullptr;
+        if (!FT_HAS_MULTIPLE_MASTERS(face) || FT_Get_MM_Var(face, &mm) != 0)
+            return;
+        std::vector<FT_Fixed> coords(mm->num_axis);
+        const bool read = FT_Get_Var_Blend_Coordinates(face, mm->num_axis, coords.data()) == 0;
+        FT_Done_MM_Var(face->glyph->library, mm);
+        // From FreeType's 16.16 to the 2.14 of the tables.
+        for (FT_Fixed c : coords)
+            m_coords.push_back(int(c >> 2));
+        if (!read || std::all_of(m_coords.begin(), m_coords.end(), [](int c) { return c == 0; }))
+            return;
+        if (!m_gdef.Load(face, FT_MAKE_TAG('G', 'D', 'E', 'F')) || m_gdef.U16(0) != 1 || m_gdef.U16(2) < 3)
+            return;
+        m_store = m_gdef.U32(14);
+    }
+
+    // The value that a VariationIndex table at `device` adds, in font units.
+    int Delta(Table& t, size_t device)
+    {
+        if (m_store == 0 || t.U16(device + 4) != 0x8000)
+            return 0;
+        const unsigned outer = t.U16(device), inner = t.U16(device + 2);
+        Table& g = m_gdef;
+        if (outer >= g.U16(m_store + 6))
+            return 0;
+        const size_t regions = m_store + g.U32(m_store + 2);
+        const size_t data = m_store + g.U32(m_store + 8 + 4 * outer);
+        const unsigned items = g.U16(data), words = g.U16(data + 2), regionIndexes = g.U16(data + 4);
+        const bool longWords = (words & 0x8000) != 0;
+        const unsigned wordCount = std::min(words & 0x7FFFu, regionIndexes);
+        if (inner >= items)
+            return 0;
+        const size_t rowSize = wordCount * (longWords ? 4 : 2) + (regionIndexes - wordCount) * (longWords ? 2 : 1);
+        size_t at = data + 6 + 2 * size_t(regionIndexes) + inner * rowSize;
+        const unsigned axes = g.U16(regions), regionCount = g.U16(regions + 2);
+        float sum = 0;
+        for (unsigned i = 0; i < regionIndexes; ++i)
+        {
+            int delta;
+            if (i < wordCount)
+            {
+                delta = longWords ? int(g.U32(at)) : g.S16(at);
+                at += longWords ? 4 : 2;
+            }
+            else
+            {
+                delta = longWords ? g.S16(at) : g.S8(at);
+                at += longWords ? 2 : 1;
+            }
+            const unsigned region = g.U16(data + 6 + 2 * i);
+            if (region < regionCount)
+                sum += Scalar(regions + 4 + size_t(region) * axes * 6, axes) * float(delta);
+        }
+        return g.Damaged() ? 0 : int(std::round(sum));
+    }
+
+private:
+    // How much of a region's delta applies at the instance: 1 at its peak, falling to 0 at
+    // its start and end on every axis.
+    float Scalar(size_t region, unsigned axes)
+    {
+        float scalar = 1.f;
+        for (unsigned a = 0; a < axes; ++a)
+        {
+            const int start = m_gdef.S16(region + a * 6), peak = m_gdef.S16(region + a * 6 + 2),
+                      end = m_gdef.S16(region + a * 6 + 4);
+            const int coord = a < m_coords.size() ? m_coords[a] : 0;
+            if (peak == 0 || coord == peak || start > peak || peak > end || (start < 0 && end > 0))
+                continue;
+            if (coord <= start || coord >= end)
+                return 0.f;
+            scalar *= coord < peak ? float(coord - start) / float(peak - start) : float(end - coord) / float(end - peak);
+        }
+        return scalar;
+    }
+
+    Table m_gdef;
+    size_t m_store = 0;
+    std::vector<int> m_coords;
+};
+
+// The horizontal advance adjustment of a value record, if it has one; device offsets count
+// from `base`.
+int XAdvance(Table& t, size_t record, unsigned valueFormat, size_t base, VariationStore& variations)
+{
+    int value = 0;
+    if (valueFormat & 0x4)
+        value = t.S16(record + ((valueFormat & 0x1) ? 2 : 0) + ((valueFormat & 0x2) ? 2 : 0));
+    if (valueFormat & 0x40)
+        if (const unsigned device = t.U16(record + size_t(ValueRecordSize(valueFormat & 0x3F))))
+            value += variations.Delta(t, base + device);
+    return value;
 }
 
 // The lookups of the 'kern' feature for Latin text: the script "latn" (else the default
@@ -273,6 +400,8 @@ bool GposKerning(FT_Face face, const std::vector<FT_UInt>& glyphs, std::vector<G
         return false;
     const size_t n = glyphs.size();
     const size_t lookupList = t.U16(8);
+    VariationStore variations;
+    variations.Load(face);
     std::unordered_map<uint64_t, long> total;
     auto key = [n](size_t i, size_t j) { return uint64_t(i) * n + j; };
 
@@ -324,7 +453,7 @@ bool GposKerning(FT_Face face, const std::vector<FT_UInt>& glyphs, std::vector<G
                         const uint64_t pair = key(i, size_t(found - glyphs.begin()));
                         if (!pairDecided.insert(pair).second)
                             continue;
-                        if (const int v = XAdvance(t, rec + 2, vf1))
+                        if (const int v = XAdvance(t, rec + 2, vf1, pairSet, variations))
                             total[pair] += v;
                     }
                 }
@@ -352,7 +481,7 @@ bool GposKerning(FT_Face face, const std::vector<FT_UInt>& glyphs, std::vector<G
                     const size_t row = sub + 16 + size_t(c1) * class2Count * recordSize;
                     for (unsigned c2 = 0; c2 < class2Count && !t.Damaged(); ++c2)
                     {
-                        const int v = XAdvance(t, row + c2 * recordSize, vf1);
+                        const int v = XAdvance(t, row + c2 * recordSize, vf1, sub, variations);
                         if (v == 0)
                             continue;
                         for (size_t j : byClass[c2])
@@ -374,13 +503,13 @@ bool GposKerning(FT_Face face, const std::vector<FT_UInt>& glyphs, std::vector<G
 
 }
 
-std::vector<GlyphKerning> FaceKerning(FT_Face face, const std::vector<FT_UInt>& glyphs)
+std::vector<GlyphKerning> FaceKerning(FT_Face face, const std::vector<FT_UInt>& glyphs, const std::string& metricsFile)
 {
     std::vector<GlyphKerning> out;
-    if (GposKerning(face, glyphs, out))
+    if (FT_IS_SFNT(face) && GposKerning(face, glyphs, out))
         return out;
     if (FT_HAS_KERNING(face))
-        return KernTableKerning(face, glyphs);
+        return KernTableKerning(face, glyphs, metricsFile);
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "Picture.h"
 
+#include "HarfBuzzFont.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -14,28 +16,55 @@ namespace
 struct Placed
 {
     FT_UInt glyph;
-    double x;  // pen position in pixels
+    double x;  // pen position in font units
+    double y;
 };
 
-// Pen positions and total advance at the given size (26.6 char size already set).
-double Layout(FT_Face face, const std::vector<FT_UInt>& glyphs, std::vector<Placed>& placed)
+// Shapes the text with HarfBuzz, as browsers do, so that joining scripts join and marks sit
+// on their letters; positions are in font units, free of hinting, so that every picture
+// size has the same layout. Fonts without OpenType tables (Type 1) are laid out glyph by
+// glyph with their kerning. Returns the advance of the whole line.
+double Shape(FT_Face face, const std::vector<uint32_t>& text, std::vector<Placed>& placed)
 {
     placed.clear();
     double pen = 0;
-    FT_UInt previous = 0;
-    for (FT_UInt g : glyphs)
+    if (!FT_IS_SFNT(face))
     {
-        if (previous != 0 && FT_HAS_KERNING(face))
+        FT_UInt previous = 0;
+        for (uint32_t c : text)
         {
+            const FT_UInt g = FT_Get_Char_Index(face, c);
+            if (g == 0)
+                continue;
             FT_Vector k;
-            if (FT_Get_Kerning(face, previous, g, FT_KERNING_UNFITTED, &k) == 0)
-                pen += k.x / 64.0;
+            if (previous != 0 && FT_HAS_KERNING(face) && FT_Get_Kerning(face, previous, g, FT_KERNING_UNSCALED, &k) == 0)
+                pen += k.x;
+            placed.push_back({g, pen, 0});
+            if (FT_Load_Glyph(face, g, FT_LOAD_NO_SCALE) == 0)
+                pen += face->glyph->advance.x;
+            previous = g;
         }
-        placed.push_back({g, pen});
-        if (FT_Load_Glyph(face, g, FT_LOAD_NO_HINTING) == 0)
-            pen += face->glyph->linearHoriAdvance / 65536.0;
-        previous = g;
+        return pen;
     }
+
+    hb_font_t* font = CreateHarfBuzzFont(face);
+    hb_buffer_t* buffer = hb_buffer_create();
+    hb_buffer_add_utf32(buffer, text.data(), int(text.size()), 0, int(text.size()));
+    hb_buffer_guess_segment_properties(buffer);
+    hb_shape(font, buffer, nullptr, 0);
+    unsigned count = 0;
+    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, nullptr);
+    for (unsigned i = 0; i < count; ++i)
+    {
+        if (info[i].codepoint != 0)
+        {
+            placed.push_back({info[i].codepoint, pen + pos[i].x_offset, double(pos[i].y_offset)});
+            pen += pos[i].x_advance;
+        }
+    }
+    hb_buffer_destroy(buffer);
+    hb_font_destroy(font);
     return pen;
 }
 
@@ -51,61 +80,60 @@ void PngFlush(png_structp)
 
 }
 
-bool DrawText(FT_Face face, const std::vector<uint32_t>& text, const TextLayout& layout, Picture& picture,
+bool DrawText(FT_Face face, const std::vector<uint32_t>& text, const TextLayout& layout, int scale, Picture& picture,
               std::string& error)
 {
-    std::vector<FT_UInt> glyphs;
-    for (uint32_t c : text)
-        if (FT_UInt g = FT_Get_Char_Index(face, c))
-            glyphs.push_back(g);
-    if (glyphs.empty())
+    std::vector<Placed> placed;
+    const double advance = Shape(face, text, placed);
+    if (placed.empty())
     {
         error = "the face has none of the characters of the picture's text";
         return false;
     }
 
-    const double emPerLine = double(face->ascender - face->descender) / face->units_per_EM;
-    double sizePx = layout.lineHeight / (emPerLine > 0.2 ? emPerLine : 1.0);
-    std::vector<Placed> placed;
-    double width = 0;
-    for (int attempt = 0; attempt < 8; ++attempt)
+    // The layout is settled at the plain size and multiplied, so that both sizes agree.
+    const double units = face->units_per_EM;
+    const double emPerLine = double(face->ascender - face->descender) / units;
+    double emPx = layout.lineHeight / (emPerLine > 0.2 ? emPerLine : 1.0);
+    double width = advance * emPx / units;
+    if (layout.fixedWidth != 0 && width > layout.fixedWidth - 2 * layout.padding)
     {
-        FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(sizePx * 64)), 72, 72);
-        width = Layout(face, glyphs, placed);
-        if (layout.fixedWidth == 0 || width <= layout.fixedWidth - 2 * layout.padding)
-            break;
-        sizePx *= (layout.fixedWidth - 2 * layout.padding) / width;
+        emPx *= (layout.fixedWidth - 2 * layout.padding) / width;
+        width = layout.fixedWidth - 2 * layout.padding;
     }
+    const int plainWidth = layout.fixedWidth ? layout.fixedWidth : static_cast<int>(std::ceil(width)) + 2 * layout.padding;
 
-    const double pxPerUnit = sizePx / face->units_per_EM;
-    const double ascentPx = face->ascender * pxPerUnit;
+    const FT_F26Dot6 size = static_cast<FT_F26Dot6>(std::lround(emPx * scale * 64));
+    FT_Set_Char_Size(face, 0, size, 72, 72);
+    const double pxPerUnit = size / 64.0 / units;
+    picture.width = plainWidth * scale;
+    picture.height = layout.height * scale;
     const double linePx = (face->ascender - face->descender) * pxPerUnit;
-    const int baseline = static_cast<int>(std::lround((layout.height - linePx) / 2 + ascentPx));
-
-    picture.width = layout.fixedWidth ? layout.fixedWidth : static_cast<int>(std::ceil(width)) + 2 * layout.padding;
-    picture.height = layout.height;
+    const int baseline = static_cast<int>(std::lround((picture.height - linePx) / 2 + face->ascender * pxPerUnit));
     picture.rgba.assign(size_t(picture.width) * picture.height * 4, 0);
     const uint8_t r = (layout.colour >> 16) & 0xFF, g = (layout.colour >> 8) & 0xFF, b = layout.colour & 0xFF;
 
     bool inked = false;
     for (const Placed& p : placed)
     {
-        const double x = layout.padding + p.x;
-        const double whole = std::floor(x);
-        // Shift the outline by the fraction so that the pen position holds to 1/64 px.
-        FT_Vector shift{static_cast<FT_Pos>(std::lround((x - whole) * 64)), 0};
+        const double x = layout.padding * scale + p.x * pxPerUnit;
+        const double y = p.y * pxPerUnit;
+        const double wholeX = std::floor(x), wholeY = std::floor(y);
+        // Shift the outline by the fractions so that the pen position holds to 1/64 px.
+        FT_Vector shift{static_cast<FT_Pos>(std::lround((x - wholeX) * 64)),
+                        static_cast<FT_Pos>(std::lround((y - wholeY) * 64))};
         FT_Set_Transform(face, nullptr, &shift);
         const bool ok = FT_Load_Glyph(face, p.glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) == 0;
         FT_Set_Transform(face, nullptr, nullptr);
         if (!ok || face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)
             continue;
         const FT_Bitmap& bm = face->glyph->bitmap;
-        const int left = static_cast<int>(whole) + face->glyph->bitmap_left;
-        const int top = baseline - face->glyph->bitmap_top;
+        const int left = static_cast<int>(wholeX) + face->glyph->bitmap_left;
+        const int top = baseline - static_cast<int>(wholeY) - face->glyph->bitmap_top;
         for (unsigned row = 0; row < bm.rows; ++row)
         {
-            const int y = top + int(row);
-            if (y < 0 || y >= picture.height)
+            const int yy = top + int(row);
+            if (yy < 0 || yy >= picture.height)
                 continue;
             for (unsigned col = 0; col < bm.width; ++col)
             {
@@ -113,7 +141,7 @@ bool DrawText(FT_Face face, const std::vector<uint32_t>& text, const TextLayout&
                 if (xx < 0 || xx >= picture.width)
                     continue;
                 const uint8_t coverage = bm.buffer[row * bm.pitch + col];
-                uint8_t* px = &picture.rgba[(size_t(y) * picture.width + xx) * 4];
+                uint8_t* px = &picture.rgba[(size_t(yy) * picture.width + xx) * 4];
                 px[0] = r;
                 px[1] = g;
                 px[2] = b;

@@ -19,18 +19,21 @@ struct Picture
     std::vector<uint8_t> rgba;  // rows top to bottom, 4 bytes a pixel
 };
 
+// Sizes in pixels of the picture at its plain size.
 struct TextLayout
 {
-    int height;           // picture height in pixels
-    double lineHeight;    // pixels that ascender plus descender should take
-    int padding;          // pixels left free on the left and the right
+    int height;           // picture height
+    double lineHeight;    // what ascender plus descender should take
+    int padding;          // left free on the left and the right
     int fixedWidth;       // 0: as wide as the text needs
     uint32_t colour;      // 0xRRGGBB
 };
 
-// Draws `text` (code points) antialiased on a transparent background. Characters the face
-// lacks are left out; fails when none remains.
-bool DrawText(FT_Face face, const std::vector<uint32_t>& text, const TextLayout& layout, Picture& picture,
+// Draws `text` (code points, shaped as its script needs) antialiased on a transparent
+// background, `scale` times the layout's size: a picture for a high-density screen is drawn
+// at its own size, with the same layout as the plain one, and is exactly `scale` times as
+// large. Characters the face lacks are left out; fails when none remains.
+bool DrawText(FT_Face face, const std::vector<uint32_t>& text, const TextLayout& layout, int scale, Picture& picture,
               std::string& error);
 
 bool EncodePng(const Picture& picture, std::vector<uint8_t>& png, std::string& error);

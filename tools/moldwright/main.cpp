@@ -1,7 +1,10 @@
 // Tallowby Moldwright: turns the faces of a font family into a font movie for Glyphara,
 // with the preview picture that Glyphara's font list shows beside it.
+#include "ExistingMovie.h"
+#include "FaceOpener.h"
 #include "FontMovie.h"
 #include "Picture.h"
+#include "Scripts.h"
 #include "SwfWriter.h"
 
 #include <algorithm>
@@ -10,8 +13,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -21,39 +27,66 @@ namespace
 {
 
 const char* const kProgram = "Tallowby Moldwright";
-const char* const kVersion = "4.1";
+const char* const kVersion = "4.2";
 constexpr int kSwfVersion = 8;
+// From this many glyphs on, a second face of the font converts half of them on another
+// thread; fewer are converted faster than that face is opened.
+constexpr size_t kHelperGlyphs = 1024;
+// Fewer of the letters A to z than this and the Western European set says little of a font.
+constexpr int kEnoughLatinLetters = 26;
 
 const char* const kHelp =
-    "Usage: Tallowby Moldwright [OPTIONS] -o DIR FONTFILE...\n"
+    "Usage: Tallowby Moldwright [OPTIONS] -o DIR [FACE OPTIONS] FONTFILE...\n"
     "\n"
     "Makes a font movie (.swf) for Glyphara from one to four faces of a font family\n"
-    "(TrueType or OpenType: regular, italic, bold, bold italic), with a preview\n"
-    "picture (.png) of the same name for Glyphara's font list.\n"
+    "(TrueType, OpenType, WOFF or Type 1: regular, italic, bold, bold italic), with a\n"
+    "preview picture (.png) of the same name for Glyphara's font list and one twice\n"
+    "as large for high-density screens (NAME@2x.png).\n"
     "\n"
     "Options:\n"
     "  -o, --output DIR     folder that receives the movie (created if missing)\n"
     "  --chars SET          characters to include: latin (the default: what a Western\n"
     "                       European page needs), all (every character the font maps),\n"
     "                       or any other text: exactly its characters\n"
+    "  --chars-from FILE    also include every character of a UTF-8 text file, such as\n"
+    "                       the pages of a site (may be given more than once)\n"
     "  --foundry NAME       put the movie into DIR/NAME/ (spaces become \"_\")\n"
     "  --import-name        name the files NAME___Family.swf directly in DIR, ready\n"
     "                       for Glyphara's Fonts > Import\n"
-    "  --name FAMILY        family name to use instead of the one in the faces\n"
-    "  --foundry-picture    also draw the foundry's header picture (foundry.png)\n"
-    "                       with the family's regular face; needs --foundry\n"
+    "  --name FAMILY        family name to use instead of the one in the faces; the\n"
+    "                       faces then make one family, and where two would take the\n"
+    "                       same style, the lighter of two weights is the regular and\n"
+    "                       the heavier the bold\n"
+    "  --foundry-picture    also draw the foundry's header picture (foundry.png and\n"
+    "                       foundry@2x.png) with the family's bold or regular face;\n"
+    "                       needs --foundry\n"
+    "  --replace            replace a movie of the same file name that was made from\n"
+    "                       another family (otherwise the maker refuses)\n"
     "  --fws                write an uncompressed movie (FWS) instead of CWS\n"
     "  -h, --help           show this help and exit\n"
     "  --version            show the version and exit\n"
     "\n"
-    "The movie is named after the family, spaces as \"_\", followed by the style\n"
-    "markers of the faces it holds when that is more than the regular face, e.g.\n"
-    "Big_Sans_[regular][italic][bold][bolditalic].swf.\n"
+    "Face options, each for the font file that follows it:\n"
+    "  --face N             the face numbered N (from 0) of a collection (.ttc, .otc)\n"
+    "  --instance NAME      the named instance NAME of a variable font, e.g. \"Bold\"\n"
+    "                       or \"Light Italic\"; without it, the font's default\n"
+    "\n"
+    "A face that is not its family's regular, italic, bold or bold italic (Light,\n"
+    "Medium, ExtraBold...) makes a family of its own, named as the font names it,\n"
+    "e.g. \"DejaVu Sans Light\". The movie is named after the family, spaces as \"_\",\n"
+    "followed by the style markers of the faces it holds when that is more than the\n"
+    "regular face, e.g. Big_Sans_[regular][italic][bold][bolditalic].swf. Characters\n"
+    "above U+FFFF cannot be held by a movie and are reported. A font with few of the\n"
+    "Western European letters gets every character it maps when --chars is not given.\n"
+    "A Type 1 font (.pfb, .pfa, .t1) takes its kerning from the .afm file beside it.\n"
     "\n"
     "Examples:\n"
     "  Tallowby Moldwright -o out BigSans-Regular.ttf BigSans-Bold.ttf\n"
     "  Tallowby Moldwright --foundry \"Type Co\" --import-name -o ~/Desktop BigSans.otf\n"
-    "  Tallowby Moldwright --chars \"0123456789 $.,\" -o out Digits.ttf\n";
+    "  Tallowby Moldwright --chars \"0123456789 $.,\" -o out Digits.ttf\n"
+    "  Tallowby Moldwright -o out --face 2 NotoSansCJK-Regular.ttc\n"
+    "  Tallowby Moldwright -o out --instance Regular Inter.ttf --instance Bold Inter.ttf\n"
+    "  Tallowby Moldwright --chars-from index.html -o out BigSans.otf\n";
 
 // Errors take one line, whatever the file names they quote.
 std::string OneLine(std::string text)
@@ -81,25 +114,53 @@ std::string SystemError()
     return std::strerror(errno);
 }
 
-// Collapses runs of white space to one space and trims both ends.
-std::string NormaliseSpaces(const std::string& s)
+void Warn(const std::string& message)
 {
-    std::string out;
-    bool space = false;
-    for (char c : s)
+    std::fprintf(stderr, "%s: warning: %s\n", kProgram, OneLine(message).c_str());
+}
+
+void Note(const std::string& message)
+{
+    std::fprintf(stderr, "%s: note: %s\n", kProgram, OneLine(message).c_str());
+}
+
+std::string Quoted(const std::string& s)
+{
+    return "\"" + s + "\"";
+}
+
+// "U+1F600 😀, U+1F601 😁 and 5 more": characters as a reader can find them, at most `shown`.
+std::string CharacterList(const std::vector<uint32_t>& codes, size_t shown)
+{
+    std::string list;
+    for (size_t i = 0; i < codes.size() && i < shown; ++i)
     {
-        const bool isSpace = c == ' ' || c == '\t' || c == '\n' || c == '\r';
-        if (isSpace)
-            space = !out.empty();
-        else
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", unsigned(codes[i]));
+        list += (i ? ", " : "") + std::string(code);
+        if (codes[i] > 0x20)
+            list += " " + EncodeUtf8(codes[i]);
+    }
+    if (codes.size() > shown)
+        list += " and " + std::to_string(codes.size() - shown) + " more";
+    return list;
+}
+
+// The picture at its plain size and at twice that size; both or neither.
+bool DrawPictures(FT_Face face, const std::vector<uint32_t>& text, const TextLayout& layout,
+                  std::vector<uint8_t> (&png)[2], std::string& error)
+{
+    for (int i = 0; i < 2; ++i)
+    {
+        Picture picture;
+        if (!DrawText(face, text, layout, i + 1, picture, error) || !EncodePng(picture, png[i], error))
         {
-            if (space)
-                out += ' ';
-            space = false;
-            out += c;
+            png[0].clear();
+            png[1].clear();
+            return false;
         }
     }
-    return out;
+    return true;
 }
 
 // A name as it appears on disk: spaces as "_"; a "/" would make a folder, and a leading "."
@@ -199,13 +260,6 @@ void Discard(const std::vector<PendingFile>& files)
         unlink(f.temporary.c_str());
 }
 
-struct LoadedFace
-{
-    std::string path;
-    FT_Face face = nullptr;
-    Style style = Style::Regular;
-};
-
 struct Options
 {
     CharSet chars;
@@ -215,14 +269,57 @@ struct Options
     bool importName = false;
     bool foundryPicture = false;
     bool uncompressed = false;
-    std::vector<std::string> files;
+    bool replace = false;
+    std::vector<FaceRequest> faces;
 };
+
+// The characters of a text file, without line ends, tabs and other controls.
+bool ReadCharacterFile(const std::string& path, std::vector<uint32_t>& codes, std::string& error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in || IsFolder(path))
+    {
+        error = "cannot read " + path + ": " + (IsFolder(path) ? std::string("it is a folder") : SystemError());
+        return false;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+    {
+        error = "cannot read " + path + ": " + SystemError();
+        return false;
+    }
+    std::vector<uint32_t> decoded;
+    if (!DecodeUtf8(text, decoded))
+    {
+        error = path + " is not UTF-8 text, which --chars-from reads";
+        return false;
+    }
+    codes.clear();
+    for (uint32_t c : decoded)
+        if (c >= 0x20 && !(c >= 0x7F && c < 0xA0) && c != 0xFEFF)
+            codes.push_back(c);
+    if (codes.empty())
+    {
+        error = path + " holds no characters";
+        return false;
+    }
+    return true;
+}
 
 // 0 to go on, otherwise the exit code.
 int ParseArguments(int argc, char** argv, Options& options, bool& done)
 {
     done = false;
     bool haveOutput = false;
+    // --face and --instance wait for the font file they choose from.
+    FaceRequest next;
+    std::string pendingOption;
+    auto addFile = [&](const std::string& path) {
+        next.path = path;
+        options.faces.push_back(next);
+        next = FaceRequest();
+        pendingOption.clear();
+    };
     for (int i = 1; i < argc; ++i)
     {
         std::string arg = argv[i];
@@ -273,19 +370,46 @@ int ParseArguments(int argc, char** argv, Options& options, bool& done)
             std::string set;
             if (!takeValue(set) || set.empty())
                 return UsageError("--chars needs latin, all or a text");
+            options.chars.given = true;
             if (set == "latin")
-                options.chars.kind = CharSetKind::Latin;
+                options.chars.latin = true;
             else if (set == "all")
-                options.chars.kind = CharSetKind::All;
+                options.chars.all = true;
             else
             {
-                options.chars.kind = CharSetKind::Text;
-                if (!DecodeUtf8(set, options.chars.text))
+                std::vector<uint32_t> codes;
+                if (!DecodeUtf8(set, codes))
                     return UsageError("the text of --chars is not valid UTF-8");
-                std::sort(options.chars.text.begin(), options.chars.text.end());
-                options.chars.text.erase(std::unique(options.chars.text.begin(), options.chars.text.end()),
-                                         options.chars.text.end());
+                AddText(options.chars, codes);
             }
+        }
+        else if (arg == "--chars-from")
+        {
+            std::string path;
+            if (!takeValue(path) || path.empty())
+                return UsageError("--chars-from needs a file");
+            std::vector<uint32_t> codes;
+            std::string error;
+            if (!ReadCharacterFile(path, codes, error))
+                return Fail(error);
+            options.chars.given = true;
+            AddText(options.chars, codes);
+        }
+        else if (arg == "--face")
+        {
+            std::string number;
+            if (!takeValue(number) || number.empty() || number.size() > 6 ||
+                number.find_first_not_of("0123456789") != std::string::npos)
+                return UsageError("--face needs the number of a face in a collection, counted from 0");
+            next.face = std::stoi(number);
+            pendingOption = "--face " + number;
+        }
+        else if (arg == "--instance")
+        {
+            if (!takeValue(next.instance) || NormaliseSpaces(next.instance).empty())
+                return UsageError("--instance needs the name of a named instance, such as Bold");
+            next.instance = NormaliseSpaces(next.instance);
+            pendingOption = "--instance " + next.instance;
         }
         else if (arg == "--foundry")
         {
@@ -309,77 +433,30 @@ int ParseArguments(int argc, char** argv, Options& options, bool& done)
             options.foundryPicture = true;
         else if (arg == "--fws" && !inlineValue)
             options.uncompressed = true;
+        else if (arg == "--replace" && !inlineValue)
+            options.replace = true;
         else if (arg == "--")
         {
             for (++i; i < argc; ++i)
-                options.files.push_back(argv[i]);
+                addFile(argv[i]);
         }
         else if (arg.size() > 1 && arg[0] == '-')
             return UsageError("unknown option " + arg);
         else
-            options.files.push_back(arg);
+            addFile(arg);
     }
+    if (!pendingOption.empty())
+        return UsageError(pendingOption + " is not followed by a font file; give it before the file it chooses from");
     if (!haveOutput)
         return UsageError("no output folder given with -o");
-    if (options.files.empty())
+    if (options.faces.empty())
         return UsageError("no font file given");
-    if (options.files.size() > 4)
+    if (options.faces.size() > 4)
         return UsageError("a font movie holds at most four faces");
     if (options.foundryPicture && options.foundry.empty())
         return UsageError("--foundry-picture needs --foundry");
     return 0;
 }
-
-class FreeTypeLibrary
-{
-public:
-    FreeTypeLibrary() { m_ok = FT_Init_FreeType(&m_library) == 0; }
-    ~FreeTypeLibrary()
-    {
-        for (FT_Face f : m_faces)
-            FT_Done_Face(f);
-        if (m_ok)
-            FT_Done_FreeType(m_library);
-    }
-    bool Ok() const { return m_ok; }
-
-    bool Open(const std::string& path, FT_Face& face, std::string& error)
-    {
-        struct stat st;
-        if (stat(path.c_str(), &st) != 0)
-        {
-            error = "cannot read " + path + ": " + SystemError();
-            return false;
-        }
-        if (!S_ISREG(st.st_mode))
-        {
-            error = path + " is not a font file";
-            return false;
-        }
-        if (FT_New_Face(m_library, path.c_str(), 0, &face) != 0)
-        {
-            error = path + " is not a font file (neither TrueType nor OpenType)";
-            return false;
-        }
-        m_faces.push_back(face);
-        if (!FT_IS_SCALABLE(face))
-        {
-            error = path + " holds no outlines (a bitmap font)";
-            return false;
-        }
-        if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0)
-        {
-            error = path + " has no Unicode character map";
-            return false;
-        }
-        return true;
-    }
-
-private:
-    FT_Library m_library = nullptr;
-    bool m_ok = false;
-    std::vector<FT_Face> m_faces;
-};
 
 // Glyphara's Fonts menu starts the maker without arguments and without a terminal: show the
 // user the manual page then, as the help text would go nowhere.
@@ -421,43 +498,108 @@ int main(int argc, char** argv)
     if (int rc = ParseArguments(argc, argv, options, done); rc != 0 || done)
         return rc;
 
-    FreeTypeLibrary freetype;
-    if (!freetype.Ok())
+    FaceOpener opener;
+    if (!opener.Ok())
         return Fail("cannot start FreeType");
 
     std::string error;
-    LoadedFace slots[4];
-    for (const std::string& path : options.files)
+    std::vector<OpenedFace> opened;
+    for (const FaceRequest& request : options.faces)
     {
-        FT_Face face = nullptr;
-        if (!freetype.Open(path, face, error))
-            return Fail(error);
-        const Style style = DetectStyle(face);
-        LoadedFace& slot = slots[int(style)];
-        if (slot.face)
-            return Fail(slot.path + " and " + path + " are both the " + StyleWords(style) + " face");
-        slot = {path, face, style};
+        OpenedFace face;
+        bool usage = false;
+        std::vector<std::string> notes;
+        if (!opener.Open(request, face, error, usage, notes))
+        {
+            if (!usage)
+                return Fail(error);
+            std::fprintf(stderr, "%s: error: %s\n", kProgram, OneLine(error).c_str());
+            return 2;
+        }
+        for (const std::string& note : notes)
+            Warn(note);
+        opened.push_back(face);
     }
 
+    // The family, and the slot of each face in it.
     std::string family = options.name;
-    const LoadedFace* firstFace = nullptr;
-    for (const LoadedFace& slot : slots)
-        if (slot.face && !firstFace)
-            firstFace = &slot;
+    std::vector<Style> styles;
     if (family.empty())
     {
-        family = NormaliseSpaces(firstFace->face->family_name ? firstFace->face->family_name : "");
-        for (const LoadedFace& slot : slots)
+        family = opened.front().identity.family;
+        for (const OpenedFace& face : opened)
         {
-            if (!slot.face)
-                continue;
-            const std::string other = NormaliseSpaces(slot.face->family_name ? slot.face->family_name : "");
-            if (other != family)
-                return Fail("the faces belong to different families (" + family + ", " + other +
+            if (face.identity.family != family)
+                return Fail("the faces belong to different families (" + family + ", " + face.identity.family +
                             "); give the family's name with --name to put them together");
+            styles.push_back(face.identity.style);
         }
         if (family.empty())
-            return Fail(firstFace->path + " does not name its family; give one with --name");
+            return Fail(opened.front().label + " does not name its family; give one with --name");
+    }
+    else
+    {
+        // Faces put together under a name of the user's keep their own slots where those
+        // differ; otherwise of two weights the lighter is the regular and the heavier the bold.
+        bool taken[4] = {};
+        bool collide = false;
+        for (const OpenedFace& face : opened)
+        {
+            styles.push_back(face.identity.style);
+            collide = collide || taken[int(face.identity.style)];
+            taken[int(face.identity.style)] = true;
+        }
+        std::vector<int> weights;
+        for (const OpenedFace& face : opened)
+            weights.push_back(face.identity.weight);
+        std::sort(weights.begin(), weights.end());
+        weights.erase(std::unique(weights.begin(), weights.end()), weights.end());
+        if (collide && weights.size() > 2)
+        {
+            std::string list;
+            for (int w : weights)
+                list += (list.empty() ? "" : ", ") + std::to_string(w);
+            return Fail("the faces have " + std::to_string(weights.size()) + " weights (" + list +
+                        "); a movie holds a regular and a bold weight only");
+        }
+        if (collide && weights.size() == 2)
+            for (size_t i = 0; i < opened.size(); ++i)
+                styles[i] = MakeStyle(opened[i].identity.weight == weights.back(), IsItalic(styles[i]));
+    }
+    const OpenedFace* slots[4] = {};
+    for (size_t i = 0; i < opened.size(); ++i)
+    {
+        const OpenedFace*& slot = slots[int(styles[i])];
+        if (slot)
+            return Fail(slot->label + " and " + opened[i].label + " are both the " + StyleWords(styles[i]) + " face");
+        slot = &opened[i];
+    }
+    const OpenedFace* firstFace = nullptr;
+    for (const OpenedFace* slot : slots)
+        if (slot && !firstFace)
+            firstFace = slot;
+
+    // A font made for another script than Latin gets the characters of that script too, and
+    // one with few Western European letters all of its own, unless characters were chosen.
+    CharSet chars = options.chars;
+    std::string widened;
+    if (!chars.given)
+    {
+        int letters = 0;
+        for (const OpenedFace& face : opened)
+            letters = std::max(letters, BasicLatinLetters(face.face));
+        chars.latin = letters >= kEnoughLatinLetters;
+        chars.all = !chars.latin;
+        if (chars.all)
+            widened = " has only " + std::to_string(letters) +
+                      " of the 52 letters A to Z and a to z: the movie holds every character it maps";
+        else if (const int script = OwnScript(firstFace->face); script > 0)
+        {
+            for (const OpenedFace& face : opened)
+                AddText(chars, ScriptCharacters(face.face, script));
+            widened = std::string(" is made for ") + ScriptName(script) +
+                      " text: the movie holds its characters of that script besides the Western European set";
+        }
     }
 
     // One DefineFont3 tag per face, in the order of the style markers.
@@ -467,30 +609,45 @@ int main(int argc, char** argv)
     size_t glyphTotal = 0;
     int faces = 0;
     std::string markers;
-    for (const LoadedFace& slot : slots)
+    for (int s = 0; s < 4; ++s)
     {
-        if (!slot.face)
+        const OpenedFace* slot = slots[s];
+        if (!slot)
             continue;
-        const std::vector<GlyphCode> codes = MapCharacters(slot.face, options.chars);
+        CharacterReport report;
+        const std::vector<GlyphCode> codes = MapCharacters(slot->face, chars, report);
         if (codes.empty())
-            return Fail(slot.path + " has no glyph for any of the chosen characters");
-        if (options.chars.kind == CharSetKind::Text && codes.size() < options.chars.text.size())
-            std::fprintf(stderr, "%s: warning: %s lacks %zu of the chosen characters\n", kProgram, slot.path.c_str(),
-                         options.chars.text.size() - codes.size());
+        {
+            if (!report.beyond16Bits.empty())
+                return Fail(slot->label + " has none of the chosen characters that a movie can hold: " +
+                            CharacterList(report.beyond16Bits, 3) + (report.beyond16Bits.size() == 1 ? " lies" : " lie") +
+                            " above U+FFFF, and a movie's code table holds 16-bit codes only");
+            return Fail(slot->label + " has no glyph for any of the chosen characters");
+        }
+        if (!widened.empty() && slot == firstFace)
+            Note(slot->label + widened + ", " + std::to_string(codes.size()) + " in all (choose others with --chars)");
+        if (!report.beyond16Bits.empty())
+            Warn(slot->label + " has " + std::to_string(report.beyond16Bits.size()) + " character" +
+                 (report.beyond16Bits.size() == 1 ? "" : "s") + " above U+FFFF (" + CharacterList(report.beyond16Bits, 3) +
+                 ") that a movie cannot hold, as its code table holds 16-bit codes only; they were left out");
+        if (!report.lacking.empty() && options.chars.given)
+            Warn(slot->label + " lacks " + std::to_string(report.lacking.size()) + " of the chosen characters: " +
+                 CharacterList(report.lacking, 10));
         FontTagInfo info;
-        const bool bold = slot.style == Style::Bold || slot.style == Style::BoldItalic;
-        const bool italic = slot.style == Style::Italic || slot.style == Style::BoldItalic;
-        if (!AppendDefineFont3(slot.face, fontId++, family, bold, italic, codes, tags, info, error))
-            return Fail(slot.path + ": " + error);
+        const Style style = Style(s);
+        FT_Face helper = codes.size() >= kHelperGlyphs && std::thread::hardware_concurrency() > 1
+                             ? opener.Helper(*slot)
+                             : nullptr;
+        if (!AppendDefineFont3(slot->face, helper, slot->metricsFile, fontId++, family, IsBold(style), IsItalic(style),
+                               codes, tags, info, error))
+            return Fail(slot->label + " is damaged or truncated: " + error);
         if (info.advancesClamped)
-            std::fprintf(stderr, "%s: warning: %s has advances too wide for the movie; they were cut\n", kProgram,
-                         slot.path.c_str());
+            Warn(slot->label + " has advances too wide for the movie; they were cut");
         if (info.kerningTruncated)
-            std::fprintf(stderr, "%s: warning: %s has more kerning pairs than a movie holds; the rest were left out\n",
-                         kProgram, slot.path.c_str());
+            Warn(slot->label + " has more kerning pairs than a movie holds; the rest were left out");
         glyphTotal += info.glyphs;
         ++faces;
-        markers += StyleMarker(slot.style);
+        markers += StyleMarker(style);
     }
     AppendTag(tags, tag::kShowFrame, {});
     AppendTag(tags, tag::kEnd, {});
@@ -499,38 +656,24 @@ int main(int argc, char** argv)
     if (!BuildSwfFile(tags, kSwfVersion, options.uncompressed ? Compression::None : Compression::Zlib, movie))
         return Fail("cannot compress the movie");
 
-    std::vector<uint32_t> familyCodes;
-    if (!DecodeUtf8(family, familyCodes))
-        familyCodes.assign(family.begin(), family.end());
-    const LoadedFace* pictureFace = slots[int(Style::Regular)].face ? &slots[int(Style::Regular)] : firstFace;
-    // A face that cannot spell its own name (a symbol font) gets no preview: Glyphara's font
-    // list has a text of its own for that case.
-    Picture preview;
-    const TextLayout previewLayout{24, 22.0, 2, 0, 0x404040};
-    std::vector<uint8_t> previewPng;
-    if (!DrawText(pictureFace->face, familyCodes, previewLayout, preview, error) ||
-        !EncodePng(preview, previewPng, error))
-    {
-        std::fprintf(stderr, "%s: warning: no preview picture: %s\n", kProgram, error.c_str());
-        previewPng.clear();
-    }
+    // The preview shows the family's name, or for a face made for another script a word
+    // in that script; each picture also at twice the size for high-density screens.
+    const OpenedFace* pictureFace = slots[int(Style::Regular)] ? slots[int(Style::Regular)] : firstFace;
+    const std::vector<uint32_t> previewText = PreviewText(pictureFace->face, family);
+    std::vector<uint8_t> previewPng[2];
+    if (!DrawPictures(pictureFace->face, previewText, TextLayout{24, 22.0, 2, 0, 0x404040}, previewPng, error))
+        Warn("no preview picture: " + error);
 
-    std::vector<uint8_t> foundryPng;
+    std::vector<uint8_t> foundryPng[2];
     if (options.foundryPicture)
     {
         std::vector<uint32_t> foundryCodes;
         if (!DecodeUtf8(options.foundry, foundryCodes))
             foundryCodes.assign(options.foundry.begin(), options.foundry.end());
         // A header reads best in the family's bold face where it has one.
-        const LoadedFace* headerFace = slots[int(Style::Bold)].face ? &slots[int(Style::Bold)] : pictureFace;
-        Picture header;
-        const TextLayout headerLayout{28, 25.0, 8, 300, 0x1E1E1E};
-        if (!DrawText(headerFace->face, foundryCodes, headerLayout, header, error) ||
-            !EncodePng(header, foundryPng, error))
-        {
-            std::fprintf(stderr, "%s: warning: no foundry picture: %s\n", kProgram, error.c_str());
-            foundryPng.clear();
-        }
+        const OpenedFace* headerFace = slots[int(Style::Bold)] ? slots[int(Style::Bold)] : pictureFace;
+        if (!DrawPictures(headerFace->face, foundryCodes, TextLayout{28, 25.0, 8, 300, 0x1E1E1E}, foundryPng, error))
+            Warn("no foundry picture: " + error);
     }
 
     // Names and places.
@@ -538,15 +681,15 @@ int main(int argc, char** argv)
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     std::string base = DiskName(family);
-    if (faces > 1 || !slots[int(Style::Regular)].face)
+    if (faces > 1 || !slots[int(Style::Regular)])
         base += "_" + markers;
-    std::string foundryPictureName = "foundry.png";
+    std::string foundryPictureBase = "foundry";
     if (!options.foundry.empty())
     {
         if (options.importName)
         {
             base = DiskName(options.foundry) + "___" + base;
-            foundryPictureName = DiskName(options.foundry) + "___foundry.png";
+            foundryPictureBase = DiskName(options.foundry) + "___foundry";
         }
         else
             folder += "/" + DiskName(options.foundry);
@@ -556,16 +699,40 @@ int main(int argc, char** argv)
     if (!IsFolder(folder))
         return Fail("cannot use " + folder + " as output folder");
 
+    // Another family's movie that happens to take the same file name is never lost.
+    const std::string moviePath = folder + "/" + base + ".swf";
+    std::vector<std::string> existing;
+    switch (ReadMovieFonts(moviePath, existing))
+    {
+    case ExistingMovie::Missing:
+        break;
+    case ExistingMovie::Fonts:
+        for (const std::string& other : existing)
+            if (NormaliseSpaces(other) != family && !options.replace)
+                return Fail(moviePath + " already holds the movie of " + Quoted(other) + ", another family than " +
+                            Quoted(family) + "; it is left as it is: choose another name with --name or another "
+                            "folder with -o, or give --replace to replace it");
+        break;
+    case ExistingMovie::Unreadable:
+        if (!options.replace)
+            return Fail(moviePath + " already exists and is not a font movie; it is left as it is: give --replace "
+                        "to replace it");
+        break;
+    }
+
     std::vector<PendingFile> pending;
     auto stage = [&](const std::string& name, const std::vector<uint8_t>& data) {
+        if (data.empty())
+            return true;
         PendingFile file;
         if (!WriteTemporary(folder, name, data, file, error))
             return false;
         pending.push_back(file);
         return true;
     };
-    if (!stage(base + ".swf", movie) || (!previewPng.empty() && !stage(base + ".png", previewPng)) ||
-        (!foundryPng.empty() && !stage(foundryPictureName, foundryPng)))
+    if (!stage(base + ".swf", movie) || !stage(base + ".png", previewPng[0]) ||
+        !stage(base + "@2x.png", previewPng[1]) || !stage(foundryPictureBase + ".png", foundryPng[0]) ||
+        !stage(foundryPictureBase + "@2x.png", foundryPng[1]))
     {
         Discard(pending);
         return Fail(error);
@@ -582,7 +749,6 @@ int main(int argc, char** argv)
             return Fail(error);
         }
     }
-    std::printf("%s/%s.swf: %d face%s, %zu glyphs\n", folder.c_str(), base.c_str(), faces, faces == 1 ? "" : "s",
-                glyphTotal);
+    std::printf("%s: %d face%s, %zu glyphs\n", moviePath.c_str(), faces, faces == 1 ? "" : "s", glyphTotal);
     return 0;
 }
