@@ -39,3 +39,12 @@ wxColour EntryTextColour(const wxColour& wanted, double ratio)
     return Readable(wanted, wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW),
                     wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT), ratio);
 }
+
+wxColour EntryNormalTextColour(const wxColour& wanted)
+{
+    // Moved only as far as it must, the text would sit at the least readable grey and
+    // look like that of a disabled box.
+    if (ContrastRatio(wanted, wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)) >= kReadableContrast)
+        return wanted;
+    return wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
+}

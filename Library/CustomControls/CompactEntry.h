@@ -19,5 +19,8 @@ wxSize EntrySizeFor(wxTextCtrl* text, const wxString& prefix, const wxString& ch
 // wanted, or the nearest colour towards the theme's text colour that reads at ratio on
 // the theme's text box background.
 wxColour EntryTextColour(const wxColour& wanted, double ratio);
+// The text colour of the boxes, where it reads on the theme's text box background;
+// otherwise the theme's own text colour, as the theme's other text boxes show their text.
+wxColour EntryNormalTextColour(const wxColour& wanted);
 
 #endif

@@ -31,7 +31,7 @@ const double kInvalidContrast = 3.0;
 
 wxColour NormalText()
 {
-    return EntryTextColour(kNormalText, kReadableContrast);
+    return EntryNormalTextColour(kNormalText);
 }
 
 wxColour InvalidText()

@@ -97,9 +97,11 @@ def activate_main():
 
 
 def check_names(root):
-    for obj in walk(root):
-        if obj.getRoleName() in INTERACTIVE and showing(obj) and not obj.name.strip():
+    controls = [obj for obj in walk(root) if obj.getRoleName() in INTERACTIVE and showing(obj)]
+    for obj in controls:
+        if not obj.name.strip():
             fail('%s in %s has no name' % (describe(obj), describe(obj.parent)))
+    print('%s: %d showing controls read' % (describe(root), len(controls)), flush=True)
 
 
 def check_labels(root):
@@ -226,6 +228,7 @@ def check_tab_stops(presses=110):
             if not name.strip():
                 fail('Tab stops on %s in %s without a name' % (role, describe(obj.parent)))
             names.add(name)
+    print('Tab reached %d named stops' % len(names), flush=True)
     if len(names) < 30:
         fail('Tab reached only %d named stops: %s' % (len(names), sorted(names)))
     if not any(name.endswith('choose a color') for name in names):

@@ -145,6 +145,10 @@ TEST_F(DarkThemeTest, ListTextPreviewsAndToolPicturesStandOutFromTheDarkBackgrou
     ASSERT_EQ(1, fonts->GetSelection());
     for (const auto& text : texts)
         EXPECT_GE(InkContrast(area(text.row, text.from, text.to)), kReadableContrast) << text.what;
+    // The small boxes' text is the theme's, not a dim grey that reads as disabled.
+    const wxColour themeText = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
+    EXPECT_EQ(themeText, Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->GetForegroundColour());
+    EXPECT_EQ(themeText, Find<CTextSlider>(ID_DROPSHADOW_ANGLE)->GetTextCtrl()->GetForegroundColour());
 
     // Nearly all of each tool and button picture stands out by the 3:1 that pictures need.
     const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
