@@ -5,6 +5,7 @@
 
 #include "Interface/ControlIds.h"
 #include "Interface/FontListCache.h"
+#include "Interface/FontListCtrl.h"
 #include "Interface/PreviewUpdate.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
@@ -18,8 +19,6 @@
 #include <wx/choice.h>
 #include <wx/clrpicker.h>
 #include <wx/combobox.h>
-#include <wx/html/htmlwin.h>
-#include <wx/htmllbox.h>
 #include <wx/listbox.h>
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
@@ -515,10 +514,15 @@ void GlypharaMainFrame::OnTagListboxSelected(wxCommandEvent& event)
     const wxString tag = selection != wxNOT_FOUND ? m_tagList->GetString(selection) : wxString();
     TS_LOG_AS("GlypharaMainFrame::OnTagListboxSelected", TS_MESSAGE, wxString::Format(wxS("Tag selected: %s"), tag));
     // A list left without a selection names no tag; the core would take the empty name
-    // for a tag of its own, so the highlight goes back to the selected tag instead.
+    // for a tag of its own, so the highlight goes back to the selected tag instead. The
+    // keyboard arriving by Tab selects the row it lands on again: the tag already
+    // selected is no change to the project.
+    wxArrayString tags;
+    wxString current;
+    CGlypharaCore::GetInstance()->GetTagList(tags, current);
     if (tag.empty())
         UpdateControls();
-    else
+    else if (tag != current)
         CGlypharaCore::GetInstance()->SetSelectedTag(tag);
     event.Skip();
 }
@@ -552,28 +556,17 @@ void GlypharaMainFrame::OnFontListboxSelected(wxCommandEvent& event)
     if (selection != wxNOT_FOUND)
     {
         // The press being handled counts as held even when the user has let go of it
-        // before the window got round to it.
+        // before the window got round to it. A row chosen from the keyboard (Return or
+        // Space on it) is chosen as a click chooses it: a header gives its first font,
+        // an add-more row opens the shop.
+        const CFontListCtrl::Change& change = m_fontList->CurrentChange();
         const wxMouseState mouse = wxGetMouseState();
-        const bool byMouse = m_fontListPressed || mouse.LeftIsDown() || mouse.RightIsDown();
-        const bool keyUp = m_fontListKey == WXK_UP || wxGetKeyState(WXK_UP);
-        const bool keyDown = m_fontListKey == WXK_DOWN || wxGetKeyState(WXK_DOWN);
+        const bool chosen = change.key == WXK_RETURN || change.key == WXK_SPACE;
+        const bool byMouse = change.byMouse || chosen || mouse.LeftIsDown() || mouse.RightIsDown();
+        const bool keyUp = change.key == WXK_UP || wxGetKeyState(WXK_UP);
+        const bool keyDown = change.key == WXK_DOWN || wxGetKeyState(WXK_DOWN);
         CGlypharaCore::GetInstance()->SelectInstalledFont(row, byMouse, keyUp, keyDown);
     }
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnFontListboxKeyDown(wxKeyEvent& event)
-{
-    // The list changes its selection while handling the key, after this handler.
-    m_fontListKey = event.GetKeyCode();
-    CallAfter([this] { m_fontListKey = 0; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnFontListboxMouseDown(wxMouseEvent& event)
-{
-    m_fontListPressed = true;
-    CallAfter([this] { m_fontListPressed = false; });
     event.Skip();
 }
 
@@ -585,21 +578,6 @@ void GlypharaMainFrame::OnFontListboxLeftUp(wxMouseEvent& event)
     if (m_fontRowInUse != wxNOT_FOUND && m_fontList->GetSelection() != m_fontRowInUse)
         m_fontList->SetSelection(m_fontRowInUse);
     event.Skip();
-}
-
-void GlypharaMainFrame::OnFontListboxLinkClicked(wxHtmlLinkEvent&)
-{
-    // The list neither selects a row whose link text was clicked nor follows the link: it
-    // reports the click once the button is up. It counts as a mouse click on the row, so
-    // the add-more row opens the font shop wherever it is clicked.
-    const int row = m_fontList->VirtualHitTest(m_fontList->ScreenToClient(wxGetMousePosition()).y);
-    if (row == wxNOT_FOUND)
-        return;
-    const wxString entry = m_fontList->GetString(row);
-    TS_LOG_AS("GlypharaMainFrame::OnFontListboxLinkClicked", TS_MESSAGE,
-              wxString::Format(wxS("New font list selection: %s"), entry));
-    m_fontList->SetSelection(row);
-    CGlypharaCore::GetInstance()->SelectInstalledFont(entry, true, false, false);
 }
 
 // Refresh
@@ -802,8 +780,7 @@ void GlypharaMainFrame::UpdateFontList(const FontProperties* record)
         if (!SameItems(rows, m_fontRows))
         {
             BeforeChange();
-            m_fontList->Clear();
-            m_fontList->Append(rows);
+            m_fontList->SetRows(core->GetInstalledFontModel().Rows());
             m_fontRows.swap(rows);
         }
         // A font that is not in the list leaves the highlight where it is.

@@ -3,8 +3,11 @@
 #include "Interface/glypharamainframe.h"
 
 #include "Interface/ControlIds.h"
+#include "Interface/FontListCtrl.h"
 #include "Interface/ProgramIcon.h"
-#include "Library/CustomControls/MeasuredHtmlListBox.h"
+#include "Interface/WindowGeometry.h"
+#include "Library/Accessibility/Accessibility.h"
+#include "Library/Accessibility/Contrast.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
@@ -18,10 +21,10 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/display.h>
 #include <wx/dcmemory.h>
 #include <wx/filefn.h>
 #include <wx/gbsizer.h>
-#include <wx/htmllbox.h>
 #include <wx/iconbndl.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
@@ -53,6 +56,7 @@ const int kEditingFontPoints = 8;
 const int kTagListFontPoints = 10;
 const int kFilterSwitchFontPoints = 9;
 const wxSize kMinimumFrameSize(780, 720);
+const int kFrameSidesAllowance = 16;
 const int kFirstPreviewDelay = 2000;
 
 // The image shown until the archive's picture is loaded. The tools and buttons that had
@@ -135,6 +139,7 @@ void GlypharaMainFrame::CreateControls()
     LoadArchiveImages();
     ApplyFonts();
     SetTextSliderRanges();
+    MakeAccessible();
 
     TS_LOG_AS("GlypharaMainFrame::CreateControls", TS_MESSAGE, wxS("Controls created. Updating controls..."));
     RegisterWithCore();
@@ -148,9 +153,9 @@ void GlypharaMainFrame::CreateControls()
     m_userText->SetFocus();
     m_userText->SetInsertionPointEnd();
     m_userText->SelectAll();
-    if (m_fontList->GetItemCount() > 0)
-        m_fontList->ScrollToRow(m_fontList->GetItemCount() - 1);
-    SetMinSize(kMinimumFrameSize);
+    if (m_fontList->GetCount() > 0)
+        m_fontList->ScrollToRow(static_cast<int>(m_fontList->GetCount()) - 1);
+    FitToContent();
     TS_LOG_AS("GlypharaMainFrame::CreateControls", TS_MESSAGE, wxS("...controls updated!"));
 }
 
@@ -327,9 +332,7 @@ wxSizer* GlypharaMainFrame::CreateFontBox(wxWindow* parent)
 
     wxBoxSizer* left = new wxBoxSizer(wxVERTICAL);
     box->Add(left, 1, wxEXPAND);
-    const wxString firstRow = wxS("Font1");
-    m_fontList = new CMeasuredHtmlListBox(parent, ID_FONT_LISTBOX, wxDefaultPosition, wxDefaultSize, 1, &firstRow,
-                                          wxBORDER_STATIC, wxDefaultValidator, wxS("simpleHtmlListBox"));
+    m_fontList = new CFontListCtrl(parent, ID_FONT_LISTBOX, wxS("simpleHtmlListBox"));
     left->Add(m_fontList, 1, wxEXPAND);
     wxBoxSizer* buttons = new wxBoxSizer(wxHORIZONTAL);
     left->Add(buttons, 0, wxTOP, 1);
@@ -500,12 +503,10 @@ void GlypharaMainFrame::BindRunTimeEvents()
     m_tagList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnTagListboxLeftUp, this);
     m_tagList->Bind(wxEVT_KEY_DOWN, &GlypharaMainFrame::OnTagListboxKeyDown, this);
     m_tagList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnTagListboxRightUp, this);
+    m_tagList->Bind(wxEVT_CONTEXT_MENU, &GlypharaMainFrame::OnTagListboxContextMenu, this);
     m_fontList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
     m_fontList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
     m_fontSizeBox->Bind(wxEVT_KILL_FOCUS, &GlypharaMainFrame::OnFontsizecomboboxKillFocus, this);
-    m_fontList->Bind(wxEVT_KEY_DOWN, &GlypharaMainFrame::OnFontListboxKeyDown, this);
-    m_fontList->Bind(wxEVT_LEFT_DOWN, &GlypharaMainFrame::OnFontListboxMouseDown, this);
-    m_fontList->Bind(wxEVT_RIGHT_DOWN, &GlypharaMainFrame::OnFontListboxMouseDown, this);
 }
 
 void GlypharaMainFrame::SetFrameIcon()
@@ -529,6 +530,8 @@ void GlypharaMainFrame::SetFrameIcon()
 void GlypharaMainFrame::LoadArchiveImages()
 {
     const wxString archive = wxS(GLYPHARA_RESOURCE_ARCHIVE);
+    // Dark outlines vanish on a dark theme: the archive has light-lined copies for it.
+    const bool dark = IsDark(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
     const struct
     {
         int id;
@@ -545,9 +548,9 @@ void GlypharaMainFrame::LoadArchiveImages()
                  {ID_TOOL_GETCODE, "39x42AddToMyWeb.png"}};
     for (const auto& tool : tools)
     {
-        wxBitmap bitmap;
-        if (GetBitmapFromZip(wxString(tool.entry), archive, bitmap) >= 0 && bitmap.IsOk())
-            m_toolBar->SetToolNormalBitmap(tool.id, bitmap);
+        wxBitmapBundle bundle;
+        if (GetBitmapBundleFromZip(wxString(tool.entry), archive, dark, bundle) >= 0)
+            m_toolBar->SetToolNormalBitmap(tool.id, bundle);
     }
 
     const struct
@@ -561,9 +564,9 @@ void GlypharaMainFrame::LoadArchiveImages()
                    {m_moldwrightButton, "16x16Moldwright.png"}};
     for (const auto& button : buttons)
     {
-        wxBitmap bitmap;
-        if (GetBitmapFromZip(wxString(button.entry), archive, bitmap) >= 0 && bitmap.IsOk())
-            button.button->SetBitmapLabel(bitmap);
+        wxBitmapBundle bundle;
+        if (GetBitmapBundleFromZip(wxString(button.entry), archive, dark, bundle) >= 0)
+            button.button->SetBitmapLabel(bundle);
     }
 }
 
@@ -616,4 +619,118 @@ void GlypharaMainFrame::FillSizeBox()
     for (int size = 8; size <= 200; size += size / 10 + 1)
         sizes.Add(wxString::Format(wxS("%d"), size));
     m_fontSizeBox->Set(sizes);
+}
+
+void GlypharaMainFrame::MakeAccessible()
+{
+    LabelControls();
+    // Picture buttons are called what their tooltips say.
+    for (wxWindow* button : std::initializer_list<wxWindow*>{m_addTagButton, m_deleteTagButton, m_renameTagButton,
+                                                             m_importFontsButton, m_moldwrightButton})
+        Accessibility::SetName(button, button->GetToolTipText());
+    // The native text field and the preview draw no focus of their own.
+    Accessibility::ShowFocusRing(m_userText);
+    Accessibility::ShowFocusRing(m_browser);
+    Accessibility::KeepFocusInView(m_effectsScrolled);
+}
+
+void GlypharaMainFrame::LabelControls()
+{
+    // The toolkit takes the window made after a text for the control that text labels;
+    // here every label is set on purpose instead.
+    Accessibility::ForgetGuessedLabels(this);
+    auto nameAndLabel = [](wxWindow* label, wxWindow* control) {
+        const wxString name = Accessibility::NameFromLabel(label->GetLabel());
+        Accessibility::SetLabel(label, control);
+        if (CTextSlider* slider = dynamic_cast<CTextSlider*>(control))
+            slider->SetAccessibleName(name);
+        else if (CTextColorPickerCtrl* picker = dynamic_cast<CTextColorPickerCtrl*>(control))
+            picker->SetAccessibleName(name);
+        else
+            Accessibility::SetName(control, name);
+    };
+    // Grids: the label in the first column is the one of the field beside it. Boxes: a
+    // titled box labels the one control it holds first; an untitled filter box is named
+    // after its switch.
+    std::function<wxWindow*(wxSizer*)> firstWindow = [&](wxSizer* sizer) -> wxWindow* {
+        for (wxSizerItem* item : sizer->GetChildren())
+        {
+            if (item->IsWindow())
+                return item->GetWindow();
+            if (item->IsSizer())
+                if (wxWindow* window = firstWindow(item->GetSizer()))
+                    return window;
+        }
+        return nullptr;
+    };
+    std::function<void(wxSizer*)> walk = [&](wxSizer* sizer) {
+        if (wxGridBagSizer* grid = dynamic_cast<wxGridBagSizer*>(sizer))
+        {
+            for (wxSizerItem* item : grid->GetChildren())
+            {
+                wxGBSizerItem* cell = static_cast<wxGBSizerItem*>(item);
+                wxStaticText* label = dynamic_cast<wxStaticText*>(cell->GetWindow());
+                wxGBSizerItem* field = grid->FindItemAtPosition(wxGBPosition(cell->GetPos().GetRow(), 1));
+                if (label && cell->GetPos().GetCol() == 0 && field && field->IsWindow())
+                    nameAndLabel(label, field->GetWindow());
+            }
+        }
+        if (wxStaticBoxSizer* boxed = dynamic_cast<wxStaticBoxSizer*>(sizer))
+        {
+            wxStaticBox* box = boxed->GetStaticBox();
+            wxWindow* first = firstWindow(boxed);
+            if (box->GetLabel().empty())
+            {
+                if (wxCheckBox* filterSwitch = dynamic_cast<wxCheckBox*>(first))
+                    Accessibility::SetName(box, filterSwitch->GetLabel());
+            }
+            else if (first && !first->GetChildren().GetCount())
+                nameAndLabel(box, first);
+            else if (first)
+                Accessibility::SetName(first, Accessibility::NameFromLabel(box->GetLabel()));
+        }
+        for (wxSizerItem* item : sizer->GetChildren())
+        {
+            if (item->IsSizer())
+                walk(item->GetSizer());
+            else if (item->IsWindow() && item->GetWindow()->GetSizer())
+                walk(item->GetWindow()->GetSizer());
+        }
+    };
+    walk(m_mainPanel->GetSizer());
+    // The preview's panel passes the keyboard on to the page, and is announced on the way.
+    wxStaticBox* previewBox = static_cast<wxStaticBoxSizer*>(m_previewPanel->GetSizer())->GetStaticBox();
+    nameAndLabel(previewBox, m_browser);
+    Accessibility::SetName(m_previewPanel, Accessibility::NameFromLabel(previewBox->GetLabel()));
+}
+
+wxSize GlypharaMainFrame::GetFittingSize() const
+{
+    // The window manager's frame is known only once the window is up; until then an
+    // allowance stands in for its sides.
+    wxSize frame = GetSize() - GetClientSize();
+    frame.IncTo(wxSize(kFrameSidesAllowance, 0));
+    wxSize size(WindowGeometry::kDefaultWidth, WindowGeometry::kDefaultHeight);
+    // The tools with their texts, none of them in the overflow menu.
+    if (m_toolBar)
+        size.IncTo(wxSize(m_toolBar->GetBestSize().x + frame.x, 0));
+    size.IncTo(GetMinSize());
+    size.DecTo(wxDisplay(this).GetClientArea().GetSize());
+    return size;
+}
+
+void GlypharaMainFrame::FitToContent()
+{
+    // The effect column widens when its rows need more at the user's text size.
+    const int scrollBar = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, m_effectsScrolled);
+    const int frame = m_effectsColumnSizer->CalcMin().x - m_effectsScrolled->GetEffectiveMinSize().x;
+    const int needed = m_effectsListSizer->CalcMin().x + std::max(scrollBar, 0) + frame;
+    if (needed > m_effectsPanel->GetMinSize().x)
+        m_effectsPanel->SetMinSize(wxSize(needed, m_effectsPanel->GetMinSize().y));
+
+    // Never so small that a column runs past its panel.
+    wxSize minimum = kMinimumFrameSize;
+    minimum.IncTo(ClientToWindowSize(m_mainSizer->CalcMin()));
+    SetMinSize(minimum);
+    m_mainPanel->Layout();
 }

@@ -10,6 +10,8 @@
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
+
 // The boxes have the main window as parent: without one, GTK may put a modal box behind
 // the window, where it blocks the program unseen.
 namespace
@@ -110,6 +112,30 @@ void GlypharaMainFrame::OnMenuitemDeletetagClick(wxCommandEvent&)
 void GlypharaMainFrame::OnTagListboxRightUp(wxMouseEvent& event)
 {
     event.Skip();
+    ShowTagMenu(event.GetPosition());
+}
+
+void GlypharaMainFrame::OnTagListboxContextMenu(wxContextMenuEvent& event)
+{
+    // A right click brings its menu when the button is released; this one comes from
+    // the keyboard, which has no position: the menu opens beside the selected tag.
+    if (event.GetPosition() != wxDefaultPosition)
+    {
+        event.Skip();
+        return;
+    }
+    wxPoint at(m_tagList->GetClientSize().x / 2, 0);
+    const int selection = m_tagList->GetSelection();
+    if (selection != wxNOT_FOUND)
+    {
+        const int rowHeight = m_tagList->GetCharHeight() + 4;
+        at.y = std::min((selection - m_tagList->GetTopItem() + 1) * rowHeight, m_tagList->GetClientSize().y / 2);
+    }
+    ShowTagMenu(at);
+}
+
+void GlypharaMainFrame::ShowTagMenu(const wxPoint& at)
+{
     wxMenu menu;
     menu.Append(ID_MENUITEM_ADDTAG, _("Add tag"));
     wxArrayString tags;
@@ -120,5 +146,5 @@ void GlypharaMainFrame::OnTagListboxRightUp(wxMouseEvent& event)
         menu.Append(ID_MENUITEM_DELETETAG, wxString::Format(_("Delete %s tag"), selected));
         menu.Append(ID_MENUITEM_RENAMETAG, wxString::Format(_("Rename %s tag"), selected));
     }
-    m_tagList->PopupMenu(&menu, event.GetPosition());
+    m_tagList->PopupMenu(&menu, at);
 }

@@ -1,5 +1,7 @@
 #include "Interface/addsifrtohtmldialog.h"
 
+#include "Library/Accessibility/Accessibility.h"
+#include "Library/Accessibility/Contrast.h"
 #include "core/GlypharaCore.h"
 #include "core/PlatformLauncher.h"
 #include "core/ProjectPaths.h"
@@ -8,8 +10,11 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/config.h>
+#include <wx/dcclient.h>
 #include <wx/font.h>
 #include <wx/intl.h>
+#include <wx/renderer.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 // After the native label, which it would otherwise keep out.
@@ -26,6 +31,48 @@ wxFont SmallFont()
 {
     return wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL);
 }
+
+// The folder link: a text that takes the keyboard and shows when it has it, and a link to
+// screen readers.
+class FolderLink : public wxGenericStaticText
+{
+public:
+    FolderLink(wxWindow* parent, wxWindowID id, const wxString& label) : wxGenericStaticText(parent, id, label)
+    {
+        Accessibility::MakeFocusable(this);
+        Accessibility::SetRole(this, Accessibility::Role::Link);
+        Accessibility::SetDescription(this, _("Opens the folder of the project in the file manager"));
+        Bind(wxEVT_PAINT, &FolderLink::OnPaint, this);
+        Bind(wxEVT_SET_FOCUS, &FolderLink::OnFocusChange, this);
+        Bind(wxEVT_KILL_FOCUS, &FolderLink::OnFocusChange, this);
+    }
+
+    bool AcceptsFocus() const override { return IsShown() && !GetLabel().empty(); }
+    bool AcceptsFocusFromKeyboard() const override { return AcceptsFocus(); }
+
+    bool SetLabelAndName(const wxString& label)
+    {
+        SetLabel(label);
+        Accessibility::SetName(this, Accessibility::NameFromLabel(label));
+        return Show(!label.empty());
+    }
+
+private:
+    void OnPaint(wxPaintEvent&)
+    {
+        wxPaintDC dc(this);
+        dc.SetFont(GetFont());
+        dc.SetTextForeground(GetForegroundColour());
+        dc.DrawText(GetLabel(), 0, 0);
+        if (HasFocus())
+            wxRendererNative::Get().DrawFocusRect(this, dc, GetClientRect());
+    }
+    void OnFocusChange(wxFocusEvent& event)
+    {
+        Refresh();
+        event.Skip();
+    }
+};
 
 // Fills the one "%s" of a translated template; the name is never read as a template.
 wxString Fill(const wxString& pattern, const wxString& name)
@@ -66,23 +113,30 @@ void CAddSIFRToHTMLDialog::CreateControls()
     m_step2 = new wxStaticText(this, ID_STEP2, _("2. Copy the \"glypharadata\" folder from \"foo files\" folder"));
     step2Row->Add(m_step2, 0, wxALIGN_CENTER_VERTICAL);
     // A window of its own, so that it receives the mouse (a native label does not).
-    m_folderLink = new wxGenericStaticText(this, ID_FOLDER_LINK, _(" (open it) "));
-    m_folderLink->SetForegroundColour(kLinkColour);
+    FolderLink* link = new FolderLink(this, ID_FOLDER_LINK, _(" (open it) "));
+    m_folderLink = link;
+    link->SetLabelAndName(_(" (open it) "));
+    // Blue as links are, unless the theme's background is too dark for it.
+    m_folderLink->SetForegroundColour(
+        Readable(kLinkColour, GetBackgroundColour(), wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT)));
     m_folderLink->SetCursor(wxCursor(wxCURSOR_HAND));
     m_folderLink->Bind(wxEVT_LEFT_UP, &CAddSIFRToHTMLDialog::OnFolderLink, this);
     m_folderLink->Bind(wxEVT_RIGHT_UP, &CAddSIFRToHTMLDialog::OnFolderLink, this);
+    m_folderLink->Bind(wxEVT_KEY_DOWN, &CAddSIFRToHTMLDialog::OnFolderLinkKey, this);
     step2Row->Add(m_folderLink, 0, wxALIGN_CENTER_VERTICAL);
     m_afterLink = new wxStaticText(this, ID_AFTER_LINK, _("to your Website folder."));
     step2Row->Add(m_afterLink, 0, wxALIGN_CENTER_VERTICAL);
 
-    column->Add(new wxStaticText(this, wxID_STATIC,
-                                 _("3. Copy the code snippet below at the end of your Website header (just before "
-                                   "</head>):")),
-                0, wxALIGN_LEFT | wxALL, 5);
+    wxStaticText* step3 = new wxStaticText(
+        this, wxID_STATIC,
+        _("3. Copy the code snippet below at the end of your Website header (just before </head>):"));
+    column->Add(step3, 0, wxALIGN_LEFT | wxALL, 5);
 
     m_snippet = new wxTextCtrl(this, ID_SNIPPET, wxEmptyString, wxDefaultPosition, wxSize(400, 300),
                                wxTE_MULTILINE | wxTE_READONLY, wxDefaultValidator, wxS("text"));
     column->Add(m_snippet, 1, wxEXPAND | wxALL, 5);
+    Accessibility::SetLabel(step3, m_snippet);
+    Accessibility::SetName(m_snippet, _("Code snippet"));
 
     column->Add(new wxStaticText(this, wxID_STATIC,
                                  _("4. Upload your modified Website (with the new \"glypharadata\" folder) to your Web "
@@ -121,7 +175,7 @@ int CAddSIFRToHTMLDialog::SetProjectName(const wxString& name)
     m_step1->SetLabel(Fill(_("1. Save your Glyphara project as desired (e.g. as \"%s\")."), shown));
     m_step2->SetLabel(Fill(_("2. Copy the \"glypharadata\" folder from \"%s files\" folder"), shown));
     // A project never saved has no folder to open.
-    m_folderLink->SetLabel(name.empty() ? wxString() : _(" (open it)"));
+    static_cast<FolderLink*>(m_folderLink)->SetLabelAndName(name.empty() ? wxString() : _(" (open it)"));
     m_afterLink->SetLabel(_(" to your Website folder."));
     FitLabels();
     TS_RETURN(0, wxEmptyString);
@@ -149,6 +203,22 @@ void CAddSIFRToHTMLDialog::FitLabels()
 void CAddSIFRToHTMLDialog::OnFolderLink(wxMouseEvent& event)
 {
     event.Skip();
+    OpenFolder();
+}
+
+void CAddSIFRToHTMLDialog::OnFolderLinkKey(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (event.HasAnyModifiers() || (key != WXK_RETURN && key != WXK_NUMPAD_ENTER && key != WXK_SPACE))
+    {
+        event.Skip();
+        return;
+    }
+    OpenFolder();
+}
+
+void CAddSIFRToHTMLDialog::OpenFolder()
+{
     // The folder that holds the project file and its folder of web files.
     const wxString folder = ProjectPaths::CollapseSlashes(m_projectPath).BeforeLast(wxS('/'));
     if (!folder.empty())

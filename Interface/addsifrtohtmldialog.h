@@ -8,6 +8,7 @@
 
 class wxCheckBox;
 class wxGenericStaticText;
+class wxKeyEvent;
 class wxMouseEvent;
 class wxStaticText;
 class wxTextCtrl;
@@ -45,6 +46,8 @@ private:
     // Grows the dialog when relabelled steps need more room.
     void FitLabels();
     void OnFolderLink(wxMouseEvent& event);
+    void OnFolderLinkKey(wxKeyEvent& event);
+    void OpenFolder();
     void OnShowAfterSave(wxCommandEvent& event);
     void OnOk(wxCommandEvent& event);
 

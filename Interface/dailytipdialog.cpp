@@ -2,6 +2,7 @@
 
 #include "Interface/ProgramIcon.h"
 #include "Interface/TipLines.h"
+#include "Library/Accessibility/Accessibility.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 
@@ -12,9 +13,11 @@
 #include <wx/filefn.h>
 #include <wx/font.h>
 #include <wx/intl.h>
+#include <wx/stattext.h>
 #include <wx/time.h>
 #include <wx/tipdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -28,6 +31,11 @@ constexpr int kTipWidth = 300;
 constexpr int kLineGap = 2;
 constexpr int kButtonGap = 10;
 constexpr int kBottomMargin = 6;
+// Space kept between the last line of a tip and the check box.
+constexpr int kTextGap = 4;
+// Where the picture is drawn out when large text needs a taller window: below the
+// picture's own texts, above its divider line.
+constexpr int kStretchRow = 215;
 // How often a window manager's frame may shrink the client area before the dialog gives in.
 constexpr int kMaxSizeCorrections = 5;
 constexpr int kPlacementGraceMs = 2000;
@@ -77,8 +85,9 @@ bool CDailytipDialog::Create(wxWindow* parent, const wxString& caption, const wx
     if (!icons.IsEmpty())
         SetIcons(icons);
 
-    if (GetBitmapFromZip(wxString(kTipPicture), wxS(GLYPHARA_RESOURCE_ARCHIVE), m_background) < 0)
+    if (GetBitmapBundleFromZip(wxString(kTipPicture), wxS(GLYPHARA_RESOURCE_ARCHIVE), false, m_pictures) < 0)
         TS_RETURN(false, wxS("Unable to load the tip picture"));
+    m_background = m_pictures.GetBitmap(m_pictures.GetDefaultSize());
     // The client area takes the picture's size. (Setting the client size of a window not
     // shown yet leaves this toolkit with a collapsed window.)
     SetSize(m_background.GetSize() + (GetSize() - GetClientSize()));
@@ -98,9 +107,11 @@ bool CDailytipDialog::Create(wxWindow* parent, const wxString& caption, const wx
     m_close->Move(GetSize().x - m_close->GetSize().x - kButtonGap, row.y);
 
     ReadTips();
+    MakeRoomForTips();
     const long stored = wxConfigBase::Get()->ReadLong(kLastShownTipSetting, 0);
     // A negative index counts as too large.
     m_current = stored >= 0 && stored < static_cast<long>(m_tips.GetCount()) ? static_cast<int>(stored) : 0;
+    ShowCurrentTip();
     TS_RETURN(true, wxEmptyString);
 }
 
@@ -115,6 +126,59 @@ void CDailytipDialog::CreateControls()
                           wxS("button"));
     m_close = new wxButton(this, ID_CLOSE, _("Close"), wxPoint(480, 270), wxDefaultSize, 0, wxDefaultValidator,
                            wxS("button"));
+    // The box's label is drawn on the picture beside it.
+    Accessibility::SetName(m_showAtStartup, _("Show tips on startup"));
+    m_tipText = new wxStaticText(this, wxID_ANY, wxEmptyString, wxPoint(kTipX, kTipY));
+    m_tipText->SetFont(TextFont(9));
+    m_tipText->SetForegroundColour(wxColour(0, 0, 0, wxALPHA_TRANSPARENT));
+}
+
+std::vector<wxString> CDailytipDialog::TipLines(const wxString& tip, const wxFont& font) const
+{
+    return BreakTipLines(tip, kTipWidth, [&](size_t first, size_t last) {
+        int width = 0, height = 0;
+        GetTextExtent(tip.Mid(first, last - first + 1), &width, &height, nullptr, nullptr, &font);
+        return width;
+    });
+}
+
+void CDailytipDialog::MakeRoomForTips()
+{
+    if (!m_background.IsOk())
+        return;
+    const wxFont font = TextFont(9);
+    int width = 0, lineHeight = 0;
+    GetTextExtent(wxS("Ag"), &width, &lineHeight, nullptr, nullptr, &font);
+    lineHeight += kLineGap;
+    size_t lines = 0;
+    for (const wxString& tip : m_tips)
+        lines = std::max(lines, TipLines(tip, font).size());
+    const int bottom = kTipY + static_cast<int>(lines) * lineHeight;
+    m_extraHeight = std::max(0, bottom + kTextGap - m_showAtStartup->GetPosition().y);
+    if (m_extraHeight == 0)
+        return;
+    SetSize(GetSize() + wxSize(0, m_extraHeight));
+    for (wxWindow* control : {static_cast<wxWindow*>(m_showAtStartup), static_cast<wxWindow*>(m_previous),
+                              static_cast<wxWindow*>(m_next), static_cast<wxWindow*>(m_close)})
+        control->Move(control->GetPosition() + wxPoint(0, m_extraHeight));
+    CentreOnScreen();
+}
+
+void CDailytipDialog::ShowCurrentTip()
+{
+    wxString text;
+    if (m_current >= 0 && m_current < static_cast<int>(m_tips.GetCount()))
+    {
+        for (const wxString& line : TipLines(m_tips[m_current], TextFont(9)))
+            text << (text.empty() ? wxString() : wxString(wxS("\n"))) << wxString(line).Trim();
+    }
+    m_tipText->SetLabelText(text);
+    m_tipText->SetSize(m_tipText->GetBestSize());
+}
+
+wxSize CDailytipDialog::ClientTarget() const
+{
+    return m_background.GetSize() + wxSize(0, m_extraHeight);
 }
 
 void CDailytipDialog::ReadTips()
@@ -166,7 +230,30 @@ void CDailytipDialog::OnPaint(wxPaintEvent&)
 {
     wxAutoBufferedPaintDC dc(this);
     if (m_background.IsOk())
-        dc.DrawBitmap(m_background, 0, 0, true);
+    {
+        const wxBitmap picture = m_pictures.GetBitmapFor(this);
+        const wxSize size = m_background.GetSize();
+        if (m_extraHeight <= 0)
+            dc.DrawBitmap(picture, 0, 0, true);
+        else
+        {
+            // The picture grows in the middle: its top and bottom as they are, the row
+            // above the cut repeated in between.
+            {
+                wxDCClipper top(dc, wxRect(0, 0, size.x, kStretchRow));
+                dc.DrawBitmap(picture, 0, 0, true);
+            }
+            {
+                wxDCClipper bottom(dc, wxRect(0, kStretchRow + m_extraHeight, size.x, size.y - kStretchRow));
+                dc.DrawBitmap(picture, 0, m_extraHeight, true);
+            }
+            for (int y = kStretchRow; y < kStretchRow + m_extraHeight; ++y)
+            {
+                wxDCClipper band(dc, wxRect(0, y, size.x, 1));
+                dc.DrawBitmap(picture, 0, y - kStretchRow + 1, true);
+            }
+        }
+    }
     else
     {
         // Without the picture the controls stand on the plain window background.
@@ -229,10 +316,10 @@ void CDailytipDialog::OnSize(wxSizeEvent& event)
     // A window manager adds its frame only once the window is up, and the toolkit then
     // takes the room from the client area; the picture needs all of it.
     if (IsShown() && m_background.IsOk() && m_sizeCorrections < kMaxSizeCorrections &&
-        GetClientSize() != m_background.GetSize())
+        GetClientSize() != ClientTarget())
     {
         ++m_sizeCorrections;
-        SetClientSize(m_background.GetSize());
+        SetClientSize(ClientTarget());
     }
 }
 
@@ -240,6 +327,7 @@ void CDailytipDialog::OnPrevious(wxCommandEvent&)
 {
     if (--m_current < 0)
         m_current = static_cast<int>(m_tips.GetCount()) - 1;
+    ShowCurrentTip();
     Refresh();
 }
 
@@ -247,6 +335,7 @@ void CDailytipDialog::OnNext(wxCommandEvent&)
 {
     if (++m_current >= static_cast<int>(m_tips.GetCount()))
         m_current = 0;
+    ShowCurrentTip();
     Refresh();
 }
 

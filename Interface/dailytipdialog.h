@@ -6,15 +6,18 @@
 
 #include <wx/arrstr.h>
 #include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/dialog.h>
 #include <wx/longlong.h>
 
 #include <memory>
+#include <vector>
 
 class wxButton;
 class wxCheckBox;
 class wxCloseEvent;
 class wxMouseCaptureLostEvent;
+class wxStaticText;
 class wxTipProvider;
 
 // Whether the tips appear at start-up (default true) and the index of the tip to show
@@ -59,6 +62,14 @@ public:
 private:
     void CreateControls();
     void ReadTips();
+    // The lines of a tip as they are drawn, measured in the window's font.
+    std::vector<wxString> TipLines(const wxString& tip, const wxFont& font) const;
+    // Makes room above the check box and the buttons for the longest tip at the user's
+    // text size: the picture grows in the middle.
+    void MakeRoomForTips();
+    // The tip drawn now, also as text for screen readers.
+    void ShowCurrentTip();
+    wxSize ClientTarget() const;
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);
     void OnMove(wxMoveEvent& event);
@@ -74,6 +85,10 @@ private:
     void OnCharHook(wxKeyEvent& event);
 
     wxBitmap m_background;
+    // The picture with its double-size copy, for displays that double.
+    wxBitmapBundle m_pictures;
+    // How much taller than the picture the window is made for large text.
+    int m_extraHeight = 0;
     wxArrayString m_tips;
     int m_current = 0;
     int m_dragX = 0;
@@ -85,6 +100,8 @@ private:
     bool m_awaitingPlacement = false;
     std::unique_ptr<wxTipProvider> m_tipProvider;
     wxCheckBox* m_showAtStartup = nullptr;
+    // Holds the drawn tip's text for screen readers; its own ink is see-through.
+    wxStaticText* m_tipText = nullptr;
     wxButton* m_previous = nullptr;
     wxButton* m_next = nullptr;
     wxButton* m_close = nullptr;

@@ -47,7 +47,12 @@ wxRect PlaceMainWindow(GlypharaMainFrame* frame)
     const WindowGeometry::Stored stored = WindowGeometry::Read(*wxConfigBase::Get());
     const wxSize display = wxGetDisplaySize();
     const WindowGeometry::Placement placement = WindowGeometry::PlacementFor(stored, display.x, display.y);
-    frame->SetSize(placement.width, placement.height);
+    wxSize size(placement.width, placement.height);
+    // Without a size of the user's own, the window opens large enough for its tools and
+    // controls at the user's text size.
+    if (stored.width < 0 || stored.height < 0)
+        size.IncTo(frame->GetFittingSize());
+    frame->SetSize(size);
     if (placement.centre)
         frame->Centre(wxBOTH);
     else

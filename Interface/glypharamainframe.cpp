@@ -14,7 +14,6 @@
 #include <wx/config.h>
 #include <wx/filehistory.h>
 #include <wx/gdicmn.h>
-#include <wx/html/htmlwin.h>
 #include <wx/listbox.h>
 #include <wx/slider.h>
 #include <wx/textctrl.h>
@@ -70,7 +69,6 @@ wxBEGIN_EVENT_TABLE(GlypharaMainFrame, wxFrame)
     EVT_BUTTON(ID_DELETETAG_BUTTON, GlypharaMainFrame::OnMenuitemDeletetagClick)
     EVT_BUTTON(ID_RENAMETAG_BUTTON, GlypharaMainFrame::OnMenuitemRenametagClick)
     EVT_LISTBOX(ID_FONT_LISTBOX, GlypharaMainFrame::OnFontListboxSelected)
-    EVT_HTML_LINK_CLICKED(ID_FONT_LISTBOX, GlypharaMainFrame::OnFontListboxLinkClicked)
     EVT_BUTTON(ID_IMPORTFONTS_BUTTON, GlypharaMainFrame::OnMenuitemImportfontsClick)
     EVT_BUTTON(ID_MOLDWRIGHT_BUTTON, GlypharaMainFrame::OnMenuitemMoldwrightClick)
 
@@ -154,7 +152,6 @@ GlypharaMainFrame::GlypharaMainFrame(wxWindow* parent, const wxString& title, co
       m_glowInnerCheck(nullptr), m_glowKnockoutCheck(nullptr), m_glowColor(nullptr), m_glowAlpha(nullptr),
       m_glowHBlur(nullptr), m_glowVBlur(nullptr), m_glowStrength(nullptr), m_blurCheck(nullptr),
       m_blurHBlur(nullptr), m_blurVBlur(nullptr), m_previewTimer(nullptr), m_refreshFrozen(false), m_fontRowInUse(wxNOT_FOUND),
-      m_fontListKey(0), m_fontListPressed(false),
       m_fontListCache(new FontListCache)
 {
     // The close box is kept: without a system menu it is the only way to close from the

@@ -11,6 +11,7 @@
 #include <memory>
 
 struct FontProperties;
+class CFontListCtrl;
 class FontListCache;
 class CEmbeddedBrowser;
 class CTextColorPickerCtrl;
@@ -22,15 +23,14 @@ class wxCheckBox;
 class wxChoice;
 class wxColourPickerEvent;
 class wxComboBox;
+class wxContextMenuEvent;
 class wxFileHistory;
-class wxHtmlLinkEvent;
 class wxIdleEvent;
 class wxListBox;
 class wxMenuBar;
 class wxPanel;
 class wxScrollEvent;
 class wxScrolledWindow;
-class wxSimpleHtmlListBox;
 class wxSizer;
 class wxSlider;
 class wxStaticBitmap;
@@ -55,6 +55,10 @@ public:
     // The callbacks registered with the core; context is the window.
     static int UpdateControlsCB(void* context);
     static int UpdateFlashCB(void* context, int delay);
+
+    // The size that shows every tool and control at the user's text size, at least the
+    // usual default and at most the display; the size to open with when none is stored.
+    wxSize GetFittingSize() const;
 
     // Writes position (in thousandths of the display) and size to the settings store.
     void StoreGeometry();
@@ -83,6 +87,13 @@ private:
     void LoadArchiveImages();
     void ApplyFonts();
     void SetTextSliderRanges();
+    // Names and labels as screen readers give them, focus shown where the toolkit shows
+    // none, and the window no smaller than its tools and controls need at the user's text size.
+    void MakeAccessible();
+    // Names and labels every control; again once the window is up, when the toolkit has
+    // guessed at labels once more.
+    void LabelControls();
+    void FitToContent();
     void FillSizeBox();
     void RegisterWithCore();
 
@@ -137,9 +148,6 @@ private:
     void OnTagListboxKeyDown(wxKeyEvent& event);
     void OnFontListboxSelected(wxCommandEvent& event);
     void OnFontListboxLeftUp(wxMouseEvent& event);
-    void OnFontListboxLinkClicked(wxHtmlLinkEvent& event);
-    void OnFontListboxKeyDown(wxKeyEvent& event);
-    void OnFontListboxMouseDown(wxMouseEvent& event);
 
     void OnPreviewTimer(wxTimerEvent& event);
     void OnFlashPlayerSize(wxSizeEvent& event);
@@ -189,6 +197,9 @@ private:
     void OnMenuitemDeletetagClick(wxCommandEvent& event);
     void OnMenuitemRenametagClick(wxCommandEvent& event);
     void OnTagListboxRightUp(wxMouseEvent& event);
+    // The menu key and Shift+F10 open the tag list's menu, as a right click does.
+    void OnTagListboxContextMenu(wxContextMenuEvent& event);
+    void ShowTagMenu(const wxPoint& at);
 
     // Effect and font commands (MainFrameEffectFontCommands.cpp)
     void OnEffectChoiceSelected(wxCommandEvent& event);
@@ -227,7 +238,7 @@ private:
     wxBitmapButton* m_addTagButton;
     wxBitmapButton* m_deleteTagButton;
     wxBitmapButton* m_renameTagButton;
-    wxSimpleHtmlListBox* m_fontList;
+    CFontListCtrl* m_fontList;
     wxBitmapButton* m_importFontsButton;
     wxBitmapButton* m_moldwrightButton;
     wxComboBox* m_fontSizeBox;
@@ -285,9 +296,6 @@ private:
     // unchanged library is neither asked for nor refilled.
     wxArrayString m_fontRows;
     int m_fontRowInUse;
-    // The arrow key or mouse press the font list is handling right now, if any.
-    int m_fontListKey;
-    bool m_fontListPressed;
     std::unique_ptr<FontListCache> m_fontListCache;
     // Projects opened or saved lately, listed in the File menu and kept in the settings.
     std::unique_ptr<wxFileHistory> m_recentProjects;

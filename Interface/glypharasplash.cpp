@@ -1,17 +1,27 @@
 #include "Interface/glypharasplash.h"
 
+#include "Library/Accessibility/Accessibility.h"
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 
 #include <wx/dcbuffer.h>
 #include <wx/font.h>
+#include <wx/stattext.h>
 
 namespace
 {
 // Where the version line goes on the picture.
 constexpr int kVersionX = 187;
 constexpr int kVersionY = 70;
+// Where the picture shows the maker's name.
+constexpr int kCompanyX = 184;
+constexpr int kCompanyY = 246;
+
+wxFont VersionFont()
+{
+    return wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, wxEmptyString);
+}
 }
 
 wxBEGIN_EVENT_TABLE(CGlypharaSplash, wxFrame)
@@ -33,13 +43,26 @@ CGlypharaSplash::CGlypharaSplash(wxWindow* parent, const wxString& title, const 
 
 void CGlypharaSplash::CreateControls()
 {
-    if (GetBitmapFromZip(wxS("GlypharaSplash.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), m_background) < 0)
+    Accessibility::SetName(this, _("About Glyphara"));
+    if (GetBitmapBundleFromZip(wxS("GlypharaSplash.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), false, m_pictures) < 0)
     {
         TS_LOG_AS("CGlypharaSplash::CreateControls", TS_ERROR,
                   wxS("Unable to load splash screen bitmap (GlypharaSplash.png)"));
         return;
     }
+    m_background = m_pictures.GetBitmap(m_pictures.GetDefaultSize());
     SetSize(m_background.GetSize());
+
+    // The version is written on the picture as text a screen reader reads too; the
+    // maker's name, part of the picture, gets a text of its own with see-through ink.
+    wxStaticText* version = new wxStaticText(this, wxID_ANY, VersionLine(), wxPoint(kVersionX, kVersionY));
+    version->SetFont(VersionFont());
+    version->SetForegroundColour(*wxBLACK);
+    version->SetSize(version->GetBestSize());
+    wxStaticText* company = new wxStaticText(this, wxID_ANY, wxS("Tallowby Software"), wxPoint(kCompanyX, kCompanyY));
+    company->SetFont(wxFont(9, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD));
+    company->SetForegroundColour(wxColour(0, 0, 0, wxALPHA_TRANSPARENT));
+    company->SetSize(company->GetBestSize());
 }
 
 wxString CGlypharaSplash::VersionLine()
@@ -56,13 +79,7 @@ void CGlypharaSplash::OnPaint(wxPaintEvent&)
         TS_LOG_AS("CGlypharaSplash::OnPaint", TS_ERROR, wxS("Background image is not initialized"));
         return;
     }
-    dc.DrawBitmap(m_background, 0, 0, true);
-    dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.SetFont(wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, wxEmptyString));
-    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-    dc.SetTextForeground(*wxBLACK);
-    dc.DrawText(VersionLine(), kVersionX, kVersionY);
+    dc.DrawBitmap(m_pictures.GetBitmapFor(this), 0, 0, true);
 }
 
 void CGlypharaSplash::OnMouse(wxMouseEvent& event)

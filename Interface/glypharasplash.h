@@ -4,6 +4,7 @@
 #define GLYPHARA_INTERFACE_GLYPHARASPLASH_H
 
 #include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/frame.h>
 
 class CGlypharaSplash : public wxFrame
@@ -30,6 +31,8 @@ private:
     void Dismiss();
 
     wxBitmap m_background;
+    // The picture with its double-size copy, for displays that double.
+    wxBitmapBundle m_pictures;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -1,5 +1,7 @@
 #include "browser/EmbeddedBrowser.h"
 
+#include "Library/Accessibility/Accessibility.h"
+
 #include "browser/WebViewCreator.h"
 #include "trace/TraceSystem.h"
 
@@ -288,6 +290,8 @@ void CEmbeddedBrowser::StartView()
     if (m_view)
     {
         m_impl->Attach();
+        // A screen reader calls the page's area what it calls this window.
+        Accessibility::SetName(m_view, Accessibility::GetName(this));
     }
     else
     {

@@ -6,6 +6,7 @@
 #include "trace/TraceSystem.h"
 
 #include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
@@ -14,11 +15,12 @@
 
 namespace
 {
-// Decodes the entry; traces the failures in the name of the public function.
-bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& image)
+// Decodes the entry; traces the failures in the name of the public function, as errors
+// unless the entry is one that may well be missing.
+bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& image, bool optional = false)
 {
     std::string bytes;
-    if (!ReadZipEntry(entryName, archivePath, bytes))
+    if (!ReadZipEntry(entryName, archivePath, bytes, optional))
         return false;
     // Entries of a compressed archive cannot seek, and the toolkit needs to seek to tell
     // the picture format; a copy in memory can.
@@ -31,7 +33,7 @@ bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& 
     }
     if (!loaded)
     {
-        TS_LOG_AS("GetBitmapFromZip", TS_ERROR, entryName + wxS(" has not been found in ") + archivePath);
+        TS_LOG_AS("GetBitmapFromZip", optional ? TS_VERBOSE : TS_ERROR, entryName + wxS(" has not been found in ") + archivePath);
         return false;
     }
     image = decoded;
@@ -48,6 +50,27 @@ int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxB
     if (bitmap.IsOk())
         TS_RETURN(RC_OK, wxEmptyString);
     TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
+}
+
+int GetBitmapBundleFromZip(const wxString& entryName, const wxString& archivePath, bool dark, wxBitmapBundle& bundle)
+{
+    TS_FUNCTION("GetBitmapBundleFromZip");
+    const wxString base = entryName.BeforeLast('.');
+    const wxString extension = wxS(".") + entryName.AfterLast('.');
+    wxImage normal, twice;
+    if (dark && LoadEntry(base + wxS("-dark") + extension, archivePath, normal, true))
+        LoadEntry(base + wxS("-dark@2x") + extension, archivePath, twice, true);
+    else if (LoadEntry(entryName, archivePath, normal))
+        LoadEntry(base + wxS("@2x") + extension, archivePath, twice, true);
+    if (!normal.IsOk())
+        TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
+    wxVector<wxBitmap> bitmaps;
+    bitmaps.push_back(wxBitmap(normal));
+    // Only a copy of exactly twice the size is the same picture drawn finer.
+    if (twice.IsOk() && twice.GetWidth() == 2 * normal.GetWidth() && twice.GetHeight() == 2 * normal.GetHeight())
+        bitmaps.push_back(wxBitmap(twice));
+    bundle = wxBitmapBundle::FromBitmaps(bitmaps);
+    TS_RETURN(RC_OK, wxEmptyString);
 }
 
 int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image)

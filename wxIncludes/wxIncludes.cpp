@@ -57,15 +57,16 @@ void RegisterArchiveHandler()
 }
 }
 
-bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::string& bytes)
+bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::string& bytes, bool optional)
 {
+    const TraceLevel failure = optional ? TS_VERBOSE : TS_ERROR;
     TS_LOG_AS("GetBitmapFromZip", TS_MESSAGE, wxS("Loading ") + entryName + wxS(" from ") + archivePath);
     RegisterArchiveHandler();
     std::unique_ptr<wxFileSystem> fileSystem(new wxFileSystem);
     std::unique_ptr<wxFSFile> file(fileSystem->OpenFile(archivePath + wxS("#zip:") + entryName));
     if (!file || !file->GetStream())
     {
-        TS_LOG_AS("GetBitmapFromZip", TS_ERROR, wxS("Unable to open the zip file system"));
+        TS_LOG_AS("GetBitmapFromZip", failure, wxS("Unable to open the zip file system"));
         return false;
     }
     wxMemoryOutputStream copy;

@@ -1,5 +1,7 @@
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 
+#include "Library/Accessibility/Accessibility.h"
+#include "Library/Accessibility/Contrast.h"
 #include "Library/CustomControls/CompactEntry.h"
 #include "trace/ResultCodes.h"
 #include "trace/TraceSystem.h"
@@ -8,8 +10,9 @@
 #include <wx/clrpicker.h>
 #include <wx/colordlg.h>
 #include <wx/cursor.h>
+#include <wx/dcclient.h>
 #include <wx/font.h>
-#include <wx/statbmp.h>
+#include <wx/settings.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
@@ -23,6 +26,18 @@ const int kMinimumWidth = 60;
 
 const wxColour kNormalText(2, 2, 2);
 const wxColour kInvalidText(255, 0, 0);
+// Red marks wrong input beside the text's own colour, so it needs less contrast.
+const double kInvalidContrast = 3.0;
+
+wxColour NormalText()
+{
+    return EntryNormalTextColour(kNormalText);
+}
+
+wxColour InvalidText()
+{
+    return EntryTextColour(kInvalidText, kInvalidContrast);
+}
 
 // "#" and six upper-case hexadecimal digits; the toolkit's own form would add the alpha
 // of a translucent colour.
@@ -39,6 +54,42 @@ bool ParseColour(const wxString& text, wxColour& colour)
         return false;
     return colour.Set(text);
 }
+}
+
+wxBEGIN_EVENT_TABLE(CColourSwatch, wxGenericStaticBitmap)
+    EVT_PAINT(CColourSwatch::OnPaint)
+    EVT_SET_FOCUS(CColourSwatch::OnFocusChange)
+    EVT_KILL_FOCUS(CColourSwatch::OnFocusChange)
+wxEND_EVENT_TABLE()
+
+CColourSwatch::CColourSwatch(wxWindow* parent, wxWindowID id, const wxBitmap& bitmap, const wxString& name)
+    : wxGenericStaticBitmap(parent, id, bitmap, wxDefaultPosition, wxDefaultSize, 0, name)
+{
+    Accessibility::MakeFocusable(this);
+    Accessibility::SetRole(this, Accessibility::Role::PushButton);
+    Accessibility::SetName(this, _("Choose a color"));
+}
+
+void CColourSwatch::OnPaint(wxPaintEvent&)
+{
+    wxPaintDC dc(this);
+    const wxBitmap bitmap = GetBitmap();
+    if (bitmap.IsOk())
+        dc.DrawBitmap(bitmap, 0, 0, true);
+    if (HasFocus())
+    {
+        // Over the swatch's outer two pixels: the frame and the colour stay readable.
+        dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT), 2));
+        dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        const wxSize size = GetClientSize();
+        dc.DrawRectangle(1, 1, size.x - 1, size.y - 1);
+    }
+}
+
+void CColourSwatch::OnFocusChange(wxFocusEvent& event)
+{
+    Refresh();
+    event.Skip();
 }
 
 wxIMPLEMENT_DYNAMIC_CLASS(CTextColorPickerCtrl, wxControl);
@@ -69,22 +120,25 @@ bool CTextColorPickerCtrl::Create(wxWindow* parent, wxWindowID id, const wxColou
     m_text->SetMaxLength(kTextMaxLength);
     m_text->SetFont(wxFont(9, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
     MakeEntryCompact(m_text);
-    m_text->SetSize(wxSize(m_text->GetSize().x, kTextHeight));
+    // Every colour in its HTML form fits, whatever the size of the user's text.
+    const wxSize textSize = EntrySizeFor(m_text, wxS("#"), wxS("0123456789ABCDEF"), 6, wxSize(0, kTextHeight));
+    m_text->SetSize(wxSize(m_text->GetSize().x, textSize.y));
 
     m_swatchImage.Create(kSwatchSide, kSwatchSide);
-    m_swatch = new wxStaticBitmap(this, wxID_ANY, wxBitmap(m_swatchImage), wxDefaultPosition, wxDefaultSize, 0,
-                                  wxS("staticBitmap"));
+    m_swatch = new CColourSwatch(this, wxID_ANY, wxBitmap(m_swatchImage), wxS("staticBitmap"));
     m_swatch->SetCursor(wxCursor(wxCURSOR_HAND));
 
     // The text box's own events end here: the window around hears this control only.
     m_text->Bind(wxEVT_TEXT, &CTextColorPickerCtrl::OnTextChanged, this);
     m_swatch->Bind(wxEVT_LEFT_UP, &CTextColorPickerCtrl::OnSwatchLeftUp, this);
+    m_swatch->Bind(wxEVT_KEY_DOWN, &CTextColorPickerCtrl::OnSwatchKey, this);
     m_text->Bind(wxEVT_KILL_FOCUS, &CTextColorPickerCtrl::OnTextKillFocus, this);
 
     const int height = std::max(m_text->GetSize().y, m_swatch->GetSize().y) + 6;
     // A width asked for at creation is kept as the minimum too: a sizer lays a window
     // out at its minimum, and at 60 pixels the text box would hide part of its text.
-    SetMinSize(wxSize(std::max(kMinimumWidth, size.x), height));
+    const int needed = textSize.x + m_swatch->GetSize().x + 5;
+    SetMinSize(wxSize(std::max({kMinimumWidth, size.x, needed}), height));
     SetSize(wxSize(GetSize().x, height));
 
     SetCanFocus(false);
@@ -116,7 +170,7 @@ void CTextColorPickerCtrl::ShowColour(const wxColour& colour, bool notify, bool 
                          m_colour.Blue());
     m_swatch->SetBitmap(wxBitmap(m_swatchImage));
 
-    m_text->SetForegroundColour(kNormalText);
+    m_text->SetForegroundColour(NormalText());
     if (rewriteText)
     {
         const long caret = m_text->GetInsertionPoint();
@@ -146,9 +200,16 @@ int CTextColorPickerCtrl::UpdateUI()
     TS_RETURN(RC_OK, wxEmptyString);
 }
 
+void CTextColorPickerCtrl::SetAccessibleName(const wxString& name)
+{
+    Accessibility::SetName(this, name);
+    Accessibility::SetName(m_text, name);
+    Accessibility::SetName(m_swatch, wxString::Format(_("%s: choose a color"), name));
+}
+
 bool CTextColorPickerCtrl::AcceptsFocusRecursively() const
 {
-    return m_initialised && m_text->AcceptsFocus();
+    return m_initialised && (m_text->AcceptsFocus() || m_swatch->AcceptsFocus());
 }
 
 void CTextColorPickerCtrl::SetFocus()
@@ -169,6 +230,23 @@ void CTextColorPickerCtrl::OnSize(wxSizeEvent& event)
 void CTextColorPickerCtrl::OnSwatchLeftUp(wxMouseEvent& event)
 {
     event.Skip();
+    ChooseColour();
+}
+
+void CTextColorPickerCtrl::OnSwatchKey(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (event.HasAnyModifiers() ||
+        (key != WXK_SPACE && key != WXK_RETURN && key != WXK_NUMPAD_ENTER && key != WXK_NUMPAD_SPACE))
+    {
+        event.Skip();
+        return;
+    }
+    ChooseColour();
+}
+
+void CTextColorPickerCtrl::ChooseColour()
+{
     if (!m_initialised)
         return;
     wxColourData data;
@@ -187,7 +265,7 @@ void CTextColorPickerCtrl::OnTextChanged(wxCommandEvent&)
     wxColour colour;
     if (!ParseColour(text, colour))
     {
-        m_text->SetForegroundColour(kInvalidText);
+        m_text->SetForegroundColour(InvalidText());
         m_text->Refresh();
         return;
     }
@@ -199,7 +277,7 @@ void CTextColorPickerCtrl::OnTextChanged(wxCommandEvent&)
         ShowColour(colour, true, false);
         return;
     }
-    m_text->SetForegroundColour(kNormalText);
+    m_text->SetForegroundColour(NormalText());
     m_text->Refresh();
 }
 

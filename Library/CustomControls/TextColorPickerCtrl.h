@@ -1,15 +1,32 @@
-// A colour text box joined with a clickable swatch that opens the colour dialog. A colour
-// chosen or typed in HTML form reaches the parent as a colour-picker-changed event under
-// this control's own id.
+// A colour text box joined with a swatch that opens the colour dialog when clicked, or
+// when Space or Return is pressed on it. A colour chosen or typed in HTML form reaches
+// the parent as a colour-picker-changed event under this control's own id.
 #ifndef GLYPHARA_LIBRARY_CUSTOMCONTROLS_TEXTCOLORPICKERCTRL_H
 #define GLYPHARA_LIBRARY_CUSTOMCONTROLS_TEXTCOLORPICKERCTRL_H
 
 #include <wx/colour.h>
 #include <wx/control.h>
+#include <wx/generic/statbmpg.h>
 #include <wx/image.h>
 
-class wxStaticBitmap;
 class wxTextCtrl;
+
+// The swatch: a picture that takes the keyboard, shows when it has it, and is a button
+// to screen readers.
+class CColourSwatch : public wxGenericStaticBitmap
+{
+public:
+    CColourSwatch(wxWindow* parent, wxWindowID id, const wxBitmap& bitmap, const wxString& name);
+
+    bool AcceptsFocus() const override { return IsEnabled(); }
+    bool AcceptsFocusFromKeyboard() const override { return AcceptsFocus(); }
+
+private:
+    void OnPaint(wxPaintEvent& event);
+    void OnFocusChange(wxFocusEvent& event);
+
+    wxDECLARE_EVENT_TABLE();
+};
 
 class CTextColorPickerCtrl : public wxControl
 {
@@ -24,6 +41,8 @@ public:
     int SetColour(const wxColour& colour, bool notify);
     const wxColour& GetColour() const { return m_colour; }
     int UpdateUI();
+    // What a screen reader calls the text box; the swatch is the button that chooses it.
+    void SetAccessibleName(const wxString& name);
 
     // Keyboard focus goes to the inner windows, never to the control itself, so Tab
     // walks through them like through any other controls.
@@ -33,13 +52,15 @@ public:
     void SetFocus() override;
 
     // The inner windows, for tests.
-    wxStaticBitmap* GetSwatch() const { return m_swatch; }
+    CColourSwatch* GetSwatch() const { return m_swatch; }
     wxTextCtrl* GetTextCtrl() const { return m_text; }
     const wxImage& GetSwatchImage() const { return m_swatchImage; }
 
 private:
     void OnSize(wxSizeEvent& event);
     void OnSwatchLeftUp(wxMouseEvent& event);
+    void OnSwatchKey(wxKeyEvent& event);
+    void ChooseColour();
     void OnTextChanged(wxCommandEvent& event);
     void OnTextKillFocus(wxFocusEvent& event);
     // Stores and shows a valid colour; the typed-text path keeps the text as typed.
@@ -47,7 +68,7 @@ private:
 
     bool m_initialised = false;
     wxImage m_swatchImage;
-    wxStaticBitmap* m_swatch = nullptr;
+    CColourSwatch* m_swatch = nullptr;
     wxTextCtrl* m_text = nullptr;
     wxColour m_colour;
     wxColour m_frameColour;

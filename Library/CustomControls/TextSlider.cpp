@@ -1,5 +1,7 @@
 #include "Library/CustomControls/TextSlider.h"
 
+#include "Library/Accessibility/Accessibility.h"
+#include "Library/Accessibility/Contrast.h"
 #include "Library/CustomControls/CompactEntry.h"
 #include "trace/ResultCodes.h"
 #include "trace/TraceSystem.h"
@@ -19,6 +21,18 @@ const int kMinimumWidth = 60;
 
 const wxColour kNormalText(2, 2, 2);
 const wxColour kInvalidText(255, 0, 0);
+// Red marks wrong input beside the text's own colour, so it needs less contrast.
+const double kInvalidContrast = 3.0;
+
+wxColour NormalText()
+{
+    return EntryNormalTextColour(kNormalText);
+}
+
+wxColour InvalidText()
+{
+    return EntryTextColour(kInvalidText, kInvalidContrast);
+}
 }
 
 wxIMPLEMENT_DYNAMIC_CLASS(CTextSlider, wxControl);
@@ -50,7 +64,8 @@ bool CTextSlider::Create(wxWindow* parent, wxWindowID id, const wxSize& size, co
     m_text->SetMaxLength(kTextMaxLength);
     m_text->SetFont(wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
     MakeEntryCompact(m_text);
-    m_text->SetSize(kTextSize);
+    // Three digits fit, whatever the size of the user's text.
+    m_text->SetSize(EntrySizeFor(m_text, wxEmptyString, wxS("0123456789"), kTextMaxLength, kTextSize));
 
     // The inner windows' own events end here: the window around hears this control only.
     m_slider->Bind(wxEVT_SLIDER, &CTextSlider::OnSliderUpdated, this);
@@ -77,7 +92,7 @@ void CTextSlider::SetValue(int value, bool notify)
         return;
     m_slider->SetValue(value);
     const long caret = m_text->GetInsertionPoint();
-    m_text->SetForegroundColour(kNormalText);
+    m_text->SetForegroundColour(NormalText());
     m_text->ChangeValue(wxString::Format(wxS("%d"), m_slider->GetValue()));
     m_text->SetInsertionPoint(std::min(caret, m_text->GetLastPosition()));
     if (notify)
@@ -119,6 +134,13 @@ int CTextSlider::UpdateUI()
     TS_RETURN(RC_OK, wxEmptyString);
 }
 
+void CTextSlider::SetAccessibleName(const wxString& name)
+{
+    Accessibility::SetName(this, name);
+    Accessibility::SetName(m_slider, name);
+    Accessibility::SetName(m_text, name);
+}
+
 bool CTextSlider::AcceptsFocusRecursively() const
 {
     return m_initialised && (m_slider->AcceptsFocus() || m_text->AcceptsFocus());
@@ -152,13 +174,13 @@ void CTextSlider::OnTextChanged(wxCommandEvent&)
     long number = 0;
     if (m_text->GetValue().ToLong(&number, 10) && number >= m_slider->GetMin() && number <= m_slider->GetMax())
     {
-        m_text->SetForegroundColour(kNormalText);
+        m_text->SetForegroundColour(NormalText());
         m_text->Refresh();
         SetValue(static_cast<int>(number), true);
     }
     else
     {
-        m_text->SetForegroundColour(kInvalidText);
+        m_text->SetForegroundColour(InvalidText());
         m_text->Refresh();
     }
 }

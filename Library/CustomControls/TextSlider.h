@@ -25,6 +25,8 @@ public:
     // The range becomes 0 to maximum.
     void SetRange(int maximum);
     int UpdateUI();
+    // What a screen reader calls the slider and its number box.
+    void SetAccessibleName(const wxString& name);
 
     // Keyboard focus goes to the inner windows, never to the control itself, so Tab
     // walks through them like through any other controls.

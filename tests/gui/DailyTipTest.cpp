@@ -11,8 +11,11 @@
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/splash.h>
+#include <wx/stattext.h>
 #include <wx/uiaction.h>
 #include <wx/weakref.h>
+
+#include <cstdlib>
 
 namespace
 {
@@ -317,4 +320,61 @@ TEST_F(DailyTipTest, AtStartupTheTipsShowAndTheSplashGoesWhenTheSettingAsks)
             splash->Destroy();
         tips->Destroy();
     }
+}
+
+namespace
+{
+// Where the tip shown now ends as the window draws it (measured in the window's own
+// drawing context), where the start-up box starts, and the tip as a screen reader gets it.
+struct TipFit
+{
+    int textBottom = 0;
+    int boxTop = 0;
+    wxString text;
+};
+
+TipFit FitOfShownTip(CDailytipDialog* dialog)
+{
+    RunPendingEvents(200);
+    TipFit fit;
+    for (wxWindow* child : dialog->GetChildren())
+        if (wxStaticText* label = dynamic_cast<wxStaticText*>(child))
+            fit.text = label->GetLabelText();
+    fit.boxTop = dialog->FindWindow(CDailytipDialog::ID_SHOW_AT_STARTUP)->GetPosition().y;
+    wxClientDC dc(dialog);
+    dc.SetFont(wxFont(9, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
+    const wxString& tip = dialog->GetTips()[dialog->GetCurrentTip()];
+    wxArrayInt partial;
+    dc.GetPartialTextExtents(tip, partial);
+    const std::vector<int> extents(partial.begin(), partial.end());
+    const size_t lines = BreakTipLines(tip, 300, SpanWidthFromPartialExtents(extents)).size();
+    fit.textBottom = 100 + static_cast<int>(lines) * (dc.GetCharHeight() + 2);
+    return fit;
+}
+}
+
+// Run by the gui_large_text test, with the user's text half as large again.
+class DailyTipLargeTextTest : public DailyTipTest
+{
+};
+
+TEST_F(DailyTipLargeTextTest, EveryShippedTipEndsAboveTheButtonsAndIsAlsoText)
+{
+    const char* scale = std::getenv("GDK_DPI_SCALE");
+    if (!scale || wxString(scale) != wxS("1.5"))
+        GTEST_SKIP() << "run by the gui_large_text test";
+    ASSERT_TRUE(wxCopyFile(wxS(GLYPHARA_PROGRAM_DIR "/Data/tips.txt"), ProgramDir() + wxS("/Data/tips.txt")));
+    CDailytipDialog* dialog = Open();
+    ASSERT_GT(dialog->GetTips().GetCount(), 1u);
+    dialog->Show();
+    for (size_t tip = 0; tip < dialog->GetTips().GetCount(); ++tip)
+    {
+        const TipFit fit = FitOfShownTip(dialog);
+        EXPECT_LE(fit.textBottom, fit.boxTop) << "tip " << dialog->GetCurrentTip() << " runs under the buttons";
+        wxString text = fit.text;
+        text.Replace(wxS("\n"), wxS(" "));
+        EXPECT_EQ(dialog->GetTips()[dialog->GetCurrentTip()], text);
+        PressButton(dialog, CDailytipDialog::ID_NEXT);
+    }
+    dialog->Destroy();
 }

@@ -5,12 +5,12 @@
 
 #include "Interface/glypharamainframe.h"
 #include "Library/BasicWebServer/BasicWebServer.h"
+#include "Interface/FontListCtrl.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "core/FontListModel.h"
 
 #include <wx/choice.h>
 #include <wx/frame.h>
-#include <wx/htmllbox.h>
 #include <wx/webview.h>
 
 namespace
@@ -29,7 +29,7 @@ protected:
     // Clicks the font's row in the font list.
     void PickFont(const wxString& font)
     {
-        wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+        CFontListCtrl* fonts = Find<CFontListCtrl>(ID_FONT_LISTBOX);
         const std::vector<FontListRow>& rows = Core()->GetInstalledFontModel().Rows();
         ASSERT_EQ(rows.size(), fonts->GetCount());
         for (size_t i = 0; i < rows.size(); ++i)

@@ -12,6 +12,8 @@
 #include <wx/utils.h>
 #include <wx/webview.h>
 
+#include <gtk/gtk.h>
+
 #include <cstdlib>
 
 namespace
@@ -145,6 +147,28 @@ int GuiTest::LogCount(const wxString& fragment) const
         if (line.Contains(fragment))
             ++count;
     return count;
+}
+
+wxImage GrabScreen(const wxRect& area)
+{
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y, area.width,
+                                                 area.height);
+    if (!shot)
+        return wxImage();
+    const int width = gdk_pixbuf_get_width(shot);
+    const int height = gdk_pixbuf_get_height(shot);
+    const int stride = gdk_pixbuf_get_rowstride(shot);
+    const int channels = gdk_pixbuf_get_n_channels(shot);
+    const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+    wxImage image(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const guchar* pixel = pixels + y * stride + x * channels;
+            image.SetRGB(x, y, pixel[0], pixel[1], pixel[2]);
+        }
+    g_object_unref(shot);
+    return image;
 }
 
 wxString GuiTest::LogLine(const wxString& fragment) const

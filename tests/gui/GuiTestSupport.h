@@ -5,6 +5,7 @@
 #define GLYPHARA_TESTS_GUI_GUITESTSUPPORT_H
 
 #include <wx/frame.h>
+#include <wx/image.h>
 #include <wx/log.h>
 #include <wx/panel.h>
 #include <wx/string.h>
@@ -24,6 +25,9 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds = 10000);
 void CopyTree(const wxString& from, const wxString& to);
 // Runs a script in the page and returns what it evaluated to.
 wxString Evaluate(wxWebView* view, const wxString& script);
+// What the screen shows in a rectangle given in the window system's logical pixels, in
+// device pixels (twice as many each way on a display that doubles).
+wxImage GrabScreen(const wxRect& area);
 // Page scripts about the tag that `selector` finds, whichever way the runtime showed
 // it: its own text in the web font, or a drawing from the movie.
 // True once the runtime is done and the tag is shown either way.

@@ -3,6 +3,7 @@
 // window's own rules (style availability, size box, browser size) hold.
 #include "MainFrameTestSupport.h"
 
+#include "Interface/FontListCtrl.h"
 #include "Interface/glypharamainframe.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
@@ -12,7 +13,6 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
-#include <wx/htmllbox.h>
 #include <wx/listbox.h>
 #include <wx/slider.h>
 #include <wx/regex.h>
@@ -272,7 +272,7 @@ TEST_F(MainFrameTest, FontListAppliesAFontKeepsTheHighlightOnTheFontInUseAndFoll
     MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
     MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Beta.swf"));
     OpenFrame();
-    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+    CFontListCtrl* fonts = Find<CFontListCtrl>(ID_FONT_LISTBOX);
     wxArrayString rows;
     wxString selected;
     Core()->GetInstalledFontList(rows, selected);

@@ -4,13 +4,18 @@
 // selected tag, and the font list's links act like clicks on their rows.
 #include "MainFrameTestSupport.h"
 
+#include "Interface/FontListCtrl.h"
 #include "Interface/glypharamainframe.h"
+#include "Library/CustomControls/TextColorPickerCtrl.h"
+#include "Library/CustomControls/TextSlider.h"
 
 #include <wx/app.h>
 #include <wx/combobox.h>
-#include <wx/htmllbox.h>
 #include <wx/listbox.h>
+#include <wx/scrolwin.h>
+#include <wx/settings.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <gtk/gtk.h>
@@ -199,7 +204,7 @@ TEST_F(MainFrameKeyboardTest, ArrowKeysAndClicksInTheFontListStepOverHeadersAndL
     MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
     MakeEmptyFile(SystemFontDir() + wxS("/Zeta_Co/Beta.swf"));
     ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
-    wxSimpleHtmlListBox* fonts = Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX);
+    CFontListCtrl* fonts = Find<CFontListCtrl>(ID_FONT_LISTBOX);
     ASSERT_EQ(6u, fonts->GetCount());
     ASSERT_TRUE(fonts->GetString(2).Contains(wxS("addfontsfromweb")));
     EXPECT_EQ(wxS("Alpha"), Record().font);
@@ -287,4 +292,128 @@ TEST_F(MainFrameKeyboardTest, TypingAtStartReplacesTheSampleUndoKeysWorkThereAnd
     EXPECT_EQ(wxS("14x"), size->GetValue());
     Focus(Find<wxTextCtrl>(ID_USER_TEXT));
     EXPECT_EQ(wxS("14"), size->GetValue());
+}
+
+// The parts of the window a user without a mouse could not reach before.
+class KeyboardAccessTest : public MainFrameKeyboardTest
+{
+};
+
+TEST_F(KeyboardAccessTest, TabIntoTheTagListChangesNothingAndTheMenuKeyOrShiftF10OpensItsMenu)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxListBox* tags = Find<wxListBox>(ID_TAG_LISTBOX);
+    // A menu that is up holds the pointer and the keyboard; Escape takes it down. The
+    // timer runs inside the loop that an open menu waits in.
+    bool menuShown = false;
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (gtk_grab_get_current())
+        {
+            menuShown = true;
+            sim.Char(WXK_ESCAPE);
+        }
+    });
+    // Tab into the list selects its tag again, which changes nothing.
+    Focus(Find<wxTextCtrl>(ID_USER_TEXT));
+    const int selections = LogCount(wxS("Selected tag changed to"));
+    sim.Char(WXK_TAB);
+    RunPendingEvents(300);
+    ASSERT_EQ(tags, wxWindow::FindFocus());
+    EXPECT_EQ(selections, LogCount(wxS("Selected tag changed to")));
+    for (const auto& key : {std::make_pair(int(WXK_MENU), int(wxMOD_NONE)), std::make_pair(int(WXK_F10), int(wxMOD_SHIFT))})
+    {
+        Focus(tags);
+        menuShown = false;
+        watch.Start(300);
+        sim.Char(key.first, key.second);
+        EXPECT_TRUE(WaitFor([&] { return menuShown; }, 3000)) << "key " << key.first;
+        watch.Stop();
+        RunPendingEvents(300);
+    }
+}
+
+TEST_F(KeyboardAccessTest, AControlTakingTheFocusIsScrolledIntoView)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    ChangeRecord([](FontProperties& record) {
+        record.dropshadow.enabled = record.glow.enabled = record.bevel.enabled = true;
+    });
+    wxScrolledWindow* column = Find<wxScrolledWindow>(ID_EFFECTS_SCROLLEDWINDOW);
+    auto inView = [column](int id) {
+        wxWindow* control = column->FindWindow(id);
+        const wxRect rect(column->ScreenToClient(control->GetScreenPosition()), control->GetSize());
+        return rect.GetTop() >= 0 && rect.GetBottom() < column->GetClientSize().y;
+    };
+    ASSERT_FALSE(inView(ID_GLOW_STRENGTH)) << "the column must be taller than its view";
+
+    // Tab from the last field above the column into its first control, while the column
+    // shows its end; and a control at the end given the focus while it shows its start.
+    column->Scroll(0, column->GetVirtualSize().y);
+    RunPendingEvents(100);
+    ASSERT_FALSE(inView(ID_EFFECT_CHOICE));
+    Focus(Find<CTextColorPickerCtrl>(ID_BACKGROUND_COLOR)->GetSwatch());
+    sim.Char(WXK_TAB);
+    RunPendingEvents(300);
+    EXPECT_TRUE(ControlsWithFocus(Frame()).count(ID_EFFECT_CHOICE));
+    EXPECT_TRUE(inView(ID_EFFECT_CHOICE));
+
+    column->Scroll(0, 0);
+    RunPendingEvents(100);
+    Focus(Find<CTextSlider>(ID_GLOW_STRENGTH)->GetTextCtrl());
+    RunPendingEvents(200);
+    EXPECT_TRUE(inView(ID_GLOW_STRENGTH));
+}
+
+TEST_F(KeyboardAccessTest, HeadersAndAddMoreRowsAreReachedWithCtrlArrowsAndChosenWithReturnOrSpace)
+{
+    MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Alpha.swf"));
+    MakeEmptyFile(SystemFontDir() + wxS("/Zeta_Co/Beta.swf"));
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    CFontListCtrl* fonts = Find<CFontListCtrl>(ID_FONT_LISTBOX);
+    ASSERT_EQ(6u, fonts->GetCount());
+    Focus(fonts);
+    ASSERT_EQ(1, fonts->GetSelection());
+    // Ctrl and an arrow move the keyboard's place without choosing; Return or Space
+    // chooses as a click does.
+    const struct
+    {
+        int key;
+        int modifiers;
+        size_t shopVisits;
+        const char* font;
+        int selection;
+    } steps[] = {{WXK_DOWN, wxMOD_CONTROL, 0, "Alpha", 1}, {WXK_RETURN, wxMOD_NONE, 1, "Alpha", 1},
+                 {WXK_DOWN, wxMOD_CONTROL, 1, "Alpha", 1}, {WXK_DOWN, wxMOD_CONTROL, 1, "Alpha", 1},
+                 {WXK_SPACE, wxMOD_NONE, 1, "Beta", 4},    {WXK_DOWN, wxMOD_CONTROL, 1, "Beta", 4},
+                 {WXK_SPACE, wxMOD_NONE, 2, "Beta", 4}};
+    for (const auto& step : steps)
+    {
+        sim.Char(step.key, step.modifiers);
+        RunPendingEvents(300);
+        EXPECT_EQ(step.shopVisits, openedUrls.size()) << step.key;
+        EXPECT_EQ(wxString(step.font), Record().font) << step.key;
+        EXPECT_EQ(step.selection, fonts->GetSelection()) << step.key;
+    }
+}
+
+TEST_F(KeyboardAccessTest, TheSampleTextShowsAFocusRingWhileItHasTheKeyboard)
+{
+    ASSERT_TRUE(OpenFocusedFrame()) << "needs openbox to give the window the focus";
+    wxTextCtrl* text = Find<wxTextCtrl>(ID_USER_TEXT);
+    const wxColour ring = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT);
+    // Ring pixels along the field's top edge.
+    auto ringShown = [&] {
+        RunPendingEvents(300);
+        const wxRect rect = text->GetScreenRect();
+        const wxImage edge = GrabScreen(wxRect(rect.x + 4, rect.y, rect.width - 8, 2));
+        int count = 0;
+        for (int x = 0; x < edge.GetWidth(); ++x)
+            count += wxColour(edge.GetRed(x, 1), edge.GetGreen(x, 1), edge.GetBlue(x, 1)) == ring;
+        return count > edge.GetWidth() / 2;
+    };
+    Focus(text);
+    EXPECT_TRUE(ringShown());
+    Focus(Find<wxListBox>(ID_TAG_LISTBOX));
+    EXPECT_FALSE(ringShown());
 }

@@ -3,6 +3,7 @@
 // kept in the settings.
 #include "MainFrameTestSupport.h"
 
+#include "Interface/FontListCtrl.h"
 #include "Interface/WindowGeometry.h"
 #include "Interface/glypharamainframe.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
@@ -15,7 +16,6 @@
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/fileconf.h>
-#include <wx/htmllbox.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
@@ -189,7 +189,7 @@ TEST_F(MainFrameTest, ControlsHaveTheirKindsRangesItemsAndFirstValues)
     EXPECT_EQ(wxS("<h1>"), tags->GetStringSelection());
 
     // Its rows are checked with the font list's behaviour.
-    EXPECT_NE(nullptr, Find<wxSimpleHtmlListBox>(ID_FONT_LISTBOX));
+    EXPECT_NE(nullptr, Find<CFontListCtrl>(ID_FONT_LISTBOX));
 
     wxComboBox* size = Find<wxComboBox>(ID_FONTSIZE_COMBOBOX);
     ASSERT_NE(nullptr, size);

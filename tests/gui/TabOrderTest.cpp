@@ -1,5 +1,6 @@
-// Keyboard users reach every part of the compound controls and the preview with Tab, in
-// the order they see them, and leave each again in both directions.
+// Keyboard users reach every part of the compound controls (the colour field's swatch
+// too) and the preview with Tab, in the order they see them, and leave each again in
+// both directions.
 #include "GuiTestSupport.h"
 
 #include "Library/CustomControls/TextColorPickerCtrl.h"
@@ -47,7 +48,8 @@ TEST_F(GuiTest, TabWalksThroughTheInnerControlsAndStopsOnceOnThePreview)
                                                            {last, "last"},
                                                            {slider->GetSlider(), "slider"},
                                                            {slider->GetTextCtrl(), "number"},
-                                                           {colour->GetTextCtrl(), "colour"}};
+                                                           {colour->GetTextCtrl(), "colour"},
+                                                           {colour->GetSwatch(), "swatch"}};
         for (const auto& part : parts)
             if (focus == part.first)
                 return part.second;
@@ -58,7 +60,7 @@ TEST_F(GuiTest, TabWalksThroughTheInnerControlsAndStopsOnceOnThePreview)
     auto walk = [&](int modifiers) {
         std::vector<std::string> seen;
         wxUIActionSimulator keyboard;
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < 7; ++i)
         {
             keyboard.Char(WXK_TAB, modifiers);
             RunPendingEvents(250);
@@ -70,8 +72,9 @@ TEST_F(GuiTest, TabWalksThroughTheInnerControlsAndStopsOnceOnThePreview)
     first->SetFocus();
     RunPendingEvents(200);
     ASSERT_EQ("first", focused());
-    EXPECT_EQ((std::vector<std::string>{"slider", "number", "colour", "preview", "last", "first"}), walk(0));
-    EXPECT_EQ((std::vector<std::string>{"last", "preview", "colour", "number", "slider", "first"}), walk(wxMOD_SHIFT));
+    EXPECT_EQ((std::vector<std::string>{"slider", "number", "colour", "swatch", "preview", "last", "first"}), walk(0));
+    EXPECT_EQ((std::vector<std::string>{"last", "preview", "swatch", "colour", "number", "slider", "first"}),
+              walk(wxMOD_SHIFT));
 
     // Giving a compound control the focus puts it into its first inner window.
     colour->SetFocus();

@@ -121,3 +121,22 @@ TEST_F(DialogTest, GetCodeKeepsTheUntickedBoxWhenClosedByTheTitleBar)
                                          wxID_OK));
     EXPECT_TRUE(SettingsOnDisk().Contains(wxS("showhowtoaddaftersave=1"))) << SettingsOnDisk();
 }
+
+TEST_F(DialogTest, TheFolderLinkTakesTheKeyboardAndOpensWithReturnOrSpace)
+{
+    CAddSIFRToHTMLDialog dialog(nullptr, wxString(kGetCodeCaption), wxSize(400, 300));
+    wxWindow* link = dialog.FindWindow(CAddSIFRToHTMLDialog::ID_FOLDER_LINK);
+    dialog.SetProjectName(wxEmptyString);
+    EXPECT_FALSE(link->IsShown() && link->AcceptsFocusFromKeyboard()) << "a project never saved has no link";
+    dialog.SetProjectName(wxS("bakery"));
+    dialog.SetProjectPath(wxS("/home/ann/sites/bakery.xml"));
+    EXPECT_TRUE(link->IsShown() && link->AcceptsFocusFromKeyboard());
+    for (int key : {int(WXK_RETURN), int(WXK_SPACE), int('o'), int(WXK_NUMPAD_ENTER)})
+    {
+        wxKeyEvent event(wxEVT_KEY_DOWN);
+        event.m_keyCode = key;
+        event.SetEventObject(link);
+        link->GetEventHandler()->ProcessEvent(event);
+    }
+    EXPECT_EQ(std::vector<wxString>(3, wxS("/home/ann/sites")), m_opened);
+}

@@ -118,7 +118,7 @@ TEST_F(TextColorPickerCtrlTest, IsInertUntilCreatedAndStartsWithAWhiteFramedSwat
 
     // The text takes the width the swatch leaves, and its 20 pixels of height.
     wxTextCtrl* text = m_control->GetTextCtrl();
-    wxStaticBitmap* swatch = m_control->GetSwatch();
+    wxWindow* swatch = m_control->GetSwatch();
     EXPECT_EQ(wxSize(90 - swatch->GetSize().x - 5, 20), text->GetSize());
     EXPECT_EQ(wxSize(90, std::max(20, swatch->GetSize().y) + 6), m_control->GetSize());
     EXPECT_EQ(text->GetSize().x + 2, swatch->GetPosition().x);
@@ -183,4 +183,40 @@ TEST_F(TextColorPickerCtrlTest, ClickingTheSwatchOpensTheColourDialogAndAppliesT
     EXPECT_EQ(wxS("#C0FFEE"), m_control->GetTextCtrl()->GetValue());
     ASSERT_EQ(1u, m_colours.size());
     EXPECT_EQ(wxColour(0xC0, 0xFF, 0xEE), m_colours[0]);
+}
+
+TEST_F(TextColorPickerCtrlTest, SpaceOrReturnOnTheSwatchOpensTheColourDialogAndNoOtherKeyDoes)
+{
+    wxWindow* swatch = m_control->GetSwatch();
+    EXPECT_TRUE(swatch->CanAcceptFocusFromKeyboard());
+    auto press = [&](int key) {
+        wxKeyEvent event(wxEVT_KEY_DOWN);
+        event.m_keyCode = key;
+        event.SetEventObject(swatch);
+        swatch->GetEventHandler()->ProcessEvent(event);
+        RunPendingEvents(50);
+    };
+    wxString title;
+    wxColour offered;
+    const struct
+    {
+        int key;
+        wxColour chosen;
+    } keys[] = {{WXK_SPACE, wxColour(0x10, 0x20, 0x30)},
+                {WXK_RETURN, wxColour(0x40, 0x50, 0x60)},
+                {WXK_NUMPAD_ENTER, wxColour(0x70, 0x80, 0x90)}};
+    for (const auto& key : keys)
+    {
+        wxTEST_DIALOG(press(key.key), ColourDialogAnswer(wxID_OK, key.chosen, &title, &offered));
+        EXPECT_EQ(key.chosen, m_control->GetColour()) << key.key;
+    }
+    EXPECT_EQ(3u, m_colours.size());
+    // Any other key opens nothing: an unexpected dialog fails the test.
+    press('a');
+    press(WXK_ESCAPE);
+    EXPECT_EQ(3u, m_colours.size());
+
+    // A disabled field is passed over.
+    m_control->Disable();
+    EXPECT_FALSE(swatch->CanAcceptFocusFromKeyboard());
 }
