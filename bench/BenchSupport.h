@@ -230,4 +230,17 @@ inline void StopCore()
 }
 }
 
+// A page script: true once the runtime has shown the h1 tag, drawn or as web-font text,
+// in the colour `html` (#rrggbb).
+inline wxString PreviewH1In(const wxString& html)
+{
+    return wxS("document.documentElement.getAttribute('data-sifr-done') === 'true' && (() => {"
+               " const e = document.querySelector('h1.sIFR-webfont, h1.sIFR-replaced'); if (!e) return false;"
+               " const ink = e.querySelector('svg g.sIFR-ink');"
+               " const c = ink ? ink.getAttribute('fill') : getComputedStyle(e).color;"
+               " const m = /rgba?\\((\\d+), *(\\d+), *(\\d+)/.exec(c);"
+               " return (m ? '#' + m.slice(1, 4).map((v) => (+v).toString(16).padStart(2, '0')).join('') : c.toLowerCase())"
+               " === '") + html.Lower() + wxS("'; })()");
+}
+
 #endif

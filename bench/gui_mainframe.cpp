@@ -185,10 +185,7 @@ PreviewFigures MeasurePreview(const wxString& base)
     }
     // A change is drawn by the shown page; a fresh load gives a page without the mark.
     auto drawnIn = [&](const wxString& html, bool freshPage) {
-        return wxS("document.documentElement.getAttribute('data-sifr-done') === 'true' && "
-                   "(document.querySelector('h1 svg g.sIFR-ink') || {getAttribute: () => ''})"
-                   ".getAttribute('fill').toLowerCase() === '") +
-               html.Lower() + (freshPage ? wxS("' && window.__glypharaBench !== 1") : wxS("'"));
+        return PreviewH1In(html) + (freshPage ? wxS(" && window.__glypharaBench !== 1") : wxString());
     };
     // The first preview (2 s after start) and the ones the first layout asks for.
     if (!WaitFor([&] { return !view->IsBusy() && Evaluate(view, drawnIn(wxS("#000000"), false)) == wxS("true"); },

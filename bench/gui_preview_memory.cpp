@@ -194,10 +194,7 @@ int main(int argc, char** argv)
         wxWebView* view = browser ? browser->GetWebView() : nullptr;
         CTextColorPickerCtrl* colour = dynamic_cast<CTextColorPickerCtrl*>(frame->FindWindow(ID_FONT_COLOR));
         auto drawnIn = [&](const wxString& html) {
-            return wxS("document.documentElement.getAttribute('data-sifr-done') === 'true' && "
-                       "(document.querySelector('h1 svg g.sIFR-ink') || {getAttribute: () => ''})"
-                       ".getAttribute('fill').toLowerCase() === '") +
-                   html.Lower() + wxS("'");
+            return PreviewH1In(html);
         };
         std::vector<Sample> samples;
         if (!view || !colour ||

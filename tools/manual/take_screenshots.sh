@@ -230,9 +230,18 @@ run_dialogs() {
     # A new project was never saved, so Save asks for a file at once.
     dialog_shot save-project '^Save project$' ctrl+s || (($? < 2)) || return
 
-    # Open first offers to save the unsaved project; "No" goes on to the file chooser.
+    # Open first offers to save a changed project ("No" goes on to the file chooser); an
+    # untouched new project has nothing to save, so a tag is added first.
     if time_left; then
         focus_main
+        local add
+        if add=$(xdo key --clearmodifiers alt+shift+a && wait_window '^Add a new tag$' 4); then
+            xdo windowactivate --sync "$add"
+            xdo type --delay 20 h4
+            xdo key --clearmodifiers Return
+            wait_gone "$add" 2 || close_window "$add" || return
+            focus_main
+        fi
         xdo key --clearmodifiers ctrl+o
         local ask
         if ask=$(wait_window '^Project is not saved$' 6); then
