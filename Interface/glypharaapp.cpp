@@ -17,6 +17,7 @@
 #include <wx/image.h>
 #include <wx/intl.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <unistd.h>
@@ -63,6 +64,18 @@ wxRect PlaceMainWindow(GlypharaMainFrame* frame)
                                placed.height));
     return placed;
 }
+
+// Run by the event loop, not in the signal's own context. Ended by the session or by kill,
+// the program still stops its servers and removes its preview folder, then ends as the
+// signal would have ended it: nobody is there to answer a question about saving.
+void OnEndingSignal(int number)
+{
+    TS_LOG_AS("GlypharaApp::OnEndingSignal", TS_MESSAGE, wxString::Format(wxS("Ending on signal %d"), number));
+    CGlypharaCore::GetInstance()->Release();
+    TraceSystem::GetInstance()->Shutdown();
+    std::signal(number, SIG_DFL);
+    std::raise(number);
+}
 }
 
 bool GlypharaApp::OnInit()
@@ -87,6 +100,9 @@ bool GlypharaApp::OnInit()
                                       nullptr, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                       wxBORDER_NONE | wxSTAY_ON_TOP);
     }
+
+    for (int number : {SIGTERM, SIGHUP, SIGINT})
+        SetSignalHandler(number, OnEndingSignal);
 
     CGlypharaCore::GetInstance()->SetLauncher(std::unique_ptr<CPlatformLauncher>(new CDesktopLauncher));
     CGlypharaCore::GetInstance()->Init();

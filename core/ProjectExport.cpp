@@ -467,8 +467,10 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
             fail(wxS("Unable to get CSS sample code"));
         else if (errno = 0, !WriteIfChanged(copies, cssFile, css, embedded))
         {
+            // Taken before the trace, which may change errno.
+            const wxString reason = SystemReason();
             TS_LOG(TS_ERROR, wxS("Unable to write CSS sample file"));
-            fail(wxS("Unable to write ") + cssFile + SystemReason());
+            fail(wxS("Unable to write ") + cssFile + reason);
         }
     }
     if (failure.empty())
@@ -479,8 +481,10 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
             fail(wxS("Unable to get HTML sample code"));
         else if (errno = 0, !WriteIfChanged(copies, samplePage, page, embedded))
         {
+            // Taken before the trace, which may change errno.
+            const wxString reason = SystemReason();
             TS_LOG(TS_ERROR, wxS("Unable to write HTML sample file"));
-            fail(wxS("Unable to write ") + samplePage + SystemReason());
+            fail(wxS("Unable to write ") + samplePage + reason);
         }
     }
 

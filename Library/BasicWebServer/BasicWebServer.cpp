@@ -327,6 +327,14 @@ int CBasicWebServer::Impl::ServePath(mg_connection* connection, const std::strin
     return result;
 }
 
+int CBasicWebServer::AnswerError(mg_connection* connection, int status, const char*)
+{
+    // civetweb's own error page would stamp a date with gmtime(), which its worker threads
+    // share; the refusal is answered like any other.
+    SendStatus(connection, status, mg_get_response_code_text(connection, status));
+    return 0;
+}
+
 int CBasicWebServer::BeginRequest(mg_connection* connection)
 {
     const mg_request_info* info = mg_get_request_info(connection);
@@ -346,6 +354,7 @@ CBasicWebServer::CBasicWebServer() : wxThread(wxTHREAD_JOINABLE), m_impl(new Imp
     memset(&callbacks, 0, sizeof callbacks);
     callbacks.begin_request = BeginRequest;
     callbacks.log_message = QuietLog;
+    callbacks.http_error = AnswerError;
 
     const std::string documentRoot = m_impl->root;
     for (int attempt = 0; attempt < kPortAttempts && !m_impl->context; ++attempt)

@@ -33,6 +33,7 @@ protected:
 private:
     struct Impl;
     static int BeginRequest(mg_connection* connection);
+    static int AnswerError(mg_connection* connection, int status, const char* message);
 
     Impl* m_impl;
 };

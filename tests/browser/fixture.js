@@ -172,7 +172,12 @@ function serve(root) {
       // A picture that keeps the page's load event back until the page asks for
       // /__release (or 20 s have passed), for browsers that take a screenshot at load.
       if (rel === '/__hold') {
-        const answer = () => { res.writeHead(200, { 'Content-Type': 'image/gif' }); res.end(Buffer.from('R0lGODlhAQABAAAAACw=', 'base64')); };
+        // Answered once: by the release or by the timer, whichever comes first.
+        const answer = () => {
+          if (res.headersSent) return;
+          res.writeHead(200, { 'Content-Type': 'image/gif' });
+          res.end(Buffer.from('R0lGODlhAQABAAAAACw=', 'base64'));
+        };
         held.push(answer);
         setTimeout(answer, 20000).unref();
         return;

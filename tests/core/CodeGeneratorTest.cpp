@@ -72,7 +72,9 @@ protected:
     {
         wxString added = tag;
         if (Core()->GetTags().count(tag) == 0)
+        {
             ASSERT_LE(0, Core()->AddNewTag(added, false));
+        }
         ASSERT_EQ(RC_OK, Core()->SetSelectedTag(tag));
         ASSERT_EQ(RC_OK, Core()->SetCurrentFontProperties(record));
     }

@@ -247,12 +247,17 @@ TEST_F(ProjectExportTest, AStoreThatCouldNotWriteEverythingFailsAndLeavesTheProj
         EXPECT_EQ(storedXml, ReadTextFile(xml)) << message;
     };
 
-    // A folder where the style sheet goes.
-    ASSERT_TRUE(wxRemoveFile(html + wxS("all.css")));
-    ASSERT_TRUE(wxMkdir(html + wxS("all.css")));
-    expectFailure(wxS("Unable to write "), html + wxS("all.css"));
-    EXPECT_TRUE(wxDirExists(html + wxS("all.css")));
-    ASSERT_TRUE(wxRmdir(html + wxS("all.css")));
+    // A folder where the style sheet or the page goes: the user is told which and why.
+    for (const wxString& blocked : {html + wxS("all.css"), sites + wxS("/mysite files/mysite.html")})
+    {
+        ASSERT_TRUE(wxRemoveFile(blocked));
+        ASSERT_TRUE(wxMkdir(blocked));
+        expectFailure(wxS("Unable to write "), blocked);
+        EXPECT_EQ(wxS("Unable to write ") + blocked + wxS(": ") + wxString(strerror(EISDIR), wxConvLibc),
+                  Core()->GetLastProblem());
+        EXPECT_TRUE(wxDirExists(blocked));
+        ASSERT_TRUE(wxRmdir(blocked));
+    }
 
     // A file where the fonts folder goes.
     ASSERT_TRUE(wxFileName::Rmdir(html + wxS("fonts"), wxPATH_RMDIR_RECURSIVE));

@@ -132,7 +132,9 @@ TEST_F(CoreTest, ADamagedSettingsFileIsSetAsideAndTheProgramStartsClean)
         EXPECT_NE(std::string::npos, written.find("windowsizeh=700\n")) << written;
         EXPECT_EQ(c.second == nullptr, written.find("windowsizew=800\n") != std::string::npos) << written;
         if (c.second)
+        {
             EXPECT_EQ(c.first, ReadTextFile(path + wxString::FromUTF8(c.second))) << c.second;
+        }
     }
     EXPECT_NE(std::string::npos, ReadTextFile(path).find("file1=/a b.xml\n"));
     EXPECT_FALSE(wxFileExists(path + wxS(".damaged-3")));

@@ -156,6 +156,10 @@ TEST_F(WebServerTest, ServesFilesUncachedAndNeverListsAFolder)
     }
     EXPECT_EQ(404, Get(port, "/missing.html").status);
     EXPECT_EQ(405, Parse(Exchange(port, "POST /page.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")).status);
+    // A request the server library refuses itself gets the same answer as any refusal.
+    const Reply refused = Parse(Exchange(port, "GET / HTTP/9.9\r\n\r\n"));
+    EXPECT_EQ(505, refused.status);
+    EXPECT_NE(std::string::npos, refused.headers.find("X-Content-Type-Options: nosniff")) << refused.headers;
 
     // The root follows SetRoot from the next request on.
     const wxString other = ProgramDir() + wxS("/other site");

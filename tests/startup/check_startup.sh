@@ -1,7 +1,8 @@
 #!/bin/bash
 # Starts glyphara PROJECT.xml under a private X server and home, and reads the windows'
 # titles: the main window names the project, saved; a missing project brings the Open
-# command's "Unable to open" box and leaves a new, unsaved project.
+# command's "Unable to open" box and leaves a new, unsaved project. Each is ended by a
+# signal and must leave its temporary folder empty.
 set -u
 program=$1
 for tool in Xvfb xdotool; do
@@ -72,9 +73,13 @@ wait_title() {
     done
     return 1
 }
+# Ends the program as the session or kill ends it; nothing of its previews may remain.
 stop() {
     kill "$1" 2>/dev/null
     wait "$1" 2>/dev/null
+    local left
+    left=$(ls -A "$TMPDIR")
+    [ -z "$left" ] || fail "ended by a signal, the program left in the temporary folder: $left"
 }
 
 "$program" "$work/site/bakery.xml" >"$work/run1.log" 2>&1 &
