@@ -77,9 +77,8 @@ test('filters written as CSS draw as their SVG graphs do', async () => {
   const { decodePng, select } = require('./pixels.js');
   const shadow = { quality: 1, angle: 45, distance: 3, color: '#505050', strength: 1, knockout: false };
   const glow = { quality: 1, strength: 1, blurX: 6, blurY: 6, knockout: 0, inner: 0, alpha: 0.6, color: '#FF66CC' };
-  const blur = { quality: 2, blurX: 6, blurY: 6 };
   for (const kept of [{ Glow: { ...glow, strength: 2 } }, { DropShadow: { ...shadow, knockout: true } }, { Glow: { ...glow, inner: 1 } },
-    { BlurFilter: { ...blur, blurY: 9 } }, { BlurFilter: blur, DropShadow: shadow }, { Bevel: { angle: 45, distance: 3, strength: 1 } }]) {
+    { BlurFilter: { blurX: 2, blurY: 9 } }, { BlurFilter: { blurX: 4 }, DropShadow: shadow }, { Bevel: { angle: 45, distance: 3 } }]) {
     assert.equal(sifr.cssFilter(kept), null, JSON.stringify(kept));
   }
   const browser = await fx.launch();
@@ -87,7 +86,7 @@ test('filters written as CSS draw as their SVG graphs do', async () => {
     const page = await browser.newPage({ viewport: { width: 900, height: 200 } });
     await page.setContent('<!DOCTYPE html><body style="margin: 0"></body>');
     await page.addScriptTag({ path: require.resolve('../../data/sIFR/sifr.js') });
-    const shadowed = await page.evaluate((filters) => {
+    assert.ok(await page.evaluate((filters) => {
       const { textShadow, filterMargin, buildFilter } = window.sIFR.reader;
       document.body.innerHTML = [10, 100].map((top) => `<div style="position: absolute; left: 40px; top: ${top}px; font: 40px 'DejaVu Sans'; ` +
         'color: #1E4D2B"><span>Hxgy <a href="#" style="color: #C8501E">tea</a> Ab</span></div>').join('') +
@@ -100,8 +99,7 @@ test('filters written as CSS draw as their SVG graphs do', async () => {
       asSvg.style.filter = 'url(#graph)';
       asCss.style.textShadow = textShadow(filters);
       return !!asCss.style.textShadow;
-    }, { Glow: glow });
-    assert.ok(shadowed);
+    }, { Glow: glow }));
     const [a, b] = await Promise.all([0, 90].map(async (y) => decodePng(await page.screenshot({ clip: { x: 0, y, width: 900, height: 90 } }))));
     let differ = 0;
     for (let i = 0; i < a.px.length; i += 4) differ += Math.abs(a.px[i] - b.px[i]) + Math.abs(a.px[i + 1] - b.px[i + 1]) + Math.abs(a.px[i + 2] - b.px[i + 2]) > 24;
