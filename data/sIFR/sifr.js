@@ -464,6 +464,43 @@
     return Object.entries(filters || {}).filter(([k]) => k === 'BlurFilter' || k === 'DropShadow' || k === 'Glow' || k === 'Bevel');
   }
 
+  // A lone filter whose graph CSS writes as a function: a blur, or a blurred, offset and
+  // tinted copy of the shape laid under it (a drop shadow, an outer glow) at strength 1
+  // and without knockout. Text takes it without SVG elements to make, style and keep
+  // fitted to its box. Null when the filters need the SVG graph.
+  function cssFilter(filters) {
+    const entries = filterEntries(filters);
+    if (entries.length !== 1 || entries[0][0] === 'Bevel') return null;
+    const [kind, p] = entries[0];
+    const q = num(p.quality, 1);
+    const bx = num(p.blurX, kind === 'Glow' ? 6 : 4), by = num(p.blurY, bx);
+    const sigma = blurSigma(bx, q);
+    if (Math.abs(sigma - blurSigma(by, q)) > 1e-3) return null;
+    if (kind === 'BlurFilter') return sigma ? 'blur(' + sigma.toFixed(3) + 'px)' : null;
+    if (flag(p.inner) || flag(p.knockout) || num(p.strength, kind === 'Glow' ? 2 : 1) !== 1) return null;
+    const colour = parseColour(p.color, kind === 'Glow' ? '#FF0000' : '#000000');
+    if (!/^#[0-9a-f]{6}$/i.test(colour)) return null;
+    const alpha = Math.max(0, Math.min(1, num(p.alpha, 1)));
+    const rgb = [1, 3, 5].map((i) => parseInt(colour.slice(i, i + 2), 16)).join(', ');
+    let dx = 0, dy = 0;
+    if (kind === 'DropShadow') {
+      const angle = num(p.angle, 45) * Math.PI / 180, dist = num(p.distance, 4);
+      dx = Math.cos(angle) * dist;
+      dy = Math.sin(angle) * dist;
+    }
+    // The length a shadow takes is twice the deviation of its blur.
+    return 'drop-shadow(' + dx.toFixed(3) + 'px ' + dy.toFixed(3) + 'px ' + (2 * sigma).toFixed(3) + 'px rgba(' +
+      rgb + ', ' + alpha + '))';
+  }
+
+  // That shadow is what text draws itself as a text shadow: the same copy of the letters
+  // beneath them, painted with the letters instead of through a layer of its own, which
+  // costs the page a fraction of a filter's drawing.
+  function textShadow(filters) {
+    const m = /^drop-shadow\((.*)\)$/.exec(cssFilter(filters) || '');
+    return m ? m[1] : null;
+  }
+
   function buildFilter(doc, id, filters, box) {
     const entries = filterEntries(filters);
     if (!entries.length) return null;
@@ -1104,7 +1141,12 @@
       while (el.firstChild) text.appendChild(el.firstChild);
       el.appendChild(text);
       state.text = text;
-      state.filter = filterFor(text, el, job.options.filters);
+      const shadow = textShadow(job.options.filters);
+      if (shadow) text.style.textShadow = shadow;
+      if (shadow && text.style.textShadow) return;
+      const css = cssFilter(job.options.filters);
+      if (css) text.style.filter = css;
+      if (!css || !text.style.filter) state.filter = filterFor(text, el, job.options.filters);
     }
 
     function undress(el) {
@@ -1561,7 +1603,7 @@
 
   const api = {
     readMovie, readMovieSync, glyphCommands, glyphAdvance, pickFace, parseRules, blurSigma,
-    MovieError, LIMITS
+    filterMargin, buildFilter, cssFilter, textShadow, MovieError, LIMITS
   };
 
   if (typeof module === 'object' && module && module.exports) {

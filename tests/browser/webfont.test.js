@@ -69,3 +69,43 @@ test('every face of every movie loads, and measures as the movie does', { skip: 
     await served.close();
   }
 });
+
+// The text path writes a lone simple filter as CSS (the kit's own page compares its
+// shadow and blur with the drawings); an outer glow must draw as its SVG graph does, and
+// what CSS cannot write keeps the graph.
+test('filters written as CSS draw as their SVG graphs do', async () => {
+  const { decodePng, select } = require('./pixels.js');
+  const shadow = { quality: 1, angle: 45, distance: 3, color: '#505050', strength: 1, knockout: false };
+  const glow = { quality: 1, strength: 1, blurX: 6, blurY: 6, knockout: 0, inner: 0, alpha: 0.6, color: '#FF66CC' };
+  for (const kept of [{ Glow: { ...glow, strength: 2 } }, { DropShadow: { ...shadow, knockout: true } }, { Glow: { ...glow, inner: 1 } },
+    { BlurFilter: { blurX: 2, blurY: 9 } }, { BlurFilter: { blurX: 4 }, DropShadow: shadow }, { Bevel: { angle: 45, distance: 3 } }]) {
+    assert.equal(sifr.cssFilter(kept), null, JSON.stringify(kept));
+  }
+  const browser = await fx.launch();
+  try {
+    const page = await browser.newPage({ viewport: { width: 900, height: 200 } });
+    await page.setContent('<!DOCTYPE html><body style="margin: 0"></body>');
+    await page.addScriptTag({ path: require.resolve('../../data/sIFR/sifr.js') });
+    assert.ok(await page.evaluate((filters) => {
+      const { textShadow, filterMargin, buildFilter } = window.sIFR.reader;
+      document.body.innerHTML = [10, 100].map((top) => `<div style="position: absolute; left: 40px; top: ${top}px; font: 40px 'DejaVu Sans'; ` +
+        'color: #1E4D2B"><span>Hxgy <a href="#" style="color: #C8501E">tea</a> Ab</span></div>').join('') +
+        '<svg style="position: absolute; width: 0; height: 0"></svg>';
+      const [asCss, asSvg] = document.querySelectorAll('span');
+      const box = asSvg.getBoundingClientRect(), m = filterMargin(filters);
+      document.querySelector('svg').appendChild(buildFilter(document, 'graph', filters, {
+        units: 'objectBoundingBox', x: -m / box.width, y: -m / box.height, w: 1 + 2 * m / box.width, h: 1 + 2 * m / box.height
+      }));
+      asSvg.style.filter = 'url(#graph)';
+      asCss.style.textShadow = textShadow(filters);
+      return !!asCss.style.textShadow;
+    }, { Glow: glow }));
+    const [a, b] = await Promise.all([0, 90].map(async (y) => decodePng(await page.screenshot({ clip: { x: 0, y, width: 900, height: 90 } }))));
+    let differ = 0;
+    for (let i = 0; i < a.px.length; i += 4) differ += Math.abs(a.px[i] - b.px[i]) + Math.abs(a.px[i + 1] - b.px[i + 1]) + Math.abs(a.px[i + 2] - b.px[i + 2]) > 24;
+    const glowing = select(a, (r, g, bl) => r > 200 && bl > 150 && g < 220).n;
+    assert.ok(glowing > 300 && differ < 0.05 * glowing, `${differ} of ${glowing} glow pixels differ`);
+  } finally {
+    await browser.close();
+  }
+});

@@ -522,7 +522,9 @@ TEST_F(WebFontExportTest, SavingAndBothPreviewsWriteAWebFontPerFaceBesideTheMovi
         }
         EXPECT_FALSE(wxFileExists(data + wxS("fonts/My_Foundry___Big_Sans-bold.woff2")));
         EXPECT_FALSE(wxFileExists(data + wxS("fonts/Type_Co___Slim-regular.woff2")));
-        EXPECT_NE(ReadTextFile(data + wxS("webfonts.css")).find("My_Foundry___Big_Sans-italic.woff2"), std::string::npos);
+        const std::string css = ReadTextFile(data + wxS("webfonts.css"));
+        EXPECT_NE(css.find("My_Foundry___Big_Sans-italic.woff2"), std::string::npos);
+        EXPECT_EQ(css.find("Slim"), std::string::npos) << "no rule names a font that was not made";
         EXPECT_NE(ReadTextFile(page).find(kWebFontLink), std::string::npos);
         // The damaged movie is still copied for the runtime to try; why it has no web font is traced.
         EXPECT_TRUE(wxFileExists(data + wxS("fonts/Type_Co___Slim.swf")) || !c.allTags);

@@ -98,7 +98,8 @@ wxString TagFiltered(const wxString& selector)
 {
     return wxString::Format(
         wxS("(() => { const e = document.querySelector('%s'); return !!e.querySelector('svg filter') ||"
-            " Array.from(e.querySelectorAll('.sIFR-text')).some((t) => getComputedStyle(t).filter !== 'none'); })()"),
+            " Array.from(e.querySelectorAll('.sIFR-text')).some((t) => getComputedStyle(t).filter !== 'none' ||"
+            " getComputedStyle(t).textShadow !== 'none'); })()"),
         selector);
 }
 
