@@ -1,5 +1,5 @@
 #!/bin/bash
-# Usage: take_screenshots.sh GLYPHARA_EXECUTABLE OUTPUT_FOLDER
+# Usage: take_screenshots.sh GLYPHARA_WINDOW_EXECUTABLE OUTPUT_FOLDER
 #
 # Photographs Glyphara for its manual: starts the program on a private X display with a
 # window manager, a fresh home folder and no saved settings, opens its dialogs with the
