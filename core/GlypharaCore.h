@@ -221,6 +221,7 @@ private:
     // -- code generation --
     // The web fonts made from the font movies, kept while a movie stays as it was.
     std::shared_ptr<WebFontCache> m_webFonts;
+    WebFontCache& WebFonts();
     // The file of the tag's font movie in the font table; empty when it is not there.
     wxString FontSourceOf(const FontProperties& record) const;
     // -- project file and export --
@@ -250,6 +251,11 @@ private:
     // Storing writes the project's folder but not its project file.
     bool m_exportFolderOnly = false;
     void LinkCopiesInPlace(const std::string& target, const std::string& staged);
+    // The folder being staged and the one it is moved into; empty outside an export.
+    wxString m_exportStaged;
+    wxString m_exportTarget;
+    // Where a file written now ends up once the export moves it into place.
+    wxString FinalPath(const wxString& written) const;
     // -- preview --
     // This process's own folder for the preview pages, made inside the temporary folder
     // on first use and removed by Release; empty when it cannot be made.
