@@ -180,6 +180,9 @@ public:
     const wxString& GetSystemEffectDir() const { return m_systemEffectDir; }
     const wxString& GetUserEffectDir() const { return m_userEffectDir; }
     const FontTable& GetFontTable() const { return m_fontTable; }
+    // Changes whenever the font table may have changed, and never comes back, also across
+    // instances of the core.
+    unsigned long GetFontTableRevision() const { return m_fontTableRevision; }
     const TagMap& GetTags() const { return m_tags; }
     const EffectFilterMap& GetEffectFilters() const { return m_effectFilters; }
     const EffectFileMap& GetEffectFiles() const { return m_effectFiles; }
@@ -309,6 +312,9 @@ private:
     wxString m_systemFontDir;
     wxString m_userFontDir;
     FontTable m_fontTable;
+    unsigned long m_fontTableRevision = 0;
+    // Called before any change of the font table.
+    void FontTableChanging();
     wxArrayString m_userFontSnapshot;
     wxString m_foundryBackgroundPath;
     TagMap m_tags;
