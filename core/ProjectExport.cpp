@@ -183,14 +183,12 @@ bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path
     return WriteBytesIfChanged(copies, path, utf8.data(), utf8.length(), swapIn);
 }
 
-// A web font made from its movie (source, as it stood at sourceStamp) is written unless the
-// target is still what we wrote from the unchanged source. A file written gets the face's
-// note before it is stamped, since the note changes the file's status time.
+// Writes a web font made from its movie (source, as it stood at sourceStamp) where it
+// changed, and notes that target is now what we made of the source. A file written gets
+// the face's note before it is stamped, since the note changes the file's status time.
 bool WriteMadeFromSource(std::map<wxString, CopyRecord>& copies, const wxString& source, const FileStamp& sourceStamp,
                          const wxString& target, const WebFontFace& face, bool swapIn)
 {
-    if (IsKnownCopy(copies, source, sourceStamp, target))
-        return true;
     bool wrote = false;
     if (!WriteBytesIfChanged(copies, target, reinterpret_cast<const char*>(face.data.data()), face.data.size(), swapIn,
                              &wrote))
