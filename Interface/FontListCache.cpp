@@ -14,6 +14,11 @@ bool FontListCache::IsCurrent(unsigned long tableRevision, const wxString& found
 void FontListCache::Remember(unsigned long tableRevision, const FontTable& table, const wxString& foundry,
                              const wxString& font)
 {
+    m_foundry = foundry;
+    m_font = font;
+    // Another font in use changes no row: the folders watched are still the ones.
+    if (m_valid && tableRevision == m_revision && m_folders.Unchanged())
+        return;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     std::set<wxString> folders;
@@ -26,8 +31,6 @@ void FontListCache::Remember(unsigned long tableRevision, const FontTable& table
         paths.push_back(FontFolders::NativePath(folder));
     m_valid = m_folders.Watch(paths, now);
     m_revision = tableRevision;
-    m_foundry = foundry;
-    m_font = font;
 }
 
 void FontListCache::Forget()
