@@ -1,43 +1,29 @@
 // Whether the font list may keep the rows it last took from the core. Building the rows
 // of a large library costs more than the rest of a refresh together, so a refresh asks
-// for them only when something they are made of may have changed: the font table, a
-// font folder on disk (its preview pictures) or the font in use.
+// for them only when something they are made of may have changed: the font table (the
+// core counts its revisions), a font folder on disk (its preview pictures) or the font in
+// use.
 #ifndef GLYPHARA_INTERFACE_FONTLISTCACHE_H
 #define GLYPHARA_INTERFACE_FONTLISTCACHE_H
 
+#include "core/FolderWatch.h"
 #include "core/GlypharaCore.h"
 
 #include <wx/string.h>
-
-#include <sys/types.h>
-
-#include <ctime>
-#include <vector>
 
 class FontListCache
 {
 public:
     // True when rows built now would be the ones remembered.
-    bool IsCurrent(const FontTable& table, const wxString& foundry, const wxString& font) const;
+    bool IsCurrent(unsigned long tableRevision, const wxString& foundry, const wxString& font);
     // Call right after taking the rows from the core.
-    void Remember(const FontTable& table, const wxString& foundry, const wxString& font);
-    void Forget() { m_valid = false; }
+    void Remember(unsigned long tableRevision, const FontTable& table, const wxString& foundry, const wxString& font);
+    void Forget();
 
 private:
-    struct FolderStamp
-    {
-        wxString path;
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        timespec modified{};
-    };
-    static FolderStamp Stamp(const wxString& path);
-    static bool Same(const FolderStamp& a, const FolderStamp& b);
-
     bool m_valid = false;
-    FontTable m_table;
-    std::vector<FolderStamp> m_folders;
+    unsigned long m_revision = 0;
+    FolderWatch m_folders;
     wxString m_foundry;
     wxString m_font;
 };

@@ -771,7 +771,7 @@ void GlypharaMainFrame::UpdateStyleAvailability(const FontProperties& record)
 void GlypharaMainFrame::UpdateFontList(const FontProperties* record)
 {
     CGlypharaCore* core = CGlypharaCore::GetInstance();
-    if (!record || !m_fontListCache->IsCurrent(core->GetFontTable(), record->foundry, record->font))
+    if (!record || !m_fontListCache->IsCurrent(core->GetFontTableRevision(), record->foundry, record->font))
     {
         wxArrayString rows;
         wxString selected;
@@ -786,7 +786,8 @@ void GlypharaMainFrame::UpdateFontList(const FontProperties* record)
         // A font that is not in the list leaves the highlight where it is.
         m_fontRowInUse = selected.empty() ? wxNOT_FOUND : m_fontRows.Index(selected);
         if (record)
-            m_fontListCache->Remember(core->GetFontTable(), record->foundry, record->font);
+            m_fontListCache->Remember(core->GetFontTableRevision(), core->GetFontTable(), record->foundry,
+                                      record->font);
         else
             m_fontListCache->Forget();
     }

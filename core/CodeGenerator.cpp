@@ -384,8 +384,6 @@ int CGlypharaCore::GetWebFontCSS(wxString& css, bool singleTag)
     TS_FUNCTION("CGlypharaCore::GetWebFontCSS");
     CORE_REQUIRE_INITIALIZED();
 
-    if (!m_webFonts)
-        m_webFonts = std::make_shared<WebFontCache>();
     wxString faces;
     wxString stacks;
     std::vector<wxString> declared;
@@ -399,7 +397,7 @@ int CGlypharaCore::GetWebFontCSS(wxString& css, bool singleTag)
         if (source.empty())
             continue;
         wxString error;
-        const std::shared_ptr<const WebFontSet> fonts = m_webFonts->Fonts(source, error);
+        const std::shared_ptr<const WebFontSet> fonts = WebFonts().Fonts(source, error);
         if (!fonts)
             continue;
         // The family is the movie's file name without ".swf", as the runtime names it.

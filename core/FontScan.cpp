@@ -9,6 +9,7 @@
 
 #include <time.h>
 
+#include <atomic>
 #include <deque>
 #include <string>
 #include <vector>
@@ -157,10 +158,17 @@ bool IsPathOf(const wxString& known, const wxString& folder, const wxString& fil
 }
 }
 
+void CGlypharaCore::FontTableChanging()
+{
+    static std::atomic<unsigned long> revisions{0};
+    m_fontTableRevision = ++revisions;
+}
+
 int CGlypharaCore::BuildFontLists()
 {
     TS_FUNCTION("CGlypharaCore::BuildFontLists");
     CORE_REQUIRE_INITIALIZED();
+    FontTableChanging();
 
     // The entries of the previous table are taken over where the same fonts turn up
     // again, so that a rescan does not build the whole table anew.
@@ -353,6 +361,7 @@ int CGlypharaCore::BuildFontLists()
 
 void CGlypharaCore::MergeProjectFonts(bool remove)
 {
+    FontTableChanging();
     for (const auto& foundry : m_projectFonts)
     {
         for (const auto& font : foundry.second)

@@ -180,6 +180,9 @@ public:
     const wxString& GetSystemEffectDir() const { return m_systemEffectDir; }
     const wxString& GetUserEffectDir() const { return m_userEffectDir; }
     const FontTable& GetFontTable() const { return m_fontTable; }
+    // Changes whenever the font table may have changed, and never comes back, also across
+    // instances of the core.
+    unsigned long GetFontTableRevision() const { return m_fontTableRevision; }
     const TagMap& GetTags() const { return m_tags; }
     const EffectFilterMap& GetEffectFilters() const { return m_effectFilters; }
     const EffectFileMap& GetEffectFiles() const { return m_effectFiles; }
@@ -221,6 +224,7 @@ private:
     // -- code generation --
     // The web fonts made from the font movies, kept while a movie stays as it was.
     std::shared_ptr<WebFontCache> m_webFonts;
+    WebFontCache& WebFonts();
     // The file of the tag's font movie in the font table; empty when it is not there.
     wxString FontSourceOf(const FontProperties& record) const;
     // -- project file and export --
@@ -250,6 +254,11 @@ private:
     // Storing writes the project's folder but not its project file.
     bool m_exportFolderOnly = false;
     void LinkCopiesInPlace(const std::string& target, const std::string& staged);
+    // The folder being staged and the one it is moved into; empty outside an export.
+    wxString m_exportStaged;
+    wxString m_exportTarget;
+    // Where a file written now ends up once the export moves it into place.
+    wxString FinalPath(const wxString& written) const;
     // -- preview --
     // This process's own folder for the preview pages, made inside the temporary folder
     // on first use and removed by Release; empty when it cannot be made.
@@ -303,6 +312,9 @@ private:
     wxString m_systemFontDir;
     wxString m_userFontDir;
     FontTable m_fontTable;
+    unsigned long m_fontTableRevision = 0;
+    // Called before any change of the font table.
+    void FontTableChanging();
     wxArrayString m_userFontSnapshot;
     wxString m_foundryBackgroundPath;
     TagMap m_tags;

@@ -405,8 +405,12 @@ int CGlypharaCore::ExportProject(const wxString& projectFile, const wxString& fo
     const bool keptSaved = m_projectSaved;
     // Only the folder is made: the project file stays the one that was read.
     m_exportFolderOnly = true;
+    m_exportStaged = FromBytes(staging) + wxS("/") + name + wxS(" files");
+    m_exportTarget = FromBytes(target);
     const int stored = SaveProject(FromBytes(staging) + wxS("/") + name + wxS(".xml"), true, false);
     m_exportFolderOnly = false;
+    m_exportStaged.clear();
+    m_exportTarget.clear();
     m_projectFilePath = keptPath;
     m_projectName = keptName;
     m_browserPreviewPath = keptPage;

@@ -89,6 +89,16 @@ enum class CopyOutcome
     Failed
 };
 
+// Whether target is still exactly what we made of source as it stands.
+bool IsKnownCopy(const std::map<wxString, CopyRecord>& copies, const wxString& source, const FileStamp& sourceStamp,
+                 const wxString& target)
+{
+    FileStamp targetStamp;
+    const std::map<wxString, CopyRecord>::const_iterator known = copies.find(target);
+    return known != copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
+           StampOf(target, targetStamp) && known->second.targetStamp == targetStamp;
+}
+
 // Copies through a temporary file unless the target is still exactly the copy we made
 // of the unchanged source. The target keeps its old content unless the copy succeeded.
 CopyOutcome CopyReplacing(std::map<wxString, CopyRecord>& copies, const wxString& source, const wxString& target)
@@ -96,12 +106,10 @@ CopyOutcome CopyReplacing(std::map<wxString, CopyRecord>& copies, const wxString
     FileStamp sourceStamp;
     if (!StampOf(source, sourceStamp))
         return IsMissing(source) ? CopyOutcome::SourceMissing : CopyOutcome::Failed;
-    FileStamp targetStamp;
-    const std::map<wxString, CopyRecord>::const_iterator known = copies.find(target);
-    if (known != copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
-        StampOf(target, targetStamp) && known->second.targetStamp == targetStamp)
+    if (IsKnownCopy(copies, source, sourceStamp, target))
         return CopyOutcome::Copied;
     copies.erase(target);
+    FileStamp targetStamp;
     if (!CopyFileAtomically(source, target))
         return CopyOutcome::Failed;
     if (StampOf(target, targetStamp))
@@ -135,10 +143,13 @@ bool SwapIntoPlace(const wxString& path, const char* data, size_t size)
     return false;
 }
 
-// Generated files go in through a temporary file too, and only when they changed.
+// Generated files go in through a temporary file too, and only when they changed; wrote
+// tells which.
 bool WriteBytesIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const char* data, size_t size,
-                         bool swapIn)
+                         bool swapIn, bool* wrote = nullptr)
 {
+    if (wrote)
+        *wrote = false;
     FileStamp stamp;
     if (StampOf(path, stamp) && static_cast<size_t>(stamp.size) == size)
     {
@@ -160,7 +171,10 @@ bool WriteBytesIfChanged(std::map<wxString, CopyRecord>& copies, const wxString&
         }
     }
     copies.erase(path);
-    return swapIn ? SwapIntoPlace(path, data, size) : WriteBytesAtomically(path, data, size);
+    const bool written = swapIn ? SwapIntoPlace(path, data, size) : WriteBytesAtomically(path, data, size);
+    if (wrote)
+        *wrote = written;
+    return written;
 }
 
 bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const wxString& text, bool swapIn)
@@ -169,22 +183,38 @@ bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path
     return WriteBytesIfChanged(copies, path, utf8.data(), utf8.length(), swapIn);
 }
 
-// A file made from source (a web font from its movie, as it stood at sourceStamp) is
-// written unless the target is still what we wrote from the unchanged source.
+// Writes a web font made from its movie (source, as it stood at sourceStamp) where it
+// changed, and notes that target is now what we made of the source. A file written gets
+// the face's note before it is stamped, since the note changes the file's status time.
 bool WriteMadeFromSource(std::map<wxString, CopyRecord>& copies, const wxString& source, const FileStamp& sourceStamp,
-                         const wxString& target, const std::vector<uint8_t>& data, bool swapIn)
+                         const wxString& target, const WebFontFace& face, bool swapIn)
 {
-    FileStamp targetStamp;
-    const std::map<wxString, CopyRecord>::const_iterator known = copies.find(target);
-    if (known != copies.end() && known->second.source == source && known->second.sourceStamp == sourceStamp &&
-        StampOf(target, targetStamp) && known->second.targetStamp == targetStamp)
-        return true;
-    if (!WriteBytesIfChanged(copies, target, reinterpret_cast<const char*>(data.data()), data.size(), swapIn))
+    bool wrote = false;
+    if (!WriteBytesIfChanged(copies, target, reinterpret_cast<const char*>(face.data.data()), face.data.size(), swapIn,
+                             &wrote))
         return false;
+    if (wrote && !face.note.empty())
+        NoteWebFont(target, face.note);
+    FileStamp targetStamp;
     if (StampOf(target, targetStamp))
         copies[target] = CopyRecord{source, sourceStamp, targetStamp};
     return true;
 }
+}
+
+WebFontCache& CGlypharaCore::WebFonts()
+{
+    if (!m_webFonts)
+        m_webFonts = std::make_shared<WebFontCache>();
+    return *m_webFonts;
+}
+
+wxString CGlypharaCore::FinalPath(const wxString& written) const
+{
+    const wxString staged = WithTrailingSeparator(m_exportStaged);
+    if (m_exportStaged.empty() || !written.StartsWith(staged))
+        return written;
+    return WithTrailingSeparator(m_exportTarget) + written.Mid(staged.length());
 }
 
 void CGlypharaCore::RecordExportCopy(const wxString& source, const wxString& target)
@@ -369,26 +399,48 @@ int CGlypharaCore::SaveProject(const wxString& path, bool overwrite, bool embedd
         copy(wxS("sIFR/") + sifrFile, htmlDataFolder + sifrFile, false);
 
     const wxString fontFolder = htmlDataFolder + wxS("fonts/");
-    if (!m_webFonts)
-        m_webFonts = std::make_shared<WebFontCache>();
+    WebFontCache& webFonts = WebFonts();
     // Each face of a movie as a web font beside it. A movie that cannot be converted is
     // still drawn from the movie itself, so it fails nothing. The embedded preview follows
     // every edit and is read on this machine only: quick compression serves it.
+    const int quality = embedded ? kWebFontQuick : kWebFontSmallest;
     auto writeWebFonts = [&](const wxString& movie, const wxString& family) {
         wxString error;
-        const std::shared_ptr<const WebFontSet> fonts =
-            m_webFonts->Woff2(movie, embedded ? kWebFontQuick : kWebFontSmallest, error);
+        const std::shared_ptr<const WebFontSet> fonts = webFonts.Fonts(movie, error);
         FileStamp movieStamp;
         if (!fonts || !StampOf(movie, movieStamp))
         {
             TS_LOG(TS_ERROR, wxS("Unable to make web fonts of ") + movie + wxS(": ") + error);
             return;
         }
-        for (const WebFontFace& face : fonts->faces)
+        std::shared_ptr<const WebFontSet> compressed;
+        for (size_t i = 0; i < fonts->faces.size(); ++i)
         {
+            const WebFontFace& face = fonts->faces[i];
             const wxString target = fontFolder + family + wxS("-") + WebFontStyleName(face.bold, face.italic) + wxS(".woff2");
+            if (IsKnownCopy(copies, movie, movieStamp, target))
+                continue;
+            // A file that an earlier run made of this very face stays: only the compression
+            // would be done again. An export looks at the file it would replace.
+            const wxString inPlace = FinalPath(target);
+            if (HoldsWebFont(inPlace, face.data, quality))
+            {
+                if (inPlace == target)
+                    RecordExportCopy(movie, target);
+                continue;
+            }
+            if (!compressed)
+                compressed = webFonts.Woff2(movie, quality, error);
+            // A movie replaced since its faces were read is written by the next save.
+            if (compressed && compressed->faces.size() != fonts->faces.size())
+                error = wxS("the font movie changed while it was read");
+            if (!compressed || !error.empty())
+            {
+                TS_LOG(TS_ERROR, wxS("Unable to make web fonts of ") + movie + wxS(": ") + error);
+                return;
+            }
             errno = 0;
-            if (!WriteMadeFromSource(copies, movie, movieStamp, target, face.data, embedded))
+            if (!WriteMadeFromSource(copies, movie, movieStamp, target, compressed->faces.at(i), embedded))
                 fail(wxS("Unable to write ") + target + SystemReason());
         }
     };

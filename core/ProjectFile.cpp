@@ -299,6 +299,7 @@ int CGlypharaCore::ReadProjectElements(const wxString& path, const wxXmlNode* pr
                 // Kept apart from the scanned fonts, so that a rescan of the font folders
                 // does not lose it.
                 m_projectFonts[foundryName][fontName] = fullPath;
+                FontTableChanging();
                 m_fontTable[foundryName][fontName] = fullPath;
                 TS_LOG(TS_MESSAGE, wxS("Using the project version of: ") + fontName);
             }

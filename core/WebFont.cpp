@@ -5,13 +5,18 @@
 #include <woff2/encode.h>
 
 #include <fcntl.h>
+#include <link.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <string_view>
 
 namespace
 {
@@ -1223,6 +1228,119 @@ public:
 private:
     int m_saved[2] = {-1, -1};
 };
+
+const char kNoteAttribute[] = "user.glyphara.webfont";
+// Far more than any web font; a larger file is no file of ours.
+constexpr off_t kMaxNotedFile = 64 << 20;
+
+uint64_t Fnv1a(const void* data, size_t size)
+{
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ bytes[i]) * 0x100000001b3ull;
+    return hash;
+}
+
+// Two unrelated hashes and the length: what tells one file's bytes from another's in a note.
+std::string BytesId(const void* data, size_t size)
+{
+    const std::string_view bytes(static_cast<const char*>(data), size);
+    char id[64];
+    std::snprintf(id, sizeof id, "%016llx%016llx-%zu", static_cast<unsigned long long>(Fnv1a(data, size)),
+                  static_cast<unsigned long long>(std::hash<std::string_view>()(bytes)), size);
+    return id;
+}
+
+// The compressor as this process loaded it: the files of the WOFF2 and Brotli libraries (an
+// update replaces them), or this program itself when they are linked in.
+const std::string& CompressorId()
+{
+    static const std::string id = [] {
+        std::string files;
+        auto describe = [&files](const char* path) {
+            struct stat status;
+            if (::stat(path, &status) != 0)
+                return;
+            char line[64];
+            std::snprintf(line, sizeof line, " %lld %lld.%09ld\n", static_cast<long long>(status.st_size),
+                          static_cast<long long>(status.st_mtim.tv_sec), status.st_mtim.tv_nsec);
+            files += path;
+            files += line;
+        };
+        auto visit = [](dl_phdr_info* info, size_t, void* data) {
+            const char* name = info->dlpi_name;
+            if (name && (std::strstr(name, "woff2") || std::strstr(name, "brotli")))
+                (*static_cast<decltype(describe)*>(data))(name);
+            return 0;
+        };
+        dl_iterate_phdr(visit, &describe);
+        if (files.empty())
+            describe("/proc/self/exe");
+        return BytesId(files.data(), files.size());
+    }();
+    return id;
+}
+
+// The note of every WOFF2 of font at quality, up to the bytes of the file.
+std::string NoteStart(const std::vector<uint8_t>& font, int quality)
+{
+    return "glyphara-webfont 1 quality=" + std::to_string(quality) + " compressor=" + CompressorId() +
+           " font=" + BytesId(font.data(), font.size()) + " woff2=";
+}
+
+bool ReadSmallFile(const char* path, std::vector<uint8_t>& bytes)
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kMaxNotedFile;
+    if (ok)
+    {
+        bytes.resize(static_cast<size_t>(status.st_size));
+        size_t got = 0;
+        while (ok && got < bytes.size())
+        {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            ok = n > 0;
+            if (ok)
+                got += static_cast<size_t>(n);
+        }
+        // A file that grew while read is not the one its note describes.
+        uint8_t more;
+        ok = ok && ::read(fd, &more, 1) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+}
+
+std::string WebFontNote(const std::vector<uint8_t>& font, int quality, const std::vector<uint8_t>& woff2)
+{
+    return NoteStart(font, quality) + BytesId(woff2.data(), woff2.size());
+}
+
+bool NoteWebFont(const wxString& path, const std::string& note)
+{
+    return ::setxattr(path.fn_str(), kNoteAttribute, note.data(), note.size(), 0) == 0;
+}
+
+bool HoldsWebFont(const wxString& path, const std::vector<uint8_t>& font, int quality)
+{
+    const wxScopedCharBuffer native = path.fn_str();
+    if (!native.data())
+        return false;
+    char note[256];
+    const ssize_t length = ::getxattr(native.data(), kNoteAttribute, note, sizeof note);
+    if (length <= 0)
+        return false;
+    const std::string start = NoteStart(font, quality);
+    const std::string_view kept(note, static_cast<size_t>(length));
+    if (kept.size() <= start.size() || kept.compare(0, start.size(), start) != 0)
+        return false;
+    std::vector<uint8_t> bytes;
+    return ReadSmallFile(native.data(), bytes) && kept.substr(start.size()) == BytesId(bytes.data(), bytes.size());
 }
 
 wxString WebFontStyleName(bool bold, bool italic)
@@ -1328,6 +1446,7 @@ std::shared_ptr<const WebFontSet> WebFontCache::Woff2(const wxString& moviePath,
                 entry->compressed.erase(quality);
                 return nullptr;
             }
+            face.note = WebFontNote(face.data, quality, woff2);
             face.data = std::move(woff2);
         }
         compressed = set;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct WebFontFace
@@ -19,6 +20,7 @@ struct WebFontFace
     bool bold = false;
     bool italic = false;
     std::vector<uint8_t> data;  // a TrueType font, or its WOFF2 form
+    std::string note;           // WOFF2 faces: what they were made from (WebFontNote)
 };
 
 struct WebFontSet
@@ -48,6 +50,19 @@ constexpr int kWebFontQuick = 5;
 // program's standard output or standard error.
 bool CompressWoff2(const std::vector<uint8_t>& font, int quality, std::vector<uint8_t>& woff2, wxString& error);
 
+// What a WOFF2 file was made from, kept with the file as an extended attribute (renames keep
+// it): the TrueType font, the quality, the compressor and the file's own bytes. Making the
+// smallest WOFF2 takes longer than the rest of an export together, and the same font, quality
+// and compressor always give the same bytes, so a file whose note matches holds what
+// compressing again would write. A file system without such attributes, or a copy that
+// dropped them, only costs the next run its compression.
+std::string WebFontNote(const std::vector<uint8_t>& font, int quality, const std::vector<uint8_t>& woff2);
+// Puts the note on the file; false where it cannot be kept.
+bool NoteWebFont(const wxString& path, const std::string& note);
+// Whether the file holds the WOFF2 of font at quality: its note says so, and its bytes are
+// the ones the note names.
+bool HoldsWebFont(const wxString& path, const std::vector<uint8_t>& font, int quality);
+
 // The TrueType fonts of a movie file (BuildTrueTypeFonts), named after the file when its
 // tags carry no name.
 bool BuildTrueTypeFontsOfFile(const wxString& moviePath, WebFontSet& fonts, wxString& error);
@@ -61,7 +76,7 @@ public:
     // The TrueType faces, for what only needs to know which faces there are. Null, with the
     // reason, when the movie cannot be converted.
     std::shared_ptr<const WebFontSet> Fonts(const wxString& moviePath, wxString& error);
-    // The same faces as WOFF2.
+    // The same faces as WOFF2, each with its note.
     std::shared_ptr<const WebFontSet> Woff2(const wxString& moviePath, int quality, wxString& error);
 
 private:

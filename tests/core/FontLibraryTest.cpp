@@ -225,10 +225,12 @@ TEST_F(FontLibraryTest, UpdateOnlyIfChangedSeesEveryFileBelowTheUserFolder)
     Touch(UserFontDir() + wxS("Type_Co/Alpha.swf"), "one");
     Touch(UserFontDir() + wxString::FromUTF8("Type_Co/\xc3\x9c" "ber.swf"));
     InitWithCallbacks();
+    const unsigned long revision = Core()->GetFontTableRevision();
 
     EXPECT_EQ(RC_OK, Core()->UpdateFontList(true));
     EXPECT_EQ(0, controlUpdates);
     EXPECT_TRUE(log->Contains(wxS("No changes in user fonts directory")));
+    EXPECT_EQ(revision, Core()->GetFontTableRevision());
 
     // Same path, other content: no change.
     Touch(UserFontDir() + wxS("Type_Co/Alpha.swf"), "other content");
@@ -241,6 +243,7 @@ TEST_F(FontLibraryTest, UpdateOnlyIfChangedSeesEveryFileBelowTheUserFolder)
     Core()->UpdateFontList(true);
     EXPECT_EQ(1, controlUpdates);
     EXPECT_TRUE(log->Contains(wxS("Changes found in user fonts directory")));
+    EXPECT_NE(revision, Core()->GetFontTableRevision());
     EXPECT_EQ(1u, Core()->GetFontTable().size());
     Core()->UpdateFontList(true);
     EXPECT_EQ(1, controlUpdates);

@@ -152,8 +152,10 @@ TEST_F(ProjectFileTest, AFontThatIsNotInstalledComesFromTheFolderUntilItsCopyIsG
     UninstallFont();
 
     log->Clear();
+    const unsigned long revision = Core()->GetFontTableRevision();
     ASSERT_EQ(RC_OK, Core()->LoadProject(file));
     EXPECT_TRUE(log->Contains(wxS("Using the project version of: Big Sans")));
+    EXPECT_NE(revision, Core()->GetFontTableRevision()) << "the font list must see the project's font";
     const wxString copy = sites + wxS("/mysite files/glypharadata/fonts/My_Foundry___Big_Sans.swf");
     EXPECT_EQ(copy, Core()->GetFontTable().at(wxS("My Foundry")).at(wxS("Big Sans")));
     EXPECT_EQ(1u, Core()->GetTags().count(wxS("h2")));

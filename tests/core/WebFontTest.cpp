@@ -444,6 +444,52 @@ TEST(WebFont, CacheBuildsEachMovieOnceUntilItChanges)
     EXPECT_TRUE(rebuilt->faces.at(0).bold);
 }
 
+// A note vouches for the bytes and the face it names and nothing else.
+TEST(WebFont, AFileHoldsAWebFontOnlyWhileItsNoteNamesItsBytesFaceAndQuality)
+{
+    const TempDir dir;
+    TestFace face = Face({'A'});
+    face.shapes = {GlyphShape({{'M', 0, 0}, {'L', 1000, 0}, {'L', 0, -1000}})};
+    WriteBytes(dir / wxS("Big_Sans.swf"), MovieFile({face}, true));
+    WebFontSet fonts;
+    wxString error;
+    ASSERT_TRUE(BuildTrueTypeFontsOfFile(dir / wxS("Big_Sans.swf"), fonts, error)) << error;
+    const std::vector<uint8_t> font = fonts.faces.at(0).data;
+    std::vector<uint8_t> woff2;
+    ASSERT_TRUE(CompressWoff2(font, kWebFontQuick, woff2, error)) << error;
+    std::vector<uint8_t> edited = woff2, otherFont = font;
+    edited.back() ^= 1;
+    otherFont.back() ^= 1;
+
+    struct Case
+    {
+        const char* what;
+        const std::vector<uint8_t>& bytes;
+        std::string note;
+        const std::vector<uint8_t>& asked;
+        int quality;
+        bool holds;
+    };
+    const std::string note = WebFontNote(font, kWebFontQuick, woff2);
+    const Case cases[] = {
+        {"as written", woff2, note, font, kWebFontQuick, true},
+        {"without a note", woff2, "", font, kWebFontQuick, false},
+        {"edited after its note", edited, note, font, kWebFontQuick, false},
+        {"asked at another quality", woff2, note, font, kWebFontSmallest, false},
+        {"asked for another face", woff2, note, otherFont, kWebFontQuick, false},
+        {"a note of other bytes", woff2, WebFontNote(font, kWebFontQuick, edited), font, kWebFontQuick, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const wxString file = dir / wxString::FromUTF8(c.what);
+        WriteBytes(file, c.bytes);
+        if (!c.note.empty() && !NoteWebFont(file, c.note))
+            GTEST_SKIP() << "the file system keeps no extended attributes";
+        EXPECT_EQ(c.holds, HoldsWebFont(file, c.asked, c.quality));
+    }
+}
+
 namespace
 {
 // A project whose h1 has a real movie of two faces and whose p has a damaged one.
@@ -556,4 +602,46 @@ TEST_F(WebFontExportTest, WebFontsAreRewrittenOnlyWhenTheirMovieChanges)
     const std::string css = ReadTextFile(ProgramDir() + wxS("/Sites/mysite files/glypharadata/webfonts.css"));
     EXPECT_NE(css.find("regular"), std::string::npos) << css;
     EXPECT_EQ(css.find("italic"), std::string::npos) << css;
+}
+
+// A web font file that an earlier run made of the same face stays as it is, where saving
+// writes it and where an export would move it; one edited since is made again.
+TEST_F(WebFontExportTest, AWebFontWhoseNoteNamesItsFaceIsKeptAndOneEditedSinceIsMadeAgain)
+{
+    WebFontSet faces;
+    wxString error;
+    ASSERT_TRUE(BuildTrueTypeFontsOfFile(SystemFontDir() + wxS("My_Foundry/Big_Sans.swf"), faces, error)) << error;
+    const std::vector<uint8_t>& regular = faces.faces.at(0).data;
+    const wxString sites = ProgramDir() + wxS("/Sites/");
+    ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("mysite"), true, false));
+    wxString message;
+    const std::function<void()> save = [&] { ASSERT_EQ(RC_OK, Core()->SaveProject(sites + wxS("mysite"), true, false)); };
+    const std::function<void()> exportTo = [&] {
+        ASSERT_EQ(RC_OK, Core()->ExportProject(sites + wxS("mysite.xml"), sites + wxS("public"), message)) << message;
+    };
+    const struct
+    {
+        const char* what;
+        const std::function<void()>& write;
+        wxString file;
+    } cases[] = {
+        {"saving", save, sites + wxS("mysite files/glypharadata/fonts/My_Foundry___Big_Sans-regular.woff2")},
+        {"exporting", exportTo, sites + wxS("public/glypharadata/fonts/My_Foundry___Big_Sans-regular.woff2")},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        c.write();
+        ASSERT_TRUE(HoldsWebFont(c.file, regular, kWebFontSmallest)) << "the file written carries its note";
+        const std::vector<uint8_t> standIn = {'k', 'e', 'p', 't'};
+        WriteBytes(c.file, standIn);
+        if (!NoteWebFont(c.file, WebFontNote(regular, kWebFontSmallest, standIn)))
+            GTEST_SKIP() << "the file system keeps no extended attributes";
+        c.write();
+        EXPECT_EQ("kept", ReadTextFile(c.file));
+
+        WriteTextFile(c.file, "kept, then edited");
+        c.write();
+        EXPECT_EQ("wOF2", ReadTextFile(c.file).substr(0, 4));
+    }
 }
