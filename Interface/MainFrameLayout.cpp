@@ -3,6 +3,7 @@
 #include "Interface/glypharamainframe.h"
 
 #include "Interface/ControlIds.h"
+#include "Interface/FieldControls.h"
 #include "Interface/FontListCtrl.h"
 #include "Interface/ProgramIcon.h"
 #include "Interface/WindowGeometry.h"
@@ -600,16 +601,11 @@ void GlypharaMainFrame::ApplyFonts()
 
 void GlypharaMainFrame::SetTextSliderRanges()
 {
-    m_dropShadowAngle->SetRange(360);
-    m_dropShadowDistance->SetRange(127);
-    m_dropShadowStrength->SetRange(15);
-    m_bevelAngle->SetRange(360);
-    m_bevelDistance->SetRange(127);
-    m_bevelStrength->SetRange(15);
-    m_glowAlpha->SetRange(100);
-    m_glowHBlur->SetRange(127);
-    m_glowVBlur->SetRange(127);
-    m_glowStrength->SetRange(15);
+    for (size_t i = 0; i < kFieldControlCount; ++i)
+    {
+        if (kFieldControls[i].kind == FieldControlKind::kTextSlider)
+            static_cast<CTextSlider*>(FieldControlWindow(i))->SetRange(kFieldControls[i].maximum);
+    }
 }
 
 void GlypharaMainFrame::FillSizeBox()

@@ -8,7 +8,9 @@
 #include <wx/frame.h>
 #include <wx/string.h>
 
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 struct FontProperties;
 class CFontListCtrl;
@@ -137,6 +139,12 @@ private:
     void OnBevelAngle(wxCommandEvent& event);
     void OnBevelDistance(wxCommandEvent& event);
     void OnBevelStrength(wxCommandEvent& event);
+    // What the handlers above share: the field table's row for the event's control
+    // writes the control's value into the selected tag's record. The trace line names
+    // the handler and its line.
+    void EditField(wxCommandEvent& event, const char* handler, int line);
+    // The control of the table's row index.
+    wxWindow* FieldControlWindow(size_t index);
 
     void OnFontsizecomboboxSelected(wxCommandEvent& event);
     void OnFontsizecomboboxUpdated(wxCommandEvent& event);
@@ -297,6 +305,8 @@ private:
     wxArrayString m_fontRows;
     int m_fontRowInUse;
     std::unique_ptr<FontListCache> m_fontListCache;
+    // The controls of the field table's rows, found by their ids on first use.
+    std::vector<wxWindow*> m_fieldControls;
     // Projects opened or saved lately, listed in the File menu and kept in the settings.
     std::unique_ptr<wxFileHistory> m_recentProjects;
 

@@ -90,6 +90,9 @@ bool ReadFilter(const wxXmlNode* element, DropShadowProperties& record);
 bool ReadFilter(const wxXmlNode* element, GlowProperties& record);
 bool ReadFilter(const wxXmlNode* element, BevelProperties& record);
 bool ReadFontProperties(const wxXmlNode* element, FontProperties& record, bool filtersOnly);
+// Reads a "blur", "dropshadow", "glow" or "bevel" element into that filter of record;
+// false for any other element.
+bool ReadNamedFilter(const wxXmlNode* element, FontProperties& record);
 
 bool FiltersEqual(const FontProperties& a, const FontProperties& b);
 void CopyFilters(const FontProperties& source, FontProperties& target);
