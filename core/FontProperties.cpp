@@ -5,8 +5,6 @@
 
 #include <wx/xml/xml.h>
 
-#include <type_traits>
-
 namespace
 {
 // New elements go in front of their siblings: the file order of the formats depends on it.
@@ -63,6 +61,17 @@ wxXmlNode* WriteFields(wxXmlNode* parent, const wxString& elementName, const Rec
     wxXmlNode* node = NewElementInFront(parent, elementName);
     ForEachStyleField<Record>([&](const auto& field) { Put(node, field.name, record.*field.member); });
     return node;
+}
+
+// With disabledAlike, two disabled filters are equal whatever they hold.
+bool SameFilters(const FontProperties& a, const FontProperties& b, bool disabledAlike)
+{
+    bool equal = true;
+    ForEachStyleFilter([&](const auto& filter) {
+        const auto &x = a.*filter.member, &y = b.*filter.member;
+        equal = equal && ((disabledAlike && !x.enabled && !y.enabled) || SameFields(x, y));
+    });
+    return equal;
 }
 
 template <typename Record>
@@ -147,17 +156,14 @@ bool ReadFontProperties(const wxXmlNode* element, FontProperties& record, bool f
     return true;
 }
 
+bool SameStyle(const FontProperties& a, const FontProperties& b)
+{
+    return SameFields(a, b) && SameFilters(a, b, false);
+}
+
 bool FiltersEqual(const FontProperties& a, const FontProperties& b)
 {
-    bool equal = true;
-    ForEachStyleFilter([&](const auto& filter) {
-        const auto &x = a.*filter.member, &y = b.*filter.member;
-        using Record = std::decay_t<decltype(x)>;
-        bool fields = true;
-        ForEachStyleField<Record>([&](const auto& field) { fields = fields && x.*field.member == y.*field.member; });
-        equal = equal && ((!x.enabled && !y.enabled) || fields);
-    });
-    return equal;
+    return SameFilters(a, b, true);
 }
 
 void CopyFilters(const FontProperties& source, FontProperties& target)

@@ -50,13 +50,6 @@ size_t StringBytes(const wxString& text)
 }
 }
 
-bool SameStyle(const FontProperties& a, const FontProperties& b)
-{
-    bool same = SameFields(a, b);
-    ForEachStyleFilter([&](const auto& filter) { same = same && SameFields(a.*filter.member, b.*filter.member); });
-    return same;
-}
-
 void DescribeStyleChange(const FontProperties& before, const FontProperties& after, wxString& name,
                          wxString& field)
 {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <type_traits>
 
@@ -174,6 +175,42 @@ TEST(FontPropertiesFilters, EqualityLooksOnlyAtEnabledFilters)
     d = c;
     d.blur.blury = 8;
     EXPECT_FALSE(FiltersEqual(c, d));
+}
+
+// One field-by-field comparison: NaN equals itself in both, and only the values of
+// disabled filters set them apart.
+TEST(FontPropertiesFilters, FiltersEqualAndSameStyleAgreeOnNaNAndDisabledFilters)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    FontProperties odd;
+    odd.glow.enabled = true;
+    odd.glow.alpha = nan;
+    odd.bevel.distance = nan;
+    FontProperties otherAlpha = odd, otherDisabled = odd, otherFont = odd, glowOff = odd;
+    otherAlpha.glow.alpha = 0.25f;
+    otherDisabled.bevel.distance = 4.0f;
+    otherFont.font = wxS("Other");
+    glowOff.glow.enabled = false;
+    const struct
+    {
+        const char* what;
+        FontProperties other;
+        bool sameStyle;
+        bool filtersEqual;
+    } cases[] = {
+        {"NaN in an enabled filter, on both sides", odd, true, true},
+        {"NaN against a number in an enabled filter", otherAlpha, false, false},
+        {"NaN against a number in a disabled filter", otherDisabled, false, true},
+        {"another font", otherFont, false, true},
+        {"a filter enabled on one side only", glowOff, false, false},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(c.sameStyle, SameStyle(odd, c.other)) << c.what;
+        EXPECT_EQ(c.sameStyle, SameStyle(c.other, odd)) << c.what;
+        EXPECT_EQ(c.filtersEqual, FiltersEqual(odd, c.other)) << c.what;
+        EXPECT_EQ(c.filtersEqual, FiltersEqual(c.other, odd)) << c.what;
+    }
 }
 
 namespace
