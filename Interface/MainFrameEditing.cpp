@@ -36,7 +36,7 @@
 namespace
 {
 // The browser area is this much wider and taller than the movie it shows.
-const int kFlashPlayerMargin = 40;
+const int kPreviewMargin = 40;
 
 // Copies the selected tag's record out of the core, changes one field and hands the
 // whole record back. The core's results are not examined: a refusal leaves the
@@ -326,11 +326,6 @@ void GlypharaMainFrame::OnTagListboxKeyDown(wxKeyEvent& event)
     event.Skip();
 }
 
-void GlypharaMainFrame::OnTagListboxLeftUp(wxMouseEvent& event)
-{
-    event.Skip();
-}
-
 void GlypharaMainFrame::OnFontListboxSelected(wxCommandEvent& event)
 {
     const int selection = m_fontList->GetSelection();
@@ -363,6 +358,11 @@ void GlypharaMainFrame::OnFontListboxLeftUp(wxMouseEvent& event)
     if (m_fontRowInUse != wxNOT_FOUND && m_fontList->GetSelection() != m_fontRowInUse)
         m_fontList->SetSelection(m_fontRowInUse);
     event.Skip();
+}
+
+void GlypharaMainFrame::OnFontListboxRightUp(wxMouseEvent& event)
+{
+    OnFontListboxLeftUp(event);
 }
 
 // Refresh
@@ -610,14 +610,15 @@ void GlypharaMainFrame::OnPreviewTimer(wxTimerEvent&)
 void GlypharaMainFrame::OnFlashPlayerSize(wxSizeEvent& event)
 {
     // A browser area under the margin gives an empty movie, never a negative one.
-    const int width = std::max(0, event.GetSize().x - kFlashPlayerMargin);
-    const int height = std::max(0, event.GetSize().y - kFlashPlayerMargin);
+    const int width = std::max(0, event.GetSize().x - kPreviewMargin);
+    const int height = std::max(0, event.GetSize().y - kPreviewMargin);
     TS_LOG_AS("GlypharaMainFrame::OnFlashPlayerSize", TS_MESSAGE,
               wxString::Format(wxS("IECtrl size changed to: %dx%d"), width, height));
     CGlypharaCore::GetInstance()->SetFlashPlayerSize(width, height);
     event.Skip();
 }
 
-void GlypharaMainFrame::OnFlashPlayerEraseBackground(wxEraseEvent&)
+// Left undone, so the background is never painted over behind the browser.
+void GlypharaMainFrame::OnBrowserEraseBackground(wxEraseEvent&)
 {
 }

@@ -500,13 +500,12 @@ wxSizer* GlypharaMainFrame::CreateEffectsColumn(wxWindow* parent)
 void GlypharaMainFrame::BindRunTimeEvents()
 {
     m_browser->Bind(wxEVT_SIZE, &GlypharaMainFrame::OnFlashPlayerSize, this);
-    m_browser->Bind(wxEVT_ERASE_BACKGROUND, &GlypharaMainFrame::OnFlashPlayerEraseBackground, this);
-    m_tagList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnTagListboxLeftUp, this);
+    m_browser->Bind(wxEVT_ERASE_BACKGROUND, &GlypharaMainFrame::OnBrowserEraseBackground, this);
     m_tagList->Bind(wxEVT_KEY_DOWN, &GlypharaMainFrame::OnTagListboxKeyDown, this);
     m_tagList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnTagListboxRightUp, this);
     m_tagList->Bind(wxEVT_CONTEXT_MENU, &GlypharaMainFrame::OnTagListboxContextMenu, this);
     m_fontList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
-    m_fontList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
+    m_fontList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnFontListboxRightUp, this);
     m_fontSizeBox->Bind(wxEVT_KILL_FOCUS, &GlypharaMainFrame::OnFontsizecomboboxKillFocus, this);
 }
 

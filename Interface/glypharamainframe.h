@@ -101,8 +101,6 @@ private:
 
     // Frame-level events
     void OnSize(wxSizeEvent& event);
-    void OnWindowCreate(wxWindowCreateEvent& event);
-    void OnLeftUp(wxMouseEvent& event);
     void OnMenuitemRefreshfontlistClick(wxCommandEvent& event);
 
     // Property editing and live preview (MainFrameEditing.cpp)
@@ -152,14 +150,15 @@ private:
     void ApplySizeBoxText();
     void OnUserText(wxCommandEvent& event);
     void OnTagListboxSelected(wxCommandEvent& event);
-    void OnTagListboxLeftUp(wxMouseEvent& event);
     void OnTagListboxKeyDown(wxKeyEvent& event);
     void OnFontListboxSelected(wxCommandEvent& event);
+    // Either button released over the list puts the highlight back on the font in use.
     void OnFontListboxLeftUp(wxMouseEvent& event);
+    void OnFontListboxRightUp(wxMouseEvent& event);
 
     void OnPreviewTimer(wxTimerEvent& event);
     void OnFlashPlayerSize(wxSizeEvent& event);
-    void OnFlashPlayerEraseBackground(wxEraseEvent& event);
+    void OnBrowserEraseBackground(wxEraseEvent& event);
 
     // Pieces of UpdateControls
     void BeforeChange();

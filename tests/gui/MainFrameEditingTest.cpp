@@ -331,6 +331,11 @@ TEST_F(MainFrameTest, FontListAppliesAFontKeepsTheHighlightOnTheFontInUseAndFoll
     fonts->HandleWindowEvent(up);
     EXPECT_EQ(2, fonts->GetSelection());
     EXPECT_TRUE(LogContains(wxS("Font list click. Selecting previous selection")));
+    fonts->SetSelection(0);
+    wxMouseEvent rightUp(wxEVT_RIGHT_UP);
+    rightUp.SetEventObject(fonts);
+    fonts->HandleWindowEvent(rightUp);
+    EXPECT_EQ(2, fonts->GetSelection()) << "after the right button";
 
     // The library grew: the refresh command lists the new font.
     MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Gamma.swf"));
