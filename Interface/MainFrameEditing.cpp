@@ -4,6 +4,7 @@
 #include "Interface/glypharamainframe.h"
 
 #include "Interface/ControlIds.h"
+#include "Interface/FieldControls.h"
 #include "Interface/FontListCache.h"
 #include "Interface/FontListCtrl.h"
 #include "Interface/PreviewUpdate.h"
@@ -31,12 +32,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 
 namespace
 {
 // The browser area is this much wider and taller than the movie it shows.
-const int kFlashPlayerMargin = 40;
+const int kPreviewMargin = 40;
 
 // Copies the selected tag's record out of the core, changes one field and hands the
 // whole record back. The core's results are not examined: a refusal leaves the
@@ -54,14 +54,6 @@ void EditSelectedRecord(Change change)
 wxString Html(const wxColour& colour)
 {
     return colour.GetAsString(wxC2S_HTML_SYNTAX);
-}
-
-// What an integer field shows for a stored floating-point value: truncated toward zero.
-// The small allowance keeps a value such as 0.29 x 100, stored as 28.99999..., at 29.
-int Shown(double value)
-{
-    const double allowance = value < 0 ? -1e-4 : 1e-4;
-    return static_cast<int>(std::trunc(value + allowance));
 }
 
 // A control is set only when it shows something else, so an unchanged control raises
@@ -86,62 +78,61 @@ void HideFor(const Changing& changing, wxWindow* window)
     }
 }
 
+// Loads the field into its control and enables the control as the row says.
 template <typename Changing>
-void ShowValue(const Changing& changing, CTextSlider* slider, int value, bool enabled)
+void ShowField(const Changing& changing, const FieldControl& row, wxWindow* control, const FontProperties& record)
 {
-    if (slider->GetValue() != value)
+    const FieldValue value = row.get(record, row.scale);
+    const auto show = [&changing](bool differs, const auto& set) {
+        if (differs)
+        {
+            changing();
+            set();
+        }
+    };
+    switch (row.kind)
     {
-        changing();
-        slider->SetValue(value, false);
-    }
-    EnableAs(changing, slider, enabled);
-}
-
-template <typename Changing>
-void ShowValue(const Changing& changing, CTextColorPickerCtrl* picker, const wxColour& colour, bool enabled)
-{
-    // wxColour's equality covers red, green, blue, alpha and validity.
-    if (picker->GetColour() != colour)
+    case FieldControlKind::kCheckBox:
     {
-        changing();
-        picker->SetColour(colour, false);
+        wxCheckBox* box = static_cast<wxCheckBox*>(control);
+        const bool checked = value.number != 0;
+        show(box->GetValue() != checked, [&] { box->SetValue(checked); });
+        break;
     }
-    EnableAs(changing, picker, enabled);
-}
-
-template <typename Changing>
-void ShowValue(const Changing& changing, wxCheckBox* box, bool checked, bool enabled)
-{
-    if (box->GetValue() != checked)
+    case FieldControlKind::kSlider:
     {
-        changing();
-        box->SetValue(checked);
+        wxSlider* slider = static_cast<wxSlider*>(control);
+        show(slider->GetValue() != value.number, [&] { slider->SetValue(value.number); });
+        break;
     }
-    EnableAs(changing, box, enabled);
-}
-
-template <typename Changing>
-void ShowValue(const Changing& changing, wxSlider* slider, int value, bool enabled)
-{
-    if (slider->GetValue() != value)
+    case FieldControlKind::kTextSlider:
     {
-        changing();
-        slider->SetValue(value);
+        CTextSlider* slider = static_cast<CTextSlider*>(control);
+        show(slider->GetValue() != value.number, [&] { slider->SetValue(value.number, false); });
+        break;
     }
-    EnableAs(changing, slider, enabled);
-}
-
-template <typename Changing>
-void ShowValue(const Changing& changing, wxChoice* choice, int index, bool enabled)
-{
-    // An index from a hand-edited project file may lie outside the items.
-    const int wanted = index >= 0 && index < static_cast<int>(choice->GetCount()) ? index : wxNOT_FOUND;
-    if (choice->GetSelection() != wanted)
+    case FieldControlKind::kChoice:
     {
-        changing();
-        choice->SetSelection(wanted);
+        // An index from a hand-edited project file may lie outside the items.
+        wxChoice* choice = static_cast<wxChoice*>(control);
+        const int count = static_cast<int>(choice->GetCount());
+        const int wanted = value.number >= 0 && value.number < count ? value.number : wxNOT_FOUND;
+        show(choice->GetSelection() != wanted, [&] { choice->SetSelection(wanted); });
+        break;
     }
-    EnableAs(changing, choice, enabled);
+    case FieldControlKind::kColour:
+    {
+        // wxColour's equality covers red, green, blue, alpha and validity.
+        CTextColorPickerCtrl* picker = static_cast<CTextColorPickerCtrl*>(control);
+        const wxColour colour = value.colour;
+        show(picker->GetColour() != colour, [&] { picker->SetColour(colour, false); });
+        break;
+    }
+    }
+    if (row.enabling == FieldEnabling::kAlways)
+        EnableAs(changing, control, true);
+    else if (row.enabling == FieldEnabling::kWithFilter)
+        EnableAs(changing, control, row.filterOn(record));
 }
 
 bool SameItems(const wxArrayString& a, const wxArrayString& b)
@@ -155,303 +146,97 @@ bool SameItems(const wxArrayString& a, const wxArrayString& b)
 }
 }
 
-// Property handlers
+// Property handlers: the event table names one per control; each hands its event to the
+// field table, and its trace line carries the handler's own name and place.
 
-void GlypharaMainFrame::OnFontColorColourPicker(wxColourPickerEvent& event)
-{
-    const wxColour colour = event.GetColour();
-    TS_LOG_AS("GlypharaMainFrame::OnFontColorColourPicker", TS_MESSAGE,
-              wxString::Format(wxS("Font color changed to: %s"), Html(colour)));
-    EditSelectedRecord([&](FontProperties& record) { record.color = colour; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnLinkColorColourPicker(wxColourPickerEvent& event)
-{
-    const wxColour colour = event.GetColour();
-    TS_LOG_AS("GlypharaMainFrame::OnLinkColorColourPicker", TS_MESSAGE,
-              wxString::Format(wxS("Link color changed to: %s"), Html(colour)));
-    EditSelectedRecord([&](FontProperties& record) { record.linkcolor = colour; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnHoverColorColourPicker(wxColourPickerEvent& event)
-{
-    const wxColour colour = event.GetColour();
-    TS_LOG_AS("GlypharaMainFrame::OnHoverColorColourPicker", TS_MESSAGE,
-              wxString::Format(wxS("Hover color changed to: %s"), Html(colour)));
-    EditSelectedRecord([&](FontProperties& record) { record.hovercolor = colour; });
-    event.Skip();
-}
-
+void GlypharaMainFrame::OnFontColorColourPicker(wxColourPickerEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnLinkColorColourPicker(wxColourPickerEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnHoverColorColourPicker(wxColourPickerEvent& event) { EditField(event, __func__, __LINE__); }
 void GlypharaMainFrame::OnBackgroundColorColourPicker(wxColourPickerEvent& event)
 {
-    const wxColour colour = event.GetColour();
-    TS_LOG_AS("GlypharaMainFrame::OnBackgroundColorColourPicker", TS_MESSAGE,
-              wxString::Format(wxS("Background color changed to: %s"), Html(colour)));
-    EditSelectedRecord([&](FontProperties& record) { record.backgroundcolor = colour; });
+    EditField(event, __func__, __LINE__);
+}
+void GlypharaMainFrame::OnOpacitySliderUpdated(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnFontAlignmentChoiceSelected(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnFontBoldCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnFontItalicCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnFontUnderlineCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBlurEnabledCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBlurHBlur(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBlurVBlur(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnDropShadowEnabledCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnDropShadowKnockoutCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnDropShadowColor(wxColourPickerEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnDropShadowAngle(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnDropShadowDistance(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnDropShadowStrength(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnGlowFilterEnabledCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnGlowFilterInnerCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnGlowFilterKnockoutCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnGlowFilterColor(wxColourPickerEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnGlowAlpha(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnGlowHBlur(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnGlowVBlur(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnGlowStrength(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBevelFilterEnabledCheckbox(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBevelFilterTypeChoice(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBevelShadowColor(wxColourPickerEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBevelHighlightColor(wxColourPickerEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBevelAngle(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBevelDistance(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+void GlypharaMainFrame::OnBevelStrength(wxCommandEvent& event) { EditField(event, __func__, __LINE__); }
+
+void GlypharaMainFrame::EditField(wxCommandEvent& event, const char* handler, int line)
+{
+    const size_t index = FindFieldControl(event.GetId());
+    if (index == kFieldControlCount)
+    {
+        event.Skip();
+        return;
+    }
+    const FieldControl& row = kFieldControls[index];
+    wxWindow* control = FieldControlWindow(index);
+    FieldValue value;
+    wxString traced;
+    switch (row.kind)
+    {
+    case FieldControlKind::kColour:
+    {
+        const wxColour colour = static_cast<wxColourPickerEvent&>(event).GetColour();
+        value.colour = colour;
+        traced = wxString::Format(row.trace, Html(colour));
+        break;
+    }
+    case FieldControlKind::kCheckBox:
+        value.number = event.IsChecked();
+        break;
+    case FieldControlKind::kSlider:
+        value.number = static_cast<wxSlider*>(control)->GetValue();
+        break;
+    case FieldControlKind::kTextSlider:
+        value.number = static_cast<CTextSlider*>(control)->GetValue();
+        break;
+    case FieldControlKind::kChoice:
+        value.number = static_cast<wxChoice*>(control)->GetSelection();
+        break;
+    }
+    if (row.kind != FieldControlKind::kColour)
+        traced = row.scale == 1 ? wxString::Format(row.trace, value.number)
+                                : wxString::Format(row.trace, value.number / static_cast<double>(row.scale));
+    const wxString function = wxString(wxS("GlypharaMainFrame::")) + handler;
+    TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), __FILE__, function, line, TS_MESSAGE, traced);
+    EditSelectedRecord([&](FontProperties& record) { row.set(record, value, row.scale); });
     event.Skip();
 }
 
-void GlypharaMainFrame::OnOpacitySliderUpdated(wxCommandEvent& event)
+wxWindow* GlypharaMainFrame::FieldControlWindow(size_t index)
 {
-    const int value = m_opacitySlider->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnOpacitySliderUpdated", TS_MESSAGE,
-              wxString::Format(wxS("Opacity slider changed to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.opacity = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnFontAlignmentChoiceSelected(wxCommandEvent& event)
-{
-    const int value = m_alignmentChoice->GetSelection();
-    TS_LOG_AS("GlypharaMainFrame::OnFontAlignmentChoiceSelected", TS_MESSAGE,
-              wxString::Format(wxS("Font alignment changed to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.align = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnFontBoldCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnFontBoldCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Font bold checkbox changed to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.bold = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnFontItalicCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnFontItalicCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Font italic checkbox changed to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.italic = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnFontUnderlineCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnFontUnderlineCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Font underline checkbox changed to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.understroked = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBlurEnabledCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnBlurEnabledCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Blur filter switched to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.blur.enabled = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBlurHBlur(wxCommandEvent& event)
-{
-    const int value = m_blurHBlur->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnBlurHBlur", TS_MESSAGE,
-              wxString::Format(wxS("Blur filter H blur set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.blur.blurx = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBlurVBlur(wxCommandEvent& event)
-{
-    const int value = m_blurVBlur->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnBlurVBlur", TS_MESSAGE,
-              wxString::Format(wxS("Blur filter V blur set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.blur.blury = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnDropShadowEnabledCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnDropShadowEnabledCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Drop shadow filter switched to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.enabled = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnDropShadowKnockoutCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnDropShadowKnockoutCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Drop shadow filter knockout checkbox switched to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.knockout = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnDropShadowColor(wxColourPickerEvent& event)
-{
-    const wxColour colour = event.GetColour();
-    TS_LOG_AS("GlypharaMainFrame::OnDropShadowColor", TS_MESSAGE,
-              wxString::Format(wxS("Drop shadow color changed to: %s"), Html(colour)));
-    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.color = colour; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnDropShadowAngle(wxCommandEvent& event)
-{
-    const int value = m_dropShadowAngle->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnDropShadowAngle", TS_MESSAGE,
-              wxString::Format(wxS("Drop shadow filter angle set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.angle = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnDropShadowDistance(wxCommandEvent& event)
-{
-    const int value = m_dropShadowDistance->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnDropShadowDistance", TS_MESSAGE,
-              wxString::Format(wxS("Drop shadow filter distance set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.distance = static_cast<float>(value); });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnDropShadowStrength(wxCommandEvent& event)
-{
-    const int value = m_dropShadowStrength->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnDropShadowStrength", TS_MESSAGE,
-              wxString::Format(wxS("Drop shadow filter strength set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.dropshadow.strength = static_cast<float>(value); });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnGlowFilterEnabledCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnGlowFilterEnabledCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Glow filter switched to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.glow.enabled = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnGlowFilterInnerCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnGlowFilterInnerCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Glow filter inner checkbox switched to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.glow.inner = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnGlowFilterKnockoutCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnGlowFilterKnockoutCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Glow filter knockout checkbox switched to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.glow.knockout = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnGlowFilterColor(wxColourPickerEvent& event)
-{
-    const wxColour colour = event.GetColour();
-    TS_LOG_AS("GlypharaMainFrame::OnGlowFilterColor", TS_MESSAGE,
-              wxString::Format(wxS("Glow filter color changed to: %s"), Html(colour)));
-    EditSelectedRecord([&](FontProperties& record) { record.glow.color = colour; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnGlowAlpha(wxCommandEvent& event)
-{
-    const double value = m_glowAlpha->GetValue() / 100.0;
-    TS_LOG_AS("GlypharaMainFrame::OnGlowAlpha", TS_MESSAGE,
-              wxString::Format(wxS("Glow filter alpha set to: %f"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.glow.alpha = static_cast<float>(value); });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnGlowHBlur(wxCommandEvent& event)
-{
-    const int value = m_glowHBlur->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnGlowHBlur", TS_MESSAGE,
-              wxString::Format(wxS("Glow filter H blur set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.glow.blurx = static_cast<float>(value); });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnGlowVBlur(wxCommandEvent& event)
-{
-    const int value = m_glowVBlur->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnGlowVBlur", TS_MESSAGE,
-              wxString::Format(wxS("Glow filter V blur set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.glow.blury = static_cast<float>(value); });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnGlowStrength(wxCommandEvent& event)
-{
-    const int value = m_glowStrength->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnGlowStrength", TS_MESSAGE,
-              wxString::Format(wxS("Glow filter strength set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.glow.strength = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBevelFilterEnabledCheckbox(wxCommandEvent& event)
-{
-    const bool value = event.IsChecked();
-    TS_LOG_AS("GlypharaMainFrame::OnBevelFilterEnabledCheckbox", TS_MESSAGE,
-              wxString::Format(wxS("Bevel filter switched to: %d"), int(value)));
-    EditSelectedRecord([&](FontProperties& record) { record.bevel.enabled = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBevelFilterTypeChoice(wxCommandEvent& event)
-{
-    const int value = m_bevelTypeChoice->GetSelection();
-    TS_LOG_AS("GlypharaMainFrame::OnBevelFilterTypeChoice", TS_MESSAGE,
-              wxString::Format(wxS("Bevel filter type set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.bevel.type = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBevelShadowColor(wxColourPickerEvent& event)
-{
-    const wxColour colour = event.GetColour();
-    TS_LOG_AS("GlypharaMainFrame::OnBevelShadowColor", TS_MESSAGE,
-              wxString::Format(wxS("Bevel filter shadow color changed to: %s"), Html(colour)));
-    EditSelectedRecord([&](FontProperties& record) { record.bevel.shadowcolor = colour; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBevelHighlightColor(wxColourPickerEvent& event)
-{
-    const wxColour colour = event.GetColour();
-    TS_LOG_AS("GlypharaMainFrame::OnBevelHighlightColor", TS_MESSAGE,
-              wxString::Format(wxS("Bevel filter highlight color changed to: %s"), Html(colour)));
-    EditSelectedRecord([&](FontProperties& record) { record.bevel.highlightcolor = colour; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBevelAngle(wxCommandEvent& event)
-{
-    const int value = m_bevelAngle->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnBevelAngle", TS_MESSAGE,
-              wxString::Format(wxS("Bevel filter angle set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.bevel.angle = value; });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBevelDistance(wxCommandEvent& event)
-{
-    const int value = m_bevelDistance->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnBevelDistance", TS_MESSAGE,
-              wxString::Format(wxS("Bevel filter distance set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.bevel.distance = static_cast<float>(value); });
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnBevelStrength(wxCommandEvent& event)
-{
-    const int value = m_bevelStrength->GetValue();
-    TS_LOG_AS("GlypharaMainFrame::OnBevelStrength", TS_MESSAGE,
-              wxString::Format(wxS("Bevel filter strength set to: %d"), value));
-    EditSelectedRecord([&](FontProperties& record) { record.bevel.strength = value; });
-    event.Skip();
+    if (m_fieldControls.empty())
+    {
+        for (size_t i = 0; i < kFieldControlCount; ++i)
+            m_fieldControls.push_back(FindWindow(kFieldControls[i].id));
+    }
+    return m_fieldControls[index];
 }
 
 // Size box, sample text, tag list, font list
@@ -541,11 +326,6 @@ void GlypharaMainFrame::OnTagListboxKeyDown(wxKeyEvent& event)
     event.Skip();
 }
 
-void GlypharaMainFrame::OnTagListboxLeftUp(wxMouseEvent& event)
-{
-    event.Skip();
-}
-
 void GlypharaMainFrame::OnFontListboxSelected(wxCommandEvent& event)
 {
     const int selection = m_fontList->GetSelection();
@@ -580,6 +360,11 @@ void GlypharaMainFrame::OnFontListboxLeftUp(wxMouseEvent& event)
     event.Skip();
 }
 
+void GlypharaMainFrame::OnFontListboxRightUp(wxMouseEvent& event)
+{
+    OnFontListboxLeftUp(event);
+}
+
 // Refresh
 
 void GlypharaMainFrame::UpdateControls()
@@ -603,53 +388,9 @@ void GlypharaMainFrame::UpdateControls()
             m_fontSizeBox->ChangeValue(size);
         }
 
-        ShowValue(changing, m_fontColor, record.color, true);
-        ShowValue(changing, m_linkColor, record.linkcolor, true);
-        ShowValue(changing, m_hoverColor, record.hovercolor, true);
-        ShowValue(changing, m_backgroundColor, record.backgroundcolor, true);
-
-        ShowValue(changing, m_opacitySlider, record.opacity, m_opacitySlider->IsThisEnabled());
-        ShowValue(changing, m_alignmentChoice, record.align, true);
-
-        if (m_italicCheck->GetValue() != record.italic)
-            ShowValue(changing, m_italicCheck, record.italic, true);
-        if (m_boldCheck->GetValue() != record.bold)
-            ShowValue(changing, m_boldCheck, record.bold, true);
+        for (size_t i = 0; i < kFieldControlCount; ++i)
+            ShowField(changing, kFieldControls[i], FieldControlWindow(i), record);
         UpdateStyleAvailability(record);
-
-        ShowValue(changing, m_underlineCheck, record.understroked, m_underlineCheck->IsThisEnabled());
-
-        const BlurProperties& blur = record.blur;
-        ShowValue(changing, m_blurCheck, blur.enabled, true);
-        ShowValue(changing, m_blurHBlur, blur.blurx, blur.enabled);
-        ShowValue(changing, m_blurVBlur, blur.blury, blur.enabled);
-
-        const DropShadowProperties& shadow = record.dropshadow;
-        ShowValue(changing, m_dropShadowCheck, shadow.enabled, true);
-        ShowValue(changing, m_dropShadowAngle, shadow.angle, shadow.enabled);
-        ShowValue(changing, m_dropShadowKnockoutCheck, shadow.knockout, shadow.enabled);
-        ShowValue(changing, m_dropShadowDistance, Shown(shadow.distance), shadow.enabled);
-        ShowValue(changing, m_dropShadowColor, shadow.color, shadow.enabled);
-        ShowValue(changing, m_dropShadowStrength, Shown(shadow.strength), shadow.enabled);
-
-        const GlowProperties& glow = record.glow;
-        ShowValue(changing, m_glowCheck, glow.enabled, true);
-        ShowValue(changing, m_glowStrength, glow.strength, glow.enabled);
-        ShowValue(changing, m_glowHBlur, Shown(glow.blurx), glow.enabled);
-        ShowValue(changing, m_glowVBlur, Shown(glow.blury), glow.enabled);
-        ShowValue(changing, m_glowKnockoutCheck, glow.knockout, glow.enabled);
-        ShowValue(changing, m_glowInnerCheck, glow.inner, glow.enabled);
-        ShowValue(changing, m_glowAlpha, Shown(glow.alpha * 100.0), glow.enabled);
-        ShowValue(changing, m_glowColor, glow.color, glow.enabled);
-
-        const BevelProperties& bevel = record.bevel;
-        ShowValue(changing, m_bevelCheck, bevel.enabled, true);
-        ShowValue(changing, m_bevelAngle, bevel.angle, bevel.enabled);
-        ShowValue(changing, m_bevelDistance, Shown(bevel.distance), bevel.enabled);
-        ShowValue(changing, m_bevelStrength, bevel.strength, bevel.enabled);
-        ShowValue(changing, m_bevelHighlightColor, bevel.highlightcolor, bevel.enabled);
-        ShowValue(changing, m_bevelShadowColor, bevel.shadowcolor, bevel.enabled);
-        ShowValue(changing, m_bevelTypeChoice, bevel.type, bevel.enabled);
     }
     // Filters the preview cannot draw stay out of sight.
     if (m_effectsListSizer->IsShown(m_blurGroupSizer))
@@ -870,14 +611,15 @@ void GlypharaMainFrame::OnPreviewTimer(wxTimerEvent&)
 void GlypharaMainFrame::OnFlashPlayerSize(wxSizeEvent& event)
 {
     // A browser area under the margin gives an empty movie, never a negative one.
-    const int width = std::max(0, event.GetSize().x - kFlashPlayerMargin);
-    const int height = std::max(0, event.GetSize().y - kFlashPlayerMargin);
+    const int width = std::max(0, event.GetSize().x - kPreviewMargin);
+    const int height = std::max(0, event.GetSize().y - kPreviewMargin);
     TS_LOG_AS("GlypharaMainFrame::OnFlashPlayerSize", TS_MESSAGE,
               wxString::Format(wxS("IECtrl size changed to: %dx%d"), width, height));
     CGlypharaCore::GetInstance()->SetFlashPlayerSize(width, height);
     event.Skip();
 }
 
-void GlypharaMainFrame::OnFlashPlayerEraseBackground(wxEraseEvent&)
+// Left undone, so the background is never painted over behind the browser.
+void GlypharaMainFrame::OnBrowserEraseBackground(wxEraseEvent&)
 {
 }

@@ -2,6 +2,7 @@
 // step each.
 #include "Interface/glypharamainframe.h"
 
+#include "Interface/FieldControls.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
@@ -38,13 +39,14 @@ void GlypharaMainFrame::BindEditGroups()
 {
     // Dragging a thumb sends a change for every pixel; the core keeps the drag as one step
     // when it is told where the drag begins and ends.
-    std::vector<wxSlider*> sliders = {m_opacitySlider, m_blurHBlur, m_blurVBlur};
-    for (CTextSlider* textSlider : {m_dropShadowAngle, m_dropShadowDistance, m_dropShadowStrength, m_bevelAngle,
-                                    m_bevelDistance, m_bevelStrength, m_glowAlpha, m_glowHBlur, m_glowVBlur,
-                                    m_glowStrength})
+    std::vector<wxSlider*> sliders;
+    for (size_t i = 0; i < kFieldControlCount; ++i)
     {
-        if (textSlider && textSlider->GetSlider())
-            sliders.push_back(textSlider->GetSlider());
+        wxWindow* control = FieldControlWindow(i);
+        if (kFieldControls[i].kind == FieldControlKind::kSlider)
+            sliders.push_back(static_cast<wxSlider*>(control));
+        else if (kFieldControls[i].kind == FieldControlKind::kTextSlider && control)
+            sliders.push_back(static_cast<CTextSlider*>(control)->GetSlider());
     }
     for (wxSlider* slider : sliders)
     {

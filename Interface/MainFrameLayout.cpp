@@ -3,6 +3,7 @@
 #include "Interface/glypharamainframe.h"
 
 #include "Interface/ControlIds.h"
+#include "Interface/FieldControls.h"
 #include "Interface/FontListCtrl.h"
 #include "Interface/ProgramIcon.h"
 #include "Interface/WindowGeometry.h"
@@ -499,13 +500,12 @@ wxSizer* GlypharaMainFrame::CreateEffectsColumn(wxWindow* parent)
 void GlypharaMainFrame::BindRunTimeEvents()
 {
     m_browser->Bind(wxEVT_SIZE, &GlypharaMainFrame::OnFlashPlayerSize, this);
-    m_browser->Bind(wxEVT_ERASE_BACKGROUND, &GlypharaMainFrame::OnFlashPlayerEraseBackground, this);
-    m_tagList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnTagListboxLeftUp, this);
+    m_browser->Bind(wxEVT_ERASE_BACKGROUND, &GlypharaMainFrame::OnBrowserEraseBackground, this);
     m_tagList->Bind(wxEVT_KEY_DOWN, &GlypharaMainFrame::OnTagListboxKeyDown, this);
     m_tagList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnTagListboxRightUp, this);
     m_tagList->Bind(wxEVT_CONTEXT_MENU, &GlypharaMainFrame::OnTagListboxContextMenu, this);
     m_fontList->Bind(wxEVT_LEFT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
-    m_fontList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnFontListboxLeftUp, this);
+    m_fontList->Bind(wxEVT_RIGHT_UP, &GlypharaMainFrame::OnFontListboxRightUp, this);
     m_fontSizeBox->Bind(wxEVT_KILL_FOCUS, &GlypharaMainFrame::OnFontsizecomboboxKillFocus, this);
 }
 
@@ -600,16 +600,11 @@ void GlypharaMainFrame::ApplyFonts()
 
 void GlypharaMainFrame::SetTextSliderRanges()
 {
-    m_dropShadowAngle->SetRange(360);
-    m_dropShadowDistance->SetRange(127);
-    m_dropShadowStrength->SetRange(15);
-    m_bevelAngle->SetRange(360);
-    m_bevelDistance->SetRange(127);
-    m_bevelStrength->SetRange(15);
-    m_glowAlpha->SetRange(100);
-    m_glowHBlur->SetRange(127);
-    m_glowVBlur->SetRange(127);
-    m_glowStrength->SetRange(15);
+    for (size_t i = 0; i < kFieldControlCount; ++i)
+    {
+        if (kFieldControls[i].kind == FieldControlKind::kTextSlider)
+            static_cast<CTextSlider*>(FieldControlWindow(i))->SetRange(kFieldControls[i].maximum);
+    }
 }
 
 void GlypharaMainFrame::FillSizeBox()

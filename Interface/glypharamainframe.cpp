@@ -23,8 +23,6 @@
 wxBEGIN_EVENT_TABLE(GlypharaMainFrame, wxFrame)
     EVT_CLOSE(GlypharaMainFrame::OnCloseWindow)
     EVT_SIZE(GlypharaMainFrame::OnSize)
-    EVT_WINDOW_CREATE(GlypharaMainFrame::OnWindowCreate)
-    EVT_LEFT_UP(GlypharaMainFrame::OnLeftUp)
 
     EVT_MENU(ID_MENUITEM_NEW, GlypharaMainFrame::OnMenuitemNew)
     EVT_MENU(ID_MENUITEM_OPEN, GlypharaMainFrame::OpenProject)
@@ -126,7 +124,7 @@ int NoControlsUpdate(void*)
     return 0;
 }
 
-int NoFlashUpdate(void*, int)
+int NoPreviewUpdate(void*, int)
 {
     return 0;
 }
@@ -170,7 +168,7 @@ GlypharaMainFrame::~GlypharaMainFrame()
     {
         g_registeredFrame = nullptr;
         CGlypharaCore::GetInstance()->SetInterfaceCallbacks(&g_goneFrameContext, &NoControlsUpdate,
-                                                            &NoFlashUpdate);
+                                                            &NoPreviewUpdate);
     }
     delete m_previewTimer;
 }
@@ -217,16 +215,6 @@ void GlypharaMainFrame::StoreGeometry()
 void GlypharaMainFrame::OnSize(wxSizeEvent& event)
 {
     StoreGeometry();
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnWindowCreate(wxWindowCreateEvent& event)
-{
-    event.Skip();
-}
-
-void GlypharaMainFrame::OnLeftUp(wxMouseEvent& event)
-{
     event.Skip();
 }
 

@@ -8,7 +8,9 @@
 #include <wx/frame.h>
 #include <wx/string.h>
 
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 struct FontProperties;
 class CFontListCtrl;
@@ -99,8 +101,6 @@ private:
 
     // Frame-level events
     void OnSize(wxSizeEvent& event);
-    void OnWindowCreate(wxWindowCreateEvent& event);
-    void OnLeftUp(wxMouseEvent& event);
     void OnMenuitemRefreshfontlistClick(wxCommandEvent& event);
 
     // Property editing and live preview (MainFrameEditing.cpp)
@@ -137,6 +137,12 @@ private:
     void OnBevelAngle(wxCommandEvent& event);
     void OnBevelDistance(wxCommandEvent& event);
     void OnBevelStrength(wxCommandEvent& event);
+    // What the handlers above share: the field table's row for the event's control
+    // writes the control's value into the selected tag's record. The trace line names
+    // the handler and its line.
+    void EditField(wxCommandEvent& event, const char* handler, int line);
+    // The control of the table's row index.
+    wxWindow* FieldControlWindow(size_t index);
 
     void OnFontsizecomboboxSelected(wxCommandEvent& event);
     void OnFontsizecomboboxUpdated(wxCommandEvent& event);
@@ -144,14 +150,15 @@ private:
     void ApplySizeBoxText();
     void OnUserText(wxCommandEvent& event);
     void OnTagListboxSelected(wxCommandEvent& event);
-    void OnTagListboxLeftUp(wxMouseEvent& event);
     void OnTagListboxKeyDown(wxKeyEvent& event);
     void OnFontListboxSelected(wxCommandEvent& event);
+    // Either button released over the list puts the highlight back on the font in use.
     void OnFontListboxLeftUp(wxMouseEvent& event);
+    void OnFontListboxRightUp(wxMouseEvent& event);
 
     void OnPreviewTimer(wxTimerEvent& event);
     void OnFlashPlayerSize(wxSizeEvent& event);
-    void OnFlashPlayerEraseBackground(wxEraseEvent& event);
+    void OnBrowserEraseBackground(wxEraseEvent& event);
 
     // Pieces of UpdateControls
     void BeforeChange();
@@ -297,6 +304,8 @@ private:
     wxArrayString m_fontRows;
     int m_fontRowInUse;
     std::unique_ptr<FontListCache> m_fontListCache;
+    // The controls of the field table's rows, found by their ids on first use.
+    std::vector<wxWindow*> m_fieldControls;
     // Projects opened or saved lately, listed in the File menu and kept in the settings.
     std::unique_ptr<wxFileHistory> m_recentProjects;
 

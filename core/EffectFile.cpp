@@ -158,38 +158,9 @@ public:
 private:
     void ReadFilterElement(const char* name, const char** attributes)
     {
-        enum { None, Blur, Shadow, Glow, Bevel } kind = None;
-        if (std::strcmp(name, "blur") == 0)
-            kind = Blur;
-        else if (std::strcmp(name, "dropshadow") == 0)
-            kind = Shadow;
-        else if (std::strcmp(name, "glow") == 0)
-            kind = Glow;
-        else if (std::strcmp(name, "bevel") == 0)
-            kind = Bevel;
-        if (kind == None)
-            return;
-
         wxXmlNode element(wxXML_ELEMENT_NODE, wxString::FromUTF8(name));
         element.SetAttributes(XmlTree::MakeAttributes(attributes));
-
-        switch (kind)
-        {
-        case Blur:
-            ReadFilter(&element, filters.blur);
-            break;
-        case Shadow:
-            ReadFilter(&element, filters.dropshadow);
-            break;
-        case Glow:
-            ReadFilter(&element, filters.glow);
-            break;
-        case Bevel:
-            ReadFilter(&element, filters.bevel);
-            break;
-        case None:
-            break;
-        }
+        ReadNamedFilter(&element, filters);
     }
 
     int m_depth = 0;

@@ -1,5 +1,6 @@
 #include "core/FontProperties.h"
 
+#include "core/StyleFields.h"
 #include "core/TextUtil.h"
 
 #include <wx/xml/xml.h>
@@ -20,281 +21,152 @@ wxXmlNode* NewElementInFront(wxXmlNode* parent, const wxString& name)
     return node;
 }
 
-void Put(wxXmlNode* node, const char* name, int value)
+template <typename Value>
+void Put(wxXmlNode* node, const char* name, const Value& value)
 {
-    node->AddAttribute(name, wxString::Format(wxS("%d"), value));
+    if constexpr (std::is_same_v<Value, bool>)
+        node->AddAttribute(name, value ? wxS("1") : wxS("0"));
+    else if constexpr (std::is_same_v<Value, int>)
+        node->AddAttribute(name, wxString::Format(wxS("%d"), value));
+    else if constexpr (std::is_same_v<Value, float>)
+        node->AddAttribute(name, FormatFloat(value));
+    else if constexpr (std::is_same_v<Value, RgbColour>)
+        node->AddAttribute(name, FormatColour(value));
+    else
+        node->AddAttribute(name, value);
 }
 
-void Put(wxXmlNode* node, const char* name, bool value)
-{
-    node->AddAttribute(name, value ? wxS("1") : wxS("0"));
-}
-
-void Put(wxXmlNode* node, const char* name, float value)
-{
-    node->AddAttribute(name, FormatFloat(value));
-}
-
-void Put(wxXmlNode* node, const char* name, const RgbColour& value)
-{
-    node->AddAttribute(name, FormatColour(value));
-}
-
-void Put(wxXmlNode* node, const char* name, const wxString& value)
-{
-    node->AddAttribute(name, value);
-}
-
-void Get(const wxXmlNode* node, const char* name, int& value)
+// A field whose attribute is absent keeps its value.
+template <typename Value>
+void Get(const wxXmlNode* node, const char* name, Value& value)
 {
     wxString text;
-    if (node->GetAttribute(name, &text))
-        value = ParseInt(text);
-}
-
-void Get(const wxXmlNode* node, const char* name, bool& value)
-{
-    wxString text;
-    if (node->GetAttribute(name, &text))
+    if (!node->GetAttribute(name, &text))
+        return;
+    if constexpr (std::is_same_v<Value, bool>)
         value = ParseInt(text) != 0;
-}
-
-void Get(const wxXmlNode* node, const char* name, float& value)
-{
-    wxString text;
-    if (node->GetAttribute(name, &text))
+    else if constexpr (std::is_same_v<Value, int>)
+        value = ParseInt(text);
+    else if constexpr (std::is_same_v<Value, float>)
         value = static_cast<float>(ParseDouble(text));
-}
-
-void Get(const wxXmlNode* node, const char* name, RgbColour& value)
-{
-    wxString text;
-    if (node->GetAttribute(name, &text))
+    else if constexpr (std::is_same_v<Value, RgbColour>)
         ParseColour(text, value);
-}
-
-void Get(const wxXmlNode* node, const char* name, wxString& value)
-{
-    wxString text;
-    if (node->GetAttribute(name, &text))
+    else
         value = text;
 }
 
-bool SameColour(const RgbColour& a, const RgbColour& b)
+template <typename Record>
+wxXmlNode* WriteFields(wxXmlNode* parent, const wxString& elementName, const Record& record)
 {
-    if (a.IsOk() != b.IsOk())
+    wxXmlNode* node = NewElementInFront(parent, elementName);
+    ForEachStyleField<Record>([&](const auto& field) { Put(node, field.name, record.*field.member); });
+    return node;
+}
+
+// With disabledAlike, two disabled filters are equal whatever they hold.
+bool SameFilters(const FontProperties& a, const FontProperties& b, bool disabledAlike)
+{
+    bool equal = true;
+    ForEachStyleFilter([&](const auto& filter) {
+        const auto &x = a.*filter.member, &y = b.*filter.member;
+        equal = equal && ((disabledAlike && !x.enabled && !y.enabled) || SameFields(x, y));
+    });
+    return equal;
+}
+
+template <typename Record>
+bool ReadFields(const wxXmlNode* node, Record& record)
+{
+    if (!node)
         return false;
-    if (!a.IsOk())
-        return true;
-    return a.Red() == b.Red() && a.Green() == b.Green() && a.Blue() == b.Blue() && a.Alpha() == b.Alpha();
+    ForEachStyleField<Record>([&](const auto& field) { Get(node, field.name, record.*field.member); });
+    return true;
 }
 }
 
-wxXmlNode* WriteFilter(wxXmlNode* parent, const wxString& elementName, const BlurProperties& r)
+wxXmlNode* WriteFilter(wxXmlNode* parent, const wxString& elementName, const BlurProperties& record)
 {
-    wxXmlNode* node = NewElementInFront(parent, elementName);
-    Put(node, "enabled", r.enabled);
-    Put(node, "quality", r.quality);
-    Put(node, "blurx", r.blurx);
-    Put(node, "blury", r.blury);
-    return node;
+    return WriteFields(parent, elementName, record);
 }
 
-wxXmlNode* WriteFilter(wxXmlNode* parent, const wxString& elementName, const DropShadowProperties& r)
+wxXmlNode* WriteFilter(wxXmlNode* parent, const wxString& elementName, const DropShadowProperties& record)
 {
-    wxXmlNode* node = NewElementInFront(parent, elementName);
-    Put(node, "enabled", r.enabled);
-    Put(node, "quality", r.quality);
-    Put(node, "angle", r.angle);
-    Put(node, "knockout", r.knockout);
-    Put(node, "distance", r.distance);
-    Put(node, "color", r.color);
-    Put(node, "strength", r.strength);
-    return node;
+    return WriteFields(parent, elementName, record);
 }
 
-wxXmlNode* WriteFilter(wxXmlNode* parent, const wxString& elementName, const GlowProperties& r)
+wxXmlNode* WriteFilter(wxXmlNode* parent, const wxString& elementName, const GlowProperties& record)
 {
-    wxXmlNode* node = NewElementInFront(parent, elementName);
-    Put(node, "enabled", r.enabled);
-    Put(node, "strength", r.strength);
-    Put(node, "blurx", r.blurx);
-    Put(node, "blury", r.blury);
-    Put(node, "knockout", r.knockout);
-    Put(node, "inner", r.inner);
-    Put(node, "quality", r.quality);
-    Put(node, "alpha", r.alpha);
-    Put(node, "color", r.color);
-    return node;
+    return WriteFields(parent, elementName, record);
 }
 
-wxXmlNode* WriteFilter(wxXmlNode* parent, const wxString& elementName, const BevelProperties& r)
+wxXmlNode* WriteFilter(wxXmlNode* parent, const wxString& elementName, const BevelProperties& record)
 {
-    wxXmlNode* node = NewElementInFront(parent, elementName);
-    Put(node, "enabled", r.enabled);
-    Put(node, "angle", r.angle);
-    Put(node, "distance", r.distance);
-    Put(node, "strength", r.strength);
-    Put(node, "quality", r.quality);
-    Put(node, "highlightcolor", r.highlightcolor);
-    Put(node, "shadowcolor", r.shadowcolor);
-    Put(node, "type", r.type);
-    return node;
+    return WriteFields(parent, elementName, record);
 }
 
-wxXmlNode* WriteFontProperties(wxXmlNode* parent, const wxString& elementName, const FontProperties& r,
+wxXmlNode* WriteFontProperties(wxXmlNode* parent, const wxString& elementName, const FontProperties& record,
                                bool filtersOnly)
 {
-    wxXmlNode* node = NewElementInFront(parent, elementName);
-    if (!filtersOnly)
-    {
-        Put(node, "font", r.font);
-        Put(node, "foundry", r.foundry);
-        Put(node, "size", r.size);
-        Put(node, "align", r.align);
-        Put(node, "color", r.color);
-        Put(node, "linkcolor", r.linkcolor);
-        Put(node, "backgroundcolor", r.backgroundcolor);
-        Put(node, "hovercolor", r.hovercolor);
-        Put(node, "opacity", r.opacity);
-        Put(node, "bold", r.bold);
-        Put(node, "italic", r.italic);
-        Put(node, "stroked", r.stroked);
-        Put(node, "understroked", r.understroked);
-    }
-    WriteFilter(node, wxS("blur"), r.blur);
-    WriteFilter(node, wxS("dropshadow"), r.dropshadow);
-    WriteFilter(node, wxS("glow"), r.glow);
-    WriteFilter(node, wxS("bevel"), r.bevel);
+    wxXmlNode* node = filtersOnly ? NewElementInFront(parent, elementName) : WriteFields(parent, elementName, record);
+    ForEachStyleFilter([&](const auto& filter) { WriteFilter(node, filter.name, record.*filter.member); });
     return node;
 }
 
-bool ReadFilter(const wxXmlNode* node, BlurProperties& r)
+bool ReadFilter(const wxXmlNode* element, BlurProperties& record)
 {
-    if (!node)
-        return false;
-    Get(node, "enabled", r.enabled);
-    Get(node, "quality", r.quality);
-    Get(node, "blurx", r.blurx);
-    Get(node, "blury", r.blury);
-    return true;
+    return ReadFields(element, record);
 }
 
-bool ReadFilter(const wxXmlNode* node, DropShadowProperties& r)
+bool ReadFilter(const wxXmlNode* element, DropShadowProperties& record)
 {
-    if (!node)
-        return false;
-    Get(node, "enabled", r.enabled);
-    Get(node, "quality", r.quality);
-    Get(node, "angle", r.angle);
-    Get(node, "knockout", r.knockout);
-    Get(node, "distance", r.distance);
-    Get(node, "color", r.color);
-    Get(node, "strength", r.strength);
-    return true;
+    return ReadFields(element, record);
 }
 
-bool ReadFilter(const wxXmlNode* node, GlowProperties& r)
+bool ReadFilter(const wxXmlNode* element, GlowProperties& record)
 {
-    if (!node)
-        return false;
-    Get(node, "enabled", r.enabled);
-    Get(node, "strength", r.strength);
-    Get(node, "blurx", r.blurx);
-    Get(node, "blury", r.blury);
-    Get(node, "knockout", r.knockout);
-    Get(node, "inner", r.inner);
-    Get(node, "quality", r.quality);
-    Get(node, "alpha", r.alpha);
-    Get(node, "color", r.color);
-    return true;
+    return ReadFields(element, record);
 }
 
-bool ReadFilter(const wxXmlNode* node, BevelProperties& r)
+bool ReadFilter(const wxXmlNode* element, BevelProperties& record)
 {
-    if (!node)
-        return false;
-    Get(node, "enabled", r.enabled);
-    Get(node, "angle", r.angle);
-    Get(node, "distance", r.distance);
-    Get(node, "strength", r.strength);
-    Get(node, "quality", r.quality);
-    Get(node, "highlightcolor", r.highlightcolor);
-    Get(node, "shadowcolor", r.shadowcolor);
-    Get(node, "type", r.type);
-    return true;
+    return ReadFields(element, record);
 }
 
-bool ReadFontProperties(const wxXmlNode* node, FontProperties& r, bool filtersOnly)
+bool ReadNamedFilter(const wxXmlNode* element, FontProperties& record)
 {
-    if (!node)
+    bool known = false;
+    ForEachStyleFilter([&](const auto& filter) {
+        if (!known && element && element->GetName() == filter.name)
+            known = ReadFilter(element, record.*filter.member);
+    });
+    return known;
+}
+
+bool ReadFontProperties(const wxXmlNode* element, FontProperties& record, bool filtersOnly)
+{
+    if (!element)
         return false;
     if (!filtersOnly)
+        ReadFields(element, record);
+    for (const wxXmlNode* child = element->GetChildren(); child; child = child->GetNext())
     {
-        Get(node, "font", r.font);
-        Get(node, "foundry", r.foundry);
-        Get(node, "size", r.size);
-        Get(node, "align", r.align);
-        Get(node, "color", r.color);
-        Get(node, "linkcolor", r.linkcolor);
-        Get(node, "backgroundcolor", r.backgroundcolor);
-        Get(node, "hovercolor", r.hovercolor);
-        Get(node, "opacity", r.opacity);
-        Get(node, "bold", r.bold);
-        Get(node, "italic", r.italic);
-        Get(node, "stroked", r.stroked);
-        Get(node, "understroked", r.understroked);
-    }
-    for (const wxXmlNode* child = node->GetChildren(); child; child = child->GetNext())
-    {
-        if (child->GetType() != wxXML_ELEMENT_NODE)
-            continue;
-        const wxString& name = child->GetName();
-        if (name == wxS("blur"))
-            ReadFilter(child, r.blur);
-        else if (name == wxS("dropshadow"))
-            ReadFilter(child, r.dropshadow);
-        else if (name == wxS("glow"))
-            ReadFilter(child, r.glow);
-        else if (name == wxS("bevel"))
-            ReadFilter(child, r.bevel);
+        if (child->GetType() == wxXML_ELEMENT_NODE)
+            ReadNamedFilter(child, record);
     }
     return true;
+}
+
+bool SameStyle(const FontProperties& a, const FontProperties& b)
+{
+    return SameFields(a, b) && SameFilters(a, b, false);
 }
 
 bool FiltersEqual(const FontProperties& a, const FontProperties& b)
 {
-    const BlurProperties &ab = a.blur, &bb = b.blur;
-    const bool blur = (!ab.enabled && !bb.enabled) ||
-                      (ab.enabled == bb.enabled && ab.quality == bb.quality && ab.blurx == bb.blurx &&
-                       ab.blury == bb.blury);
-
-    const DropShadowProperties &ad = a.dropshadow, &bd = b.dropshadow;
-    const bool shadow = (!ad.enabled && !bd.enabled) ||
-                        (ad.enabled == bd.enabled && ad.quality == bd.quality && ad.angle == bd.angle &&
-                         ad.knockout == bd.knockout && ad.distance == bd.distance &&
-                         SameColour(ad.color, bd.color) && ad.strength == bd.strength);
-
-    const GlowProperties &ag = a.glow, &bg = b.glow;
-    const bool glow = (!ag.enabled && !bg.enabled) ||
-                      (ag.enabled == bg.enabled && ag.strength == bg.strength && ag.blurx == bg.blurx &&
-                       ag.blury == bg.blury && ag.knockout == bg.knockout && ag.inner == bg.inner &&
-                       ag.quality == bg.quality && ag.alpha == bg.alpha && SameColour(ag.color, bg.color));
-
-    const BevelProperties &av = a.bevel, &bv = b.bevel;
-    const bool bevel = (!av.enabled && !bv.enabled) ||
-                       (av.enabled == bv.enabled && av.angle == bv.angle && av.distance == bv.distance &&
-                        av.strength == bv.strength && av.quality == bv.quality &&
-                        SameColour(av.highlightcolor, bv.highlightcolor) &&
-                        SameColour(av.shadowcolor, bv.shadowcolor) && av.type == bv.type);
-
-    return blur && shadow && glow && bevel;
+    return SameFilters(a, b, true);
 }
 
 void CopyFilters(const FontProperties& source, FontProperties& target)
 {
-    target.blur = source.blur;
-    target.dropshadow = source.dropshadow;
-    target.glow = source.glow;
-    target.bevel = source.bevel;
+    ForEachStyleFilter([&](const auto& filter) { target.*filter.member = source.*filter.member; });
 }

@@ -90,7 +90,15 @@ bool ReadFilter(const wxXmlNode* element, DropShadowProperties& record);
 bool ReadFilter(const wxXmlNode* element, GlowProperties& record);
 bool ReadFilter(const wxXmlNode* element, BevelProperties& record);
 bool ReadFontProperties(const wxXmlNode* element, FontProperties& record, bool filtersOnly);
+// Reads a "blur", "dropshadow", "glow" or "bevel" element into that filter of record;
+// false for any other element.
+bool ReadNamedFilter(const wxXmlNode* element, FontProperties& record);
 
+// One comparison, field by field: exactly, and NaN (which a file may hold) equal to
+// itself. SameStyle sees every field, a disabled filter's values included, since a file
+// keeps them and undo gives them back. FiltersEqual, by which an effect matches a tag,
+// sees the four filters only, and two disabled filters are equal whatever they hold.
+bool SameStyle(const FontProperties& a, const FontProperties& b);
 bool FiltersEqual(const FontProperties& a, const FontProperties& b);
 void CopyFilters(const FontProperties& source, FontProperties& target);
 

@@ -225,7 +225,7 @@ int CGlypharaCore::Release()
     // Only the process's own preview folder goes: after a store the browser preview's
     // page lies in the user's project folder.
     if (!m_previewFolder.empty() && wxDirExists(m_previewFolder))
-        RemDirRec(m_previewFolder);
+        RemoveFolderTree(m_previewFolder);
     m_previewFolder.clear();
 
     m_sifrFileNames.clear();

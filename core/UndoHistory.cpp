@@ -1,146 +1,43 @@
 #include "core/UndoHistory.h"
 
+#include "core/StyleFields.h"
+
 #include <wx/intl.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cstring>
+#include <type_traits>
 
 namespace
 {
-bool Same(const wxString& a, const wxString& b)
+// Which groups of fields (those one control edits) differ between two records. A
+// group's fields stand together in the lists, so a group is new when it is not the last
+// one touched.
+struct ChangeTally
 {
-    return a == b;
-}
-bool Same(int a, int b)
-{
-    return a == b;
-}
-bool Same(bool a, bool b)
-{
-    return a == b;
-}
-// A value read from a file may be NaN, which must still equal itself here.
-bool Same(float a, float b)
-{
-    return a == b || (std::isnan(a) && std::isnan(b));
-}
-bool Same(const RgbColour& a, const RgbColour& b)
-{
-    return a == b;
-}
+    int fields = 0;
+    int groups = 0;
+    int filterGroups = 0;
+    bool font = false;
+    const char* group = nullptr;
+    const char* undoName = nullptr;
+    wxString field;
 
-// Groups of fields that one control of the window edits, in the order their names are
-// looked up.
-enum StyleGroup
-{
-    kFont,
-    kSize,
-    kAlign,
-    kColour,
-    kLinkColour,
-    kHoverColour,
-    kBackgroundColour,
-    kOpacity,
-    kBold,
-    kItalic,
-    kStroke,
-    kUnderline,
-    kBlur,
-    kDropShadow,
-    kGlow,
-    kBevel,
-    kGroupCount
-};
-
-// What a change of each group is called, and the field it stands for when several of
-// its fields change at once.
-const struct
-{
-    const char* name;
-    const char* field;
-} kGroups[kGroupCount] = {
-    {wxTRANSLATE("font change"), "font"},
-    {wxTRANSLATE("size change"), "size"},
-    {wxTRANSLATE("alignment change"), "align"},
-    {wxTRANSLATE("colour change"), "color"},
-    {wxTRANSLATE("link colour change"), "linkcolor"},
-    {wxTRANSLATE("hover colour change"), "hovercolor"},
-    {wxTRANSLATE("background colour change"), "backgroundcolor"},
-    {wxTRANSLATE("opacity change"), "opacity"},
-    {wxTRANSLATE("bold change"), "bold"},
-    {wxTRANSLATE("italic change"), "italic"},
-    {wxTRANSLATE("stroke change"), "stroked"},
-    {wxTRANSLATE("underline change"), "understroked"},
-    {wxTRANSLATE("blur change"), "blur"},
-    {wxTRANSLATE("drop shadow change"), "dropshadow"},
-    {wxTRANSLATE("glow change"), "glow"},
-    {wxTRANSLATE("bevel change"), "bevel"},
-};
-
-struct StyleField
-{
-    const char* field;
-    StyleGroup group;
-    bool (*same)(const FontProperties&, const FontProperties&);
-};
-
-#define GLYPHARA_STYLE_FIELD(name, group, member)                                            \
-    {                                                                                        \
-        name, group,                                                                         \
-            [](const FontProperties& a, const FontProperties& b) { return Same(a.member, b.member); } \
+    void Touch(const char* groupKey, const char* name, bool inFilter, const wxString& key)
+    {
+        ++fields;
+        field = key;
+        if (!group || std::strcmp(group, groupKey) != 0)
+        {
+            ++groups;
+            if (inFilter)
+                ++filterGroups;
+        }
+        group = groupKey;
+        undoName = name;
+        font = font || std::strcmp(groupKey, "font") == 0;
     }
-
-// Every field of the record; a field added to the record must be added here too.
-const StyleField kStyleFields[] = {
-    GLYPHARA_STYLE_FIELD("font", kFont, font),
-    GLYPHARA_STYLE_FIELD("foundry", kFont, foundry),
-    GLYPHARA_STYLE_FIELD("size", kSize, size),
-    GLYPHARA_STYLE_FIELD("align", kAlign, align),
-    GLYPHARA_STYLE_FIELD("color", kColour, color),
-    GLYPHARA_STYLE_FIELD("linkcolor", kLinkColour, linkcolor),
-    GLYPHARA_STYLE_FIELD("backgroundcolor", kBackgroundColour, backgroundcolor),
-    GLYPHARA_STYLE_FIELD("hovercolor", kHoverColour, hovercolor),
-    GLYPHARA_STYLE_FIELD("opacity", kOpacity, opacity),
-    GLYPHARA_STYLE_FIELD("bold", kBold, bold),
-    GLYPHARA_STYLE_FIELD("italic", kItalic, italic),
-    GLYPHARA_STYLE_FIELD("stroked", kStroke, stroked),
-    GLYPHARA_STYLE_FIELD("understroked", kUnderline, understroked),
-    GLYPHARA_STYLE_FIELD("blur.enabled", kBlur, blur.enabled),
-    GLYPHARA_STYLE_FIELD("blur.quality", kBlur, blur.quality),
-    GLYPHARA_STYLE_FIELD("blur.blurx", kBlur, blur.blurx),
-    GLYPHARA_STYLE_FIELD("blur.blury", kBlur, blur.blury),
-    GLYPHARA_STYLE_FIELD("dropshadow.enabled", kDropShadow, dropshadow.enabled),
-    GLYPHARA_STYLE_FIELD("dropshadow.quality", kDropShadow, dropshadow.quality),
-    GLYPHARA_STYLE_FIELD("dropshadow.angle", kDropShadow, dropshadow.angle),
-    GLYPHARA_STYLE_FIELD("dropshadow.knockout", kDropShadow, dropshadow.knockout),
-    GLYPHARA_STYLE_FIELD("dropshadow.distance", kDropShadow, dropshadow.distance),
-    GLYPHARA_STYLE_FIELD("dropshadow.color", kDropShadow, dropshadow.color),
-    GLYPHARA_STYLE_FIELD("dropshadow.strength", kDropShadow, dropshadow.strength),
-    GLYPHARA_STYLE_FIELD("glow.enabled", kGlow, glow.enabled),
-    GLYPHARA_STYLE_FIELD("glow.strength", kGlow, glow.strength),
-    GLYPHARA_STYLE_FIELD("glow.blurx", kGlow, glow.blurx),
-    GLYPHARA_STYLE_FIELD("glow.blury", kGlow, glow.blury),
-    GLYPHARA_STYLE_FIELD("glow.knockout", kGlow, glow.knockout),
-    GLYPHARA_STYLE_FIELD("glow.inner", kGlow, glow.inner),
-    GLYPHARA_STYLE_FIELD("glow.quality", kGlow, glow.quality),
-    GLYPHARA_STYLE_FIELD("glow.alpha", kGlow, glow.alpha),
-    GLYPHARA_STYLE_FIELD("glow.color", kGlow, glow.color),
-    GLYPHARA_STYLE_FIELD("bevel.enabled", kBevel, bevel.enabled),
-    GLYPHARA_STYLE_FIELD("bevel.angle", kBevel, bevel.angle),
-    GLYPHARA_STYLE_FIELD("bevel.distance", kBevel, bevel.distance),
-    GLYPHARA_STYLE_FIELD("bevel.strength", kBevel, bevel.strength),
-    GLYPHARA_STYLE_FIELD("bevel.quality", kBevel, bevel.quality),
-    GLYPHARA_STYLE_FIELD("bevel.highlightcolor", kBevel, bevel.highlightcolor),
-    GLYPHARA_STYLE_FIELD("bevel.shadowcolor", kBevel, bevel.shadowcolor),
-    GLYPHARA_STYLE_FIELD("bevel.type", kBevel, bevel.type),
 };
-
-#undef GLYPHARA_STYLE_FIELD
-
-bool IsFilterGroup(int group)
-{
-    return group >= kBlur;
-}
 
 bool UnchangedTag(const UndoTagChange& change)
 {
@@ -153,58 +50,40 @@ size_t StringBytes(const wxString& text)
 }
 }
 
-bool SameStyle(const FontProperties& a, const FontProperties& b)
-{
-    for (const StyleField& field : kStyleFields)
-    {
-        if (!field.same(a, b))
-            return false;
-    }
-    return true;
-}
-
 void DescribeStyleChange(const FontProperties& before, const FontProperties& after, wxString& name,
                          wxString& field)
 {
+    ChangeTally tally;
+    ForEachStyleField<FontProperties>([&](const auto& tagField) {
+        if (!SameValue(before.*tagField.member, after.*tagField.member))
+            tally.Touch(tagField.group, tagField.undoName, false, tagField.name);
+    });
+    ForEachStyleFilter([&](const auto& filter) {
+        const auto &old = before.*filter.member, &now = after.*filter.member;
+        using Record = std::decay_t<decltype(old)>;
+        ForEachStyleField<Record>([&](const auto& filterField) {
+            if (!SameValue(old.*filterField.member, now.*filterField.member))
+                tally.Touch(filter.name, filter.undoName, true,
+                            wxString(filter.name) + wxS(".") + filterField.name);
+        });
+    });
+
     name.clear();
     field.clear();
-    bool touched[kGroupCount] = {};
-    int changedFields = 0;
-    const StyleField* lastChanged = nullptr;
-    for (const StyleField& candidate : kStyleFields)
-    {
-        if (!candidate.same(before, after))
-        {
-            touched[candidate.group] = true;
-            ++changedFields;
-            lastChanged = &candidate;
-        }
-    }
-    if (!lastChanged)
+    if (tally.fields == 0)
         return;
-
-    int groups = 0, filterGroups = 0, group = 0;
-    for (int i = 0; i < kGroupCount; ++i)
-    {
-        if (!touched[i])
-            continue;
-        ++groups;
-        if (IsFilterGroup(i))
-            ++filterGroups;
-        group = i;
-    }
     // A new font brings the bold and italic flags its faces allow.
-    if (touched[kFont])
+    if (tally.font)
     {
-        name = wxGetTranslation(kGroups[kFont].name);
-        field = kGroups[kFont].field;
+        name = wxGetTranslation(wxS("font change"));
+        field = wxS("font");
     }
-    else if (groups == 1)
+    else if (tally.groups == 1)
     {
-        name = wxGetTranslation(kGroups[group].name);
-        field = changedFields == 1 ? lastChanged->field : kGroups[group].field;
+        name = wxGetTranslation(tally.undoName);
+        field = tally.fields == 1 ? tally.field : wxString(tally.group);
     }
-    else if (groups == filterGroups)
+    else if (tally.groups == tally.filterGroups)
     {
         name = wxGetTranslation(wxS("effect change"));
         field = wxS("filters");

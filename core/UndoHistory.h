@@ -107,9 +107,6 @@ private:
     bool m_grouping = false;
 };
 
-// Compares every field of two style records, the filters' disabled values included.
-bool SameStyle(const FontProperties& a, const FontProperties& b);
-
 // Names a change of one tag's record in the program's words ("colour change", "glow
 // change", "font change") and gives the field it touched ("color", "glow.blurx"; the
 // filter or "filters" when several fields of a filter changed). Empty name and field

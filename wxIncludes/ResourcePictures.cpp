@@ -15,12 +15,13 @@
 
 namespace
 {
-// Decodes the entry; traces the failures in the name of the public function, as errors
-// unless the entry is one that may well be missing.
-bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& image, bool optional = false)
+// Decodes the entry; traces under the name of the public function (tracedAs), failures
+// as errors unless the entry is one that may well be missing.
+bool LoadEntry(const wxString& tracedAs, const wxString& entryName, const wxString& archivePath, wxImage& image,
+               bool optional = false)
 {
     std::string bytes;
-    if (!ReadZipEntry(entryName, archivePath, bytes, optional))
+    if (!ReadZipEntry(entryName, archivePath, bytes, optional, tracedAs))
         return false;
     // Entries of a compressed archive cannot seek, and the toolkit needs to seek to tell
     // the picture format; a copy in memory can.
@@ -33,7 +34,9 @@ bool LoadEntry(const wxString& entryName, const wxString& archivePath, wxImage& 
     }
     if (!loaded)
     {
-        TS_LOG_AS("GetBitmapFromZip", optional ? TS_VERBOSE : TS_ERROR, entryName + wxS(" has not been found in ") + archivePath);
+        TraceSystem::GetInstance()->Trace(TraceSystem::CurrentThreadId(), __FILE__, tracedAs, __LINE__,
+                                          optional ? TS_VERBOSE : TS_ERROR,
+                                          entryName + wxS(" has not been found in ") + archivePath);
         return false;
     }
     image = decoded;
@@ -45,7 +48,7 @@ int GetBitmapFromZip(const wxString& entryName, const wxString& archivePath, wxB
 {
     TS_FUNCTION("GetBitmapFromZip");
     wxImage image;
-    if (LoadEntry(entryName, archivePath, image))
+    if (LoadEntry(ts_function_, entryName, archivePath, image))
         bitmap = wxBitmap(image);
     if (bitmap.IsOk())
         TS_RETURN(RC_OK, wxEmptyString);
@@ -58,10 +61,10 @@ int GetBitmapBundleFromZip(const wxString& entryName, const wxString& archivePat
     const wxString base = entryName.BeforeLast('.');
     const wxString extension = wxS(".") + entryName.AfterLast('.');
     wxImage normal, twice;
-    if (dark && LoadEntry(base + wxS("-dark") + extension, archivePath, normal, true))
-        LoadEntry(base + wxS("-dark@2x") + extension, archivePath, twice, true);
-    else if (LoadEntry(entryName, archivePath, normal))
-        LoadEntry(base + wxS("@2x") + extension, archivePath, twice, true);
+    if (dark && LoadEntry(ts_function_, base + wxS("-dark") + extension, archivePath, normal, true))
+        LoadEntry(ts_function_, base + wxS("-dark@2x") + extension, archivePath, twice, true);
+    else if (LoadEntry(ts_function_, entryName, archivePath, normal))
+        LoadEntry(ts_function_, base + wxS("@2x") + extension, archivePath, twice, true);
     if (!normal.IsOk())
         TS_RETURN(RC_LOAD_FAILED, wxEmptyString);
     wxVector<wxBitmap> bitmaps;
@@ -75,8 +78,8 @@ int GetBitmapBundleFromZip(const wxString& entryName, const wxString& archivePat
 
 int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image)
 {
-    TS_FUNCTION("GetBitmapFromZip");
-    LoadEntry(entryName, archivePath, image);
+    TS_FUNCTION("GetImageFromZip");
+    LoadEntry(ts_function_, entryName, archivePath, image);
     if (image.IsOk())
         TS_RETURN(RC_OK, wxEmptyString);
     TS_RETURN(RC_LOAD_FAILED, wxEmptyString);

@@ -57,16 +57,19 @@ void RegisterArchiveHandler()
 }
 }
 
-bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::string& bytes, bool optional)
+bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::string& bytes, bool optional,
+                  const wxString& tracedAs)
 {
     const TraceLevel failure = optional ? TS_VERBOSE : TS_ERROR;
-    TS_LOG_AS("GetBitmapFromZip", TS_MESSAGE, wxS("Loading ") + entryName + wxS(" from ") + archivePath);
+    TraceSystem* trace = TraceSystem::GetInstance();
+    const unsigned long thread = TraceSystem::CurrentThreadId();
+    trace->Trace(thread, __FILE__, tracedAs, __LINE__, TS_MESSAGE, wxS("Loading ") + entryName + wxS(" from ") + archivePath);
     RegisterArchiveHandler();
     std::unique_ptr<wxFileSystem> fileSystem(new wxFileSystem);
     std::unique_ptr<wxFSFile> file(fileSystem->OpenFile(archivePath + wxS("#zip:") + entryName));
     if (!file || !file->GetStream())
     {
-        TS_LOG_AS("GetBitmapFromZip", failure, wxS("Unable to open the zip file system"));
+        trace->Trace(thread, __FILE__, tracedAs, __LINE__, failure, wxS("Unable to open the zip file system"));
         return false;
     }
     wxMemoryOutputStream copy;
@@ -75,9 +78,9 @@ bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::s
     return true;
 }
 
-int RemDirRec(const wxString& folder)
+int RemoveFolderTree(const wxString& folder)
 {
-    TS_FUNCTION("RemDirRec");
+    TS_FUNCTION("RemoveFolderTree");
     TS_LOG(TS_MESSAGE, wxS("Removing dir: ") + folder);
     const wxScopedCharBuffer native = folder.fn_str();
     struct stat status;

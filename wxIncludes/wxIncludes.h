@@ -15,7 +15,9 @@ class wxImage;
 
 // The bytes of an archive entry as stored; false when the archive or the entry cannot be
 // read, traced as an error unless the entry is optional (one that may well be missing).
-bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::string& bytes, bool optional = false);
+// tracedAs names the public function the lines are traced under.
+bool ReadZipEntry(const wxString& entryName, const wxString& archivePath, std::string& bytes, bool optional = false,
+                  const wxString& tracedAs = wxS("GetBitmapFromZip"));
 // The picture readers decode, which needs the toolkit's graphics library: they are
 // part of the window code (ResourcePictures.cpp), not of the core.
 // 0 when bitmap holds a valid picture afterwards (also when it already did and nothing
@@ -30,6 +32,6 @@ int GetBitmapBundleFromZip(const wxString& entryName, const wxString& archivePat
 int GetImageFromZip(const wxString& entryName, const wxString& archivePath, wxImage& image);
 // Removes a folder with everything below it; symbolic links inside are removed, not
 // followed. 0, or -14981 when it is no folder or something could not be removed.
-int RemDirRec(const wxString& folder);
+int RemoveFolderTree(const wxString& folder);
 
 #endif

@@ -7,6 +7,7 @@
 #include <wx/filename.h>
 
 #include <algorithm>
+#include <cmath>
 
 TEST_F(EffectTest, EmptyFoldersGiveOnlyThePseudoEffects)
 {
@@ -91,6 +92,20 @@ TEST_F(EffectTest, ChoosingEffectsChangesOnlyTheFiltersAndFollowsEdits)
     EXPECT_EQ(wxS("Glow(1)"), Selected());
     EXPECT_TRUE(FiltersEqual(glowed, Tag()));
     EXPECT_TRUE(FiltersEqual(glowed, Effect(name)));
+}
+
+// A value that reads as NaN still matches itself, so the effect stays the tag's.
+TEST_F(EffectTest, AnEffectHoldingNaNStaysSelectedOnceApplied)
+{
+    Install(SystemEffectDir() + wxS("Odd.xml"), "Odd", "<glow enabled=\"1\" alpha=\"nan\"/>");
+    ASSERT_EQ(RC_OK, InitCore());
+    ASSERT_TRUE(std::isnan(Effect(wxS("Odd")).glow.alpha));
+    ASSERT_EQ(RC_OK, Core()->SetSelectedEffect(wxS("Odd")));
+    EXPECT_EQ(wxS("Odd"), Selected());
+    FontProperties record = Tag();
+    record.size = 12;
+    ASSERT_EQ(RC_OK, Core()->SetCurrentFontProperties(record));
+    EXPECT_EQ(wxS("Odd"), Selected());
 }
 
 TEST_F(EffectTest, DeletingRemovesTheFileAndProtectsSystemEffects)

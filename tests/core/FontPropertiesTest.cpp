@@ -1,5 +1,7 @@
 #include "core/FontProperties.h"
+#include "core/StyleFields.h"
 #include "core/TextUtil.h"
+#include "core/UndoHistory.h"
 
 #include <wx/colour.h>
 #include <wx/gdicmn.h>
@@ -7,6 +9,10 @@
 #include <wx/xml/xml.h>
 
 #include <gtest/gtest.h>
+
+#include <limits>
+#include <set>
+#include <type_traits>
 
 namespace
 {
@@ -169,4 +175,102 @@ TEST(FontPropertiesFilters, EqualityLooksOnlyAtEnabledFilters)
     d = c;
     d.blur.blury = 8;
     EXPECT_FALSE(FiltersEqual(c, d));
+}
+
+// One field-by-field comparison: NaN equals itself in both, and only the values of
+// disabled filters set them apart.
+TEST(FontPropertiesFilters, FiltersEqualAndSameStyleAgreeOnNaNAndDisabledFilters)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    FontProperties odd;
+    odd.glow.enabled = true;
+    odd.glow.alpha = nan;
+    odd.bevel.distance = nan;
+    FontProperties otherAlpha = odd, otherDisabled = odd, otherFont = odd, glowOff = odd;
+    otherAlpha.glow.alpha = 0.25f;
+    otherDisabled.bevel.distance = 4.0f;
+    otherFont.font = wxS("Other");
+    glowOff.glow.enabled = false;
+    const struct
+    {
+        const char* what;
+        FontProperties other;
+        bool sameStyle;
+        bool filtersEqual;
+    } cases[] = {
+        {"NaN in an enabled filter, on both sides", odd, true, true},
+        {"NaN against a number in an enabled filter", otherAlpha, false, false},
+        {"NaN against a number in a disabled filter", otherDisabled, false, true},
+        {"another font", otherFont, false, true},
+        {"a filter enabled on one side only", glowOff, false, false},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(c.sameStyle, SameStyle(odd, c.other)) << c.what;
+        EXPECT_EQ(c.sameStyle, SameStyle(c.other, odd)) << c.what;
+        EXPECT_EQ(c.filtersEqual, FiltersEqual(odd, c.other)) << c.what;
+        EXPECT_EQ(c.filtersEqual, FiltersEqual(c.other, odd)) << c.what;
+    }
+}
+
+namespace
+{
+bool Other(bool value)
+{
+    return !value;
+}
+int Other(int value)
+{
+    return value + 3;
+}
+float Other(float value)
+{
+    return value + 0.5f;
+}
+RgbColour Other(const RgbColour& value)
+{
+    return RgbColour(value.Red() ^ 1, value.Green(), value.Blue());
+}
+wxString Other(const wxString& value)
+{
+    return value + wxS("x");
+}
+
+// One field changed alone: written under an attribute of its own and read back, seen by
+// the comparison, and named by the undo step.
+void CheckFieldAlone(const FontProperties& changed, const wxString& key, std::set<wxString>& keys)
+{
+    const FontProperties plain;
+    EXPECT_TRUE(keys.insert(key).second) << key << " twice";
+    EXPECT_FALSE(SameStyle(plain, changed)) << key;
+    wxXmlNode parent(wxXML_ELEMENT_NODE, wxS("p"));
+    FontProperties read;
+    ASSERT_TRUE(ReadFontProperties(WriteFontProperties(&parent, wxS("tag"), changed, false), read, false));
+    EXPECT_TRUE(SameStyle(changed, read)) << key;
+    wxString name, field;
+    DescribeStyleChange(plain, changed, name, field);
+    EXPECT_FALSE(name.empty()) << key;
+    EXPECT_EQ(key == wxS("foundry") ? wxS("font") : key, field);
+}
+}
+
+TEST(StyleFieldsTest, EachFieldAloneIsWrittenReadComparedAndNamed)
+{
+    std::set<wxString> keys;
+    ForEachStyleField<FontProperties>([&](const auto& field) {
+        FontProperties changed;
+        changed.*field.member = Other(changed.*field.member);
+        CheckFieldAlone(changed, field.name, keys);
+    });
+    ForEachStyleFilter([&](const auto& filter) {
+        using Filter = std::decay_t<decltype(FontProperties().*filter.member)>;
+        ForEachStyleField<Filter>([&](const auto& field) {
+            FontProperties changed;
+            auto& value = (changed.*filter.member).*field.member;
+            value = Other(value);
+            CheckFieldAlone(changed, wxString(filter.name) + wxS(".") + field.name, keys);
+        });
+    });
+    // 13 of the tag element, 4 + 7 + 9 + 8 of the filters.
+    EXPECT_EQ(41u, keys.size());
 }

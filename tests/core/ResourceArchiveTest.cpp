@@ -56,6 +56,28 @@ TEST_F(ResourceArchiveTest, PicturesLoadFromAnArchiveWhateverItsExtension)
     EXPECT_TRUE(log->Contains(wxS("Loading Pic.png from Data/pictures.dat")));
 }
 
+// Every line of a read, its failures included, names the function that was called.
+TEST_F(ResourceArchiveTest, ThePictureReaderTracesUnderItsOwnName)
+{
+    WriteZip(ProgramDir() + wxS("/Data/data.bin"), {{wxS("Pic.png"), "not a picture"}});
+    wxImage image;
+    EXPECT_EQ(RC_LOAD_FAILED, GetImageFromZip(wxS("Pic.png"), wxS(GLYPHARA_RESOURCE_ARCHIVE), image));
+    int traced = 0;
+    for (const CapturingLog::Line& line : log->lines)
+    {
+        EXPECT_FALSE(line.text.Contains(wxS("GetBitmapFromZip"))) << line.text;
+        for (const char* text : {"Loading Pic.png from", "Pic.png has not been found in", "Returning with error"})
+        {
+            if (line.text.Contains(wxString(text)))
+            {
+                EXPECT_TRUE(line.text.Contains(wxS(":GetImageFromZip:"))) << line.text;
+                ++traced;
+            }
+        }
+    }
+    EXPECT_EQ(3, traced);
+}
+
 TEST_F(ResourceArchiveTest, MissingCorruptOrUndecodableEntriesFail)
 {
     wxImage image;
@@ -110,14 +132,14 @@ TEST_F(ResourceArchiveTest, RemovingAFolderRemovesWhatIsInItAndNothingElse)
     ASSERT_EQ(0, symlink((ProgramDir() + wxS("/outside")).fn_str(), (folder + wxS("/linked folder")).fn_str()));
     ASSERT_EQ(0, symlink((ProgramDir() + wxS("/outside/kept.txt")).fn_str(), (folder + wxS("/linked file")).fn_str()));
 
-    EXPECT_EQ(RC_OK, RemDirRec(folder));
+    EXPECT_EQ(RC_OK, RemoveFolderTree(folder));
     EXPECT_FALSE(wxDirExists(folder));
     EXPECT_EQ("kept", ReadTextFile(ProgramDir() + wxS("/outside/kept.txt")));
     EXPECT_TRUE(log->Contains(wxS("Removing dir: ") + folder));
 
     // Only folders are removed.
-    EXPECT_EQ(RC_DELETE_FAILED, RemDirRec(ProgramDir() + wxS("/outside/kept.txt")));
-    EXPECT_EQ(RC_DELETE_FAILED, RemDirRec(folder));
+    EXPECT_EQ(RC_DELETE_FAILED, RemoveFolderTree(ProgramDir() + wxS("/outside/kept.txt")));
+    EXPECT_EQ(RC_DELETE_FAILED, RemoveFolderTree(folder));
     EXPECT_TRUE(wxFileExists(ProgramDir() + wxS("/outside/kept.txt")));
 }
 

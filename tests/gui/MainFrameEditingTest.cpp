@@ -160,6 +160,45 @@ TEST_F(MainFrameTest, TheEffectChoiceFollowsEditsAndChoosingAnEffectAppliesIt)
     EXPECT_EQ(wxS("User defined"), effect->GetStringSelection());
 }
 
+// Each filter's switch stays usable; the rest of its section follows it, and only it.
+TEST_F(MainFrameTest, AFilterSwitchEnablesTheControlsOfItsOwnSectionOnly)
+{
+    OpenFrame();
+    const struct
+    {
+        std::function<bool&(FontProperties&)> on;
+        int switchId;
+        std::vector<int> controls;
+    } sections[] = {
+        {[](FontProperties& r) -> bool& { return r.blur.enabled; }, ID_BLUR_CHECKBOX,
+         {ID_BLUR_HBLUR_SLIDER, ID_BLUR_VBLUR_SLIDER}},
+        {[](FontProperties& r) -> bool& { return r.dropshadow.enabled; }, ID_DROPSHADOW_CHECKBOX,
+         {ID_DROPSHADOW_KNOCKOUT_CHECKBOX, ID_DROPSHADOW_COLOR, ID_DROPSHADOW_ANGLE, ID_DROPSHADOW_DISTANCE,
+          ID_DROPSHADOW_STRENGTH}},
+        {[](FontProperties& r) -> bool& { return r.glow.enabled; }, ID_GLOW_CHECKBOX,
+         {ID_GLOW_INNER_CHECKBOX, ID_GLOW_KNOCKOUT_CHECKBOX, ID_GLOW_COLOR, ID_GLOW_ALPHA, ID_GLOW_HBLUR,
+          ID_GLOW_VBLUR, ID_GLOW_STRENGTH}},
+        {[](FontProperties& r) -> bool& { return r.bevel.enabled; }, ID_BEVEL_CHECKBOX,
+         {ID_BEVEL_TYPE_CHOICE, ID_BEVEL_SHADOW_COLOR, ID_BEVEL_HIGHLIGHT_COLOR, ID_BEVEL_ANGLE, ID_BEVEL_DISTANCE,
+          ID_BEVEL_STRENGTH}},
+    };
+    for (const auto& lit : sections)
+    {
+        ChangeRecord([&](FontProperties& record) {
+            for (const auto& section : sections)
+                section.on(record) = &section == &lit;
+        });
+        for (const auto& section : sections)
+        {
+            ASSERT_NE(nullptr, FindWindowInFrame(section.switchId));
+            EXPECT_TRUE(FindWindowInFrame(section.switchId)->IsThisEnabled()) << section.switchId;
+            EXPECT_EQ(&section == &lit, Find<wxCheckBox>(section.switchId)->GetValue()) << section.switchId;
+            for (int id : section.controls)
+                EXPECT_EQ(&section == &lit, FindWindowInFrame(id)->IsThisEnabled()) << id << " with " << lit.switchId;
+        }
+    }
+}
+
 TEST_F(MainFrameTest, ARefreshShowsTheModelWithoutRaisingChangeEventsAndIgnoresBadSizes)
 {
     OpenFrame();
@@ -292,6 +331,11 @@ TEST_F(MainFrameTest, FontListAppliesAFontKeepsTheHighlightOnTheFontInUseAndFoll
     fonts->HandleWindowEvent(up);
     EXPECT_EQ(2, fonts->GetSelection());
     EXPECT_TRUE(LogContains(wxS("Font list click. Selecting previous selection")));
+    fonts->SetSelection(0);
+    wxMouseEvent rightUp(wxEVT_RIGHT_UP);
+    rightUp.SetEventObject(fonts);
+    fonts->HandleWindowEvent(rightUp);
+    EXPECT_EQ(2, fonts->GetSelection()) << "after the right button";
 
     // The library grew: the refresh command lists the new font.
     MakeEmptyFile(SystemFontDir() + wxS("/Type_Co/Gamma.swf"));
