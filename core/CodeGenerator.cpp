@@ -1,6 +1,8 @@
 #include "core/GlypharaCore.h"
 
+#include "core/CoreNames.h"
 #include "core/ProjectPaths.h"
+#include "core/TextUtil.h"
 #include "core/WebFont.h"
 #include "trace/TraceSystem.h"
 

@@ -1,6 +1,8 @@
 #include "MovieBuilder.h"
 #include "TestSupport.h"
 
+#include "core/CoreNames.h"
+
 #include <ctime>
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "MovieBuilder.h"
 #include "TestSupport.h"
 
+#include "core/CoreNames.h"
 #include "core/FontListModel.h"
 
 #include <wx/filefn.h>
