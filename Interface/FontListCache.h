@@ -5,7 +5,7 @@
 #ifndef GLYPHARA_INTERFACE_FONTLISTCACHE_H
 #define GLYPHARA_INTERFACE_FONTLISTCACHE_H
 
-#include "core/GlypharaCore.h"
+#include "core/FontTable.h"
 
 #include <wx/string.h>
 

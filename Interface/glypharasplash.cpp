@@ -2,7 +2,6 @@
 
 #include "Library/Accessibility/Accessibility.h"
 #include "core/CoreNames.h"
-#include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "core/CoreNames.h"
+#include "core/GlypharaCore.h"
 
 #include <ctime>
 #include <string>

@@ -3,6 +3,7 @@
 
 #include "core/CoreNames.h"
 #include "core/FontListModel.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
