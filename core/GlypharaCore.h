@@ -208,8 +208,6 @@ private:
     // -- code generation --
     // The web fonts made from the font movies, kept while a movie stays as it was.
     std::shared_ptr<WebFontCache> m_webFonts;
-    // The file of the tag's font movie in the font table; empty when it is not there.
-    wxString FontSourceOf(const FontProperties& record) const;
     // -- project file and export --
     // What the export copied where, so that an unchanged source is not copied again.
     struct ExportCopies;
