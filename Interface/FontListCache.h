@@ -7,7 +7,7 @@
 #define GLYPHARA_INTERFACE_FONTLISTCACHE_H
 
 #include "core/FolderWatch.h"
-#include "core/GlypharaCore.h"
+#include "core/FontTable.h"
 
 #include <wx/string.h>
 

@@ -11,6 +11,7 @@
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
+#include "core/CoreNames.h"
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 

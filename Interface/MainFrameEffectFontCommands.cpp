@@ -3,6 +3,7 @@
 #include "Interface/glypharamainframe.h"
 
 #include "Interface/CommandTexts.h"
+#include "core/CoreNames.h"
 #include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 

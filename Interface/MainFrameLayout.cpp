@@ -12,7 +12,6 @@
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
-#include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 

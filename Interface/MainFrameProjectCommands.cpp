@@ -6,6 +6,7 @@
 #include "Interface/addsifrtohtmldialog.h"
 #include "core/GlypharaCore.h"
 #include "core/ProjectPaths.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/config.h>

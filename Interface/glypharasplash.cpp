@@ -1,7 +1,7 @@
 #include "Interface/glypharasplash.h"
 
 #include "Library/Accessibility/Accessibility.h"
-#include "core/GlypharaCore.h"
+#include "core/CoreNames.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 

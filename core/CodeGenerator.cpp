@@ -1,6 +1,8 @@
 #include "core/GlypharaCore.h"
 
+#include "core/CoreNames.h"
 #include "core/ProjectPaths.h"
+#include "core/TextUtil.h"
 #include "core/WebFont.h"
 #include "trace/TraceSystem.h"
 
@@ -11,6 +13,16 @@
 
 namespace
 {
+// The file of the tag's font movie in the font table; empty when it is not there.
+wxString FontSourceOf(const FontTable& table, const FontProperties& record)
+{
+    const FontTable::const_iterator foundry = table.find(record.foundry);
+    if (foundry == table.end())
+        return wxString();
+    const FontsOfFoundry::const_iterator font = foundry->second.find(record.font);
+    return font == foundry->second.end() ? wxString() : font->second;
+}
+
 typedef std::vector<std::pair<wxString, const FontProperties*>> EmittedTags;
 
 // Where the generated page finds its support files, relative to the page.
@@ -370,15 +382,6 @@ int CGlypharaCore::GetHTMLSampleCodeForBrowser(wxString& page, bool singleTag, c
     TS_RETURN(RC_OK, wxEmptyString);
 }
 
-wxString CGlypharaCore::FontSourceOf(const FontProperties& record) const
-{
-    const FontTable::const_iterator foundry = m_fontTable.find(record.foundry);
-    if (foundry == m_fontTable.end())
-        return wxString();
-    const FontsOfFoundry::const_iterator font = foundry->second.find(record.font);
-    return font == foundry->second.end() ? wxString() : font->second;
-}
-
 int CGlypharaCore::GetWebFontCSS(wxString& css, bool singleTag)
 {
     TS_FUNCTION("CGlypharaCore::GetWebFontCSS");
@@ -393,7 +396,7 @@ int CGlypharaCore::GetWebFontCSS(wxString& css, bool singleTag)
         if (record.font.empty() || !ProjectPaths::IsSafeFontKey(record.foundry) ||
             !ProjectPaths::IsSafeFontKey(record.font))
             continue;
-        const wxString source = FontSourceOf(record);
+        const wxString source = FontSourceOf(m_fontTable, record);
         if (source.empty())
             continue;
         wxString error;

@@ -3,6 +3,8 @@
 #include "core/GlypharaCore.h"
 #include "core/XmlTree.h"
 
+#include "core/CoreNames.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>

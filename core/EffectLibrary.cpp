@@ -3,6 +3,8 @@
 // selected tag.
 #include "core/GlypharaCore.h"
 
+#include "core/CoreNames.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/dir.h>

@@ -2,6 +2,7 @@
 
 #include "core/GlyphCoverage.h"
 #include "core/PlatformLauncher.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>

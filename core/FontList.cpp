@@ -1,6 +1,7 @@
 // The font list that the main window shows, and what choosing one of its rows does.
 #include "core/GlypharaCore.h"
 
+#include "core/CoreNames.h"
 #include "core/FontFolders.h"
 #include "core/FontListModel.h"
 #include "core/PlatformLauncher.h"

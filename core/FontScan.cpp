@@ -3,6 +3,7 @@
 #include "core/GlypharaCore.h"
 
 #include "core/FontFolders.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/log.h>

@@ -3,7 +3,7 @@
 #ifndef GLYPHARA_CORE_FONTTABLE_H
 #define GLYPHARA_CORE_FONTTABLE_H
 
-#include "core/TextUtil.h"
+#include "core/Utf16Less.h"
 
 #include <wx/string.h>
 

@@ -1,10 +1,12 @@
 #include "core/GlypharaCore.h"
+#include "core/CoreNames.h"
 
 #include "Library/BasicWebServer/BasicWebServer.h"
 #include "core/FontFolders.h"
 #include "core/FontListModel.h"
 #include "core/PlatformLauncher.h"
 #include "core/SettingsFile.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 #include "wxIncludes/wxIncludes.h"
 

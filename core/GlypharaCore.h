@@ -5,9 +5,11 @@
 #ifndef GLYPHARA_CORE_GLYPHARACORE_H
 #define GLYPHARA_CORE_GLYPHARACORE_H
 
+#include "core/CoreCallbacks.h"
 #include "core/FontProperties.h"
 #include "core/FontTable.h"
-#include "core/TextUtil.h"
+#include "core/RecordMaps.h"
+#include "core/Utf16Less.h"
 #include "trace/ResultCodes.h"
 
 #include <wx/arrstr.h>
@@ -25,21 +27,6 @@ struct MovieCoverage;
 class FontListModel;
 class FontPictures;
 class WebFontCache;
-
-typedef int (*UpdateControlsCallback)(void* context);
-typedef int (*UpdateFlashCallback)(void* context, int delay);
-
-typedef std::map<wxString, FontProperties, Utf16Less> TagMap;
-typedef std::map<wxString, FontProperties, Utf16Less> EffectFilterMap;
-typedef std::map<wxString, wxString, Utf16Less> EffectFileMap;
-
-// Names that several subsystems agree on.
-extern const char* const kUserDefinedEffect; // "User defined"
-extern const char* const kNoneEffect;        // "None"
-extern const char* const kMakerWebSite;      // the maker's web site address
-extern const char* const kMakerWebHost;      // the maker's web host name
-extern const char* const kLoopbackHost;      // "127.0.0.1"
-extern const char* const kAppVersion;        // "4.1"
 
 class CGlypharaCore
 {
@@ -225,8 +212,6 @@ private:
     // The web fonts made from the font movies, kept while a movie stays as it was.
     std::shared_ptr<WebFontCache> m_webFonts;
     WebFontCache& WebFonts();
-    // The file of the tag's font movie in the font table; empty when it is not there.
-    wxString FontSourceOf(const FontProperties& record) const;
     // -- project file and export --
     // What the export copied where, so that an unchanged source is not copied again.
     struct ExportCopies;

@@ -4,6 +4,7 @@
 #include "core/GlypharaCore.h"
 
 #include "core/ProjectPaths.h"
+#include "core/TextUtil.h"
 #include "core/XmlTree.h"
 #include "trace/TraceSystem.h"
 

@@ -3,6 +3,7 @@
 #include "core/GlypharaCore.h"
 
 #include "Library/BasicWebServer/BasicWebServer.h"
+#include "core/CoreNames.h"
 #include "core/PlatformLauncher.h"
 #include "core/ProjectPaths.h"
 #include "trace/TraceSystem.h"

@@ -5,6 +5,7 @@
 #include "core/FileStamp.h"
 #include "core/GlyphCoverage.h"
 #include "core/ProjectPaths.h"
+#include "core/TextUtil.h"
 #include "core/WebFont.h"
 #include "trace/TraceSystem.h"
 

@@ -2,8 +2,10 @@
 // carries every tag with its style record.
 #include "core/GlypharaCore.h"
 
+#include "core/CoreNames.h"
 #include "core/GlyphCoverage.h"
 #include "core/ProjectPaths.h"
+#include "core/TextUtil.h"
 #include "core/XmlTree.h"
 #include "trace/TraceSystem.h"
 

@@ -2,6 +2,8 @@
 // outermost operation making it ends, and applied backwards or forwards on request.
 #include "core/GlypharaCore.h"
 
+#include "core/CoreNames.h"
+#include "core/TextUtil.h"
 #include "core/UndoHistory.h"
 #include "trace/TraceSystem.h"
 

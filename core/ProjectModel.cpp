@@ -1,6 +1,8 @@
 #include "core/GlypharaCore.h"
 
+#include "core/CoreNames.h"
 #include "core/FontListModel.h"
+#include "core/TextUtil.h"
 #include "core/UndoHistory.h"
 #include "trace/TraceSystem.h"
 

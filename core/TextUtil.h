@@ -4,15 +4,9 @@
 #define GLYPHARA_CORE_TEXTUTIL_H
 
 #include "core/RgbColour.h"
+#include "core/Utf16Less.h"
 
 #include <wx/string.h>
-
-// Orders strings by their UTF-16 code units, ordinal and case-sensitive, a prefix before
-// any longer string ("h1" < "h10" < "h2").
-struct Utf16Less
-{
-    bool operator()(const wxString& a, const wxString& b) const;
-};
 
 // A tag name as lists and step names show it: "<h1>".
 inline wxString ShownTag(const wxString& name)

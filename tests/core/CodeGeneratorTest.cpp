@@ -1,6 +1,9 @@
 #include "MovieBuilder.h"
 #include "TestSupport.h"
 
+#include "core/CoreNames.h"
+#include "core/GlypharaCore.h"
+
 #include <ctime>
 #include <string>
 

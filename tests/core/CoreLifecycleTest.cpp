@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <wx/config.h>
 #include <wx/filefn.h>
 

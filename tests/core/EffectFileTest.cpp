@@ -1,5 +1,6 @@
 #include "EffectTestSupport.h"
 
+#include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/dir.h>

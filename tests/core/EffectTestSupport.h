@@ -4,6 +4,8 @@
 
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <string>
 #include <vector>
 

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "Interface/CommandRunner.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/filefn.h>
 #include <wx/filename.h>

@@ -1,7 +1,9 @@
 #include "MovieBuilder.h"
 #include "TestSupport.h"
 
+#include "core/CoreNames.h"
 #include "core/FontListModel.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/filefn.h>
 #include <wx/filename.h>

@@ -3,6 +3,8 @@
 #include "ExportTestSupport.h"
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <wx/config.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>

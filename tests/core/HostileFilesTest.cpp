@@ -5,6 +5,8 @@
 #include "ExportTestSupport.h"
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <wx/dir.h>
 #include <wx/filefn.h>
 

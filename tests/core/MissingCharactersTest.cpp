@@ -3,6 +3,8 @@
 #include "MovieBuilder.h"
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 

@@ -2,6 +2,8 @@
 #include "ExportTestSupport.h"
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <wx/dir.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>

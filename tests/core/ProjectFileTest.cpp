@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "core/FontListModel.h"
+#include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>

@@ -1,6 +1,7 @@
 // Undo and redo of the open project through the core's operations.
 #include "EffectTestSupport.h"
 
+#include "core/GlypharaCore.h"
 #include "core/UndoHistory.h"
 
 #include <wx/filefn.h>

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <functional>
 #include <string>
 #include <vector>

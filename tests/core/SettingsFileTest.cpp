@@ -3,6 +3,7 @@
 #include "ExportTestSupport.h"
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
 #include "core/SettingsFile.h"
 
 #include <wx/config.h>

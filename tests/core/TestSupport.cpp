@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/dir.h>
@@ -129,6 +130,11 @@ void CoreTest::TearDown()
     delete m_tmp;
     delete m_program;
     delete m_home;
+}
+
+CGlypharaCore* CoreTest::Core()
+{
+    return CGlypharaCore::GetInstance();
 }
 
 int CoreTest::InitCore()

@@ -3,8 +3,8 @@
 #ifndef GLYPHARA_TESTS_CORE_TESTSUPPORT_H
 #define GLYPHARA_TESTS_CORE_TESTSUPPORT_H
 
-#include "core/GlypharaCore.h"
 #include "core/PlatformLauncher.h"
+#include "trace/ResultCodes.h"
 
 #include <wx/arrstr.h>
 #include <wx/log.h>
@@ -14,6 +14,8 @@
 
 #include <string>
 #include <vector>
+
+class CGlypharaCore;
 
 // Keeps every log line (level, text) while installed as the active target.
 class CapturingLog : public wxLog
@@ -84,7 +86,7 @@ protected:
 
     // Initialises the core (Release is called by TearDown).
     int InitCore();
-    CGlypharaCore* Core() { return CGlypharaCore::GetInstance(); }
+    CGlypharaCore* Core();
 
     wxString Home() const { return m_home->Path(); }
     wxString ProgramDir() const { return m_program->Path(); }

@@ -3,6 +3,7 @@
 #include "MovieBuilder.h"
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
 #include "core/WebFont.h"
 #include "tests/moldwright/SwfReader.h"
 

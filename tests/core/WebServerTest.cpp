@@ -2,6 +2,8 @@
 #include "TestSupport.h"
 
 #include "Library/BasicWebServer/BasicWebServer.h"
+#include "core/GlypharaCore.h"
+#include "core/TextUtil.h"
 
 #include <wx/dir.h>
 

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "Interface/WindowGeometry.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/config.h>
 

@@ -9,6 +9,7 @@
 
 #include "Interface/addsifrtohtmldialog.h"
 #include "Interface/getnewtagdialog.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/combobox.h>
 #include <wx/dir.h>

@@ -6,7 +6,6 @@
 
 #include "GuiTestSupport.h"
 
-#include "core/GlypharaCore.h"
 #include "core/PlatformLauncher.h"
 
 #include <wx/checkbox.h>
@@ -93,15 +92,7 @@ private:
 class DialogTest : public GuiTest
 {
 protected:
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        m_settingsPath = Home() + wxS("/glyphara.cfg");
-        delete wxConfigBase::Set(new wxFileConfig(wxS("Glyphara"), wxS("Tallowby Software"), m_settingsPath,
-                                                  m_settingsPath, wxCONFIG_USE_LOCAL_FILE));
-        wxMkdir(ProgramDir() + wxS("/Data"));
-        CGlypharaCore::GetInstance()->SetLauncher(std::unique_ptr<CPlatformLauncher>(new RecordingLauncher(&m_opened)));
-    }
+    void SetUp() override;
 
     // The pictures, as the program folder holds them.
     bool InstallArchive()

@@ -4,6 +4,7 @@
 #include "CommandTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
+#include "core/TextUtil.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>

@@ -8,6 +8,7 @@
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>

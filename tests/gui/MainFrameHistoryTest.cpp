@@ -5,6 +5,7 @@
 #include "Interface/glypharamainframe.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/menu.h>
 #include <wx/slider.h>

@@ -8,6 +8,7 @@
 #include "Interface/glypharamainframe.h"
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/app.h>
 #include <wx/combobox.h>

@@ -9,6 +9,7 @@
 #include "Library/CustomControls/TextColorPickerCtrl.h"
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
+#include "core/GlypharaCore.h"
 
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>

@@ -8,6 +8,7 @@
 #include "Library/CustomControls/TextSlider.h"
 #include "browser/EmbeddedBrowser.h"
 #include "browser/WebViewCreator.h"
+#include "core/GlypharaCore.h"
 #include "core/ProjectPaths.h"
 
 #include <wx/slider.h>

@@ -1,6 +1,7 @@
 #include "MainFrameTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
+#include "core/GlypharaCore.h"
 #include "core/PlatformLauncher.h"
 
 #include <wx/dir.h>
@@ -142,6 +143,11 @@ void MainFrameTest::CloseFrame()
 wxWindow* MainFrameTest::FindWindowInFrame(int id) const
 {
     return m_frame ? m_frame->FindWindow(id) : nullptr;
+}
+
+CGlypharaCore* MainFrameTest::Core() const
+{
+    return CGlypharaCore::GetInstance();
 }
 
 FontProperties MainFrameTest::Record() const

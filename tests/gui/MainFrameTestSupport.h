@@ -7,7 +7,8 @@
 #include "GuiTestSupport.h"
 
 #include "Interface/ControlIds.h"
-#include "core/GlypharaCore.h"
+#include "core/FontProperties.h"
+#include "trace/ResultCodes.h"
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -19,6 +20,7 @@
 #include <map>
 #include <vector>
 
+class CGlypharaCore;
 class GlypharaMainFrame;
 class wxWebView;
 
@@ -113,7 +115,7 @@ protected:
     }
     wxWindow* FindWindowInFrame(int id) const;
 
-    CGlypharaCore* Core() const { return CGlypharaCore::GetInstance(); }
+    CGlypharaCore* Core() const;
     FontProperties Record() const;
     // Changes the selected tag's record the way another part of the program would.
     void ChangeRecord(const std::function<void(FontProperties&)>& change);

@@ -3,6 +3,7 @@
 #include "CommandTestSupport.h"
 
 #include "Interface/glypharamainframe.h"
+#include "core/TextUtil.h"
 
 #include <wx/config.h>
 #include <wx/dir.h>

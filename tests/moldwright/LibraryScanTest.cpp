@@ -2,6 +2,8 @@
 #include "LibraryExpectation.h"
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <wx/dir.h>
 #include <wx/filename.h>
 

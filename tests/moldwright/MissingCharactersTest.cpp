@@ -2,6 +2,8 @@
 #include "ExportTestSupport.h"
 #include "TestSupport.h"
 
+#include "core/GlypharaCore.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>

@@ -1,6 +1,7 @@
 // Writes the sample page of a three-tag project and its all.css into a folder laid out
 // like an exported project: <folder>/sample.html next to <folder>/glypharadata/all.css.
 #include "core/GlypharaCore.h"
+#include "core/TextUtil.h"
 #include "trace/TraceSystem.h"
 
 #include <wx/filefn.h>
