@@ -64,6 +64,8 @@ wxString PreviewUpdateScript()
     sifr.replacements.length = 0;
     sifr.done = false;
     document.documentElement.removeAttribute('data-sifr-done');
+    const looks = document.getElementById('sIFR-looks');
+    if (looks) looks.remove();
     document.body.replaceWith(document.adoptNode(fresh.body));
     (0, eval)(config);
   };
