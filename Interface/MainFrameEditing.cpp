@@ -586,7 +586,6 @@ void GlypharaMainFrame::OnPreviewTimer(wxTimerEvent&)
     if (!m_browser)
         return;
     m_browser->Freeze();
-    m_browser->StopLoading();
     // A browser whose page is gone (its web process ended) needs a fresh load, which
     // also brings the web process back.
     if (url == m_lastPreviewUrl && m_browser->HasBrowser())
@@ -595,6 +594,8 @@ void GlypharaMainFrame::OnPreviewTimer(wxTimerEvent&)
         // the whole previous page, its runtime compiled anew and its font movie read
         // anew, to the web process's collector, which seldom got round to it: the
         // process grew with every change. A page that cannot update itself is reloaded.
+        // Nothing is stopped first: a stop leaves the shown page unable to load anything
+        // more, its web fonts for new characters included.
         CEmbeddedBrowser* browser = m_browser;
         m_browser->RunScript(PreviewUpdateScript(), [browser](bool ran, const wxString& value) {
             if (!ran || value != wxS("true"))
@@ -603,6 +604,7 @@ void GlypharaMainFrame::OnPreviewTimer(wxTimerEvent&)
     }
     else
     {
+        m_browser->StopLoading();
         m_lastPreviewUrl = url;
         m_browser->LoadUrl(url);
     }

@@ -2,18 +2,21 @@
 
 wxString PreviewUpdateScript()
 {
-    // Only a page whose runtime has finished drawing updates itself. The page's own
-    // configuration script (the one without a source file) is run again after the new
-    // body is in: the runtime keeps the movies it has read, so the new tag is drawn at
-    // once. The drawings of the old body are let go first, observers and listeners too.
+    // The page's own configuration script (the one without a source file) is run again
+    // after the new body is in: the runtime keeps the movies it has read, so the new tag
+    // is drawn at once. What the runtime made for the old body goes first: its drawings'
+    // observers and listeners, and the look rules it put in the head, which would
+    // otherwise pile up, one look per change, each parsed again with the whole sheet.
+    // An update counts as running until the runtime has drawn it, so that a change
+    // arriving meanwhile waits for it instead of finding a page half drawn.
     return wxString::FromUTF8(R"JS((() => {
   const sifr = window.sIFR;
-  if (!sifr || sifr.done !== true || !Array.isArray(sifr.replacements) || !document.body) return false;
   const state = window.__glypharaUpdate || (window.__glypharaUpdate = { running: false, again: false, movies: null });
   if (state.running) {
     state.again = true;
     return true;
   }
+  if (!sifr || sifr.done !== true || !Array.isArray(sifr.replacements) || !document.body) return false;
   const request = (url, method) => fetch(url, { cache: 'no-store', method: method || 'GET' }).then((response) => {
     if (!response.ok) throw new Error('HTTP ' + response.status);
     return response;
@@ -23,6 +26,22 @@ wxString PreviewUpdateScript()
     Array.from(config.matchAll(/\bsrc\s*:\s*'([^']*)'/g), (m) => new URL(m[1], document.baseURI).href).sort();
   const stampOf = (urls) => Promise.all(urls.map((url) => request(url, 'HEAD')
     .then((response) => url + ' ' + (response.headers.get('last-modified') || '')))).then((s) => s.join('\n'));
+  // A sheet's text moved into the page keeps the addresses it names (its web fonts)
+  // pointing where they pointed from the sheet's own address.
+  const anchored = (css, base) => css.replace(/url\(\s*(['"]?)([^'")]*)\1\s*\)/g, (whole, quote, address) => {
+    try {
+      return 'url(' + JSON.stringify(new URL(address, base).href) + ')';
+    } catch (e) {
+      return whole;
+    }
+  });
+  const drawnOrLate = (milliseconds) => new Promise((resolve, reject) => {
+    const late = setTimeout(() => reject(new Error('not drawn')), milliseconds);
+    window.addEventListener('sifr:done', () => {
+      clearTimeout(late);
+      resolve();
+    }, { once: true });
+  });
   const update = async () => {
     state.running = true;
     state.again = false;
@@ -41,31 +60,39 @@ wxString PreviewUpdateScript()
     state.movies = stamp;
     const sheets = Array.from(document.querySelectorAll('head link[rel="stylesheet"], head style[data-glyphara-href]'));
     const styles = await Promise.all(sheets.map(async (sheet) => {
-      const href = sheet.getAttribute('data-glyphara-href') || sheet.getAttribute('href');
-      return { sheet, href, css: await (await request(new URL(href, document.baseURI).href)).text() };
+      const href = new URL(sheet.getAttribute('data-glyphara-href') || sheet.getAttribute('href'), document.baseURI).href;
+      return { sheet, href, css: anchored(await (await request(href)).text(), href) };
     }));
     // Read as text into style elements, not linked anew: every new address of a link
     // would stay with the page.
     for (const { sheet, href, css } of styles) {
-      let style = sheet;
-      if (sheet.localName !== 'style') {
-        style = document.createElement('style');
-        style.setAttribute('data-glyphara-href', href);
-        if (sheet.media) style.media = sheet.media;
-        sheet.replaceWith(style);
+      if (sheet.localName === 'style') {
+        if (sheet.textContent !== css) sheet.textContent = css;
+        continue;
       }
-      if (style.textContent !== css) style.textContent = css;
+      const style = document.createElement('style');
+      style.setAttribute('data-glyphara-href', href);
+      if (sheet.media) style.media = sheet.media;
+      style.textContent = css;
+      sheet.replaceWith(style);
     }
     for (const element of sifr.replacements) {
       const drawing = element.__sIFRDrawing;
       if (drawing && drawing.observer) drawing.observer.disconnect();
       if (drawing && drawing.unhook) drawing.unhook.abort();
+      const font = element.__sIFRFont;
+      if (font && font.filter && font.filter.observer) font.filter.observer.disconnect();
     }
     sifr.replacements.length = 0;
     sifr.done = false;
     document.documentElement.removeAttribute('data-sifr-done');
+    const looks = document.getElementById('sIFR-looks');
+    if (looks) looks.remove();
     document.body.replaceWith(document.adoptNode(fresh.body));
+    // The runtime gives up on a font after its own time-out and draws from the movie.
+    const drawn = drawnOrLate(30000);
     (0, eval)(config);
+    await drawn;
   };
   const run = () => update().then(() => {
     state.running = false;
