@@ -199,6 +199,11 @@ void GlypharaMainFrame::UpdateFlash(int delay)
         m_previewTimer->StartOnce(delay);
 }
 
+bool GlypharaMainFrame::IsPreviewPending() const
+{
+    return m_previewTimer && m_previewTimer->IsRunning();
+}
+
 void GlypharaMainFrame::StoreGeometry()
 {
     // An iconised window reports no useful place; the last real geometry stays stored.

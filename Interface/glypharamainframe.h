@@ -53,6 +53,8 @@ public:
     void UpdateControls();
     // (Re)starts the one-shot preview timer.
     void UpdateFlash(int delay);
+    // True while a preview waits for the timer's delay.
+    bool IsPreviewPending() const;
 
     // The callbacks registered with the core; context is the window.
     static int UpdateControlsCB(void* context);
