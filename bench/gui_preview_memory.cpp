@@ -100,7 +100,7 @@ wxString Evaluate(wxWebView* view, const wxString& script)
 
 // What the preview shows of its h1 tag once drawn: "same" or "new" (the page was loaded
 // anew since it was marked), its colour and its text; empty while drawing. The script's
-// text never changes: every new text of a script would be compiled and kept by the page.
+// text never changes, so the benchmark's own polling is the same work for every change.
 const wxChar* const kShownProbe =
     wxS("(() => { if (document.documentElement.getAttribute('data-sifr-done') !== 'true') return '';"
         " const e = document.querySelector('h1.sIFR-webfont, h1.sIFR-replaced'); if (!e) return '';"
