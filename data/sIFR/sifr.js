@@ -998,10 +998,10 @@
 
     const faceLoads = new Map();
     function loadFace(family, style, text) {
-      const spec = (style.italic ? 'italic ' : '') + (style.bold ? 'bold ' : '') + '16px ' + cssString(family);
-      const key = spec + '\n' + text;
+      const query = (style.italic ? 'italic ' : '') + (style.bold ? 'bold ' : '') + '16px ' + cssString(family);
+      const key = query + '\n' + text;
       if (!faceLoads.has(key)) {
-        const load = Promise.resolve().then(() => doc.fonts.load(spec, text)).then((faces) => {
+        const load = Promise.resolve().then(() => doc.fonts.load(query, text)).then((faces) => {
           if (!faces.length || faces.some((f) => f.status === 'error')) throw new Error('the browser found no face to use');
         });
         let timer;
