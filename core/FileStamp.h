@@ -3,6 +3,8 @@
 #ifndef GLYPHARA_CORE_FILESTAMP_H
 #define GLYPHARA_CORE_FILESTAMP_H
 
+#include "core/NativePath.h"
+
 #include <wx/string.h>
 
 #include <sys/stat.h>
@@ -29,7 +31,7 @@ struct FileStamp
 inline bool StampOf(const wxString& path, FileStamp& stamp)
 {
     struct stat status;
-    if (::stat(path.fn_str(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (::stat(NativePath(path).c_str(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
     stamp.device = status.st_dev;
     stamp.inode = status.st_ino;

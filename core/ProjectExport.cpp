@@ -4,6 +4,7 @@
 
 #include "core/FileStamp.h"
 #include "core/GlyphCoverage.h"
+#include "core/NativePath.h"
 #include "core/ProjectPaths.h"
 #include "core/TextUtil.h"
 #include "core/WebFont.h"
@@ -32,7 +33,7 @@ const char* const kCssFileName = "all.css";
 // file standing where a folder must go is "Not a directory".
 bool MakeFolder(const wxString& path)
 {
-    const std::string native(StripTrailingSeparators(path).fn_str());
+    const std::string native = NativePath(StripTrailingSeparators(path));
     for (size_t end = native.find('/', 1);; end = native.find('/', end + 1))
     {
         const std::string level = native.substr(0, end);
@@ -80,7 +81,7 @@ namespace
 bool IsMissing(const wxString& path)
 {
     struct stat status;
-    return ::stat(path.fn_str(), &status) != 0 && errno == ENOENT;
+    return ::stat(NativePath(path).c_str(), &status) != 0 && errno == ENOENT;
 }
 
 enum class CopyOutcome
@@ -126,21 +127,21 @@ bool SwapIntoPlace(const wxString& path, const char* data, size_t size)
     // An exchange would also swap a folder or link standing at path into the temporary
     // name, and the write would look successful.
     struct stat status;
-    if (::lstat(path.fn_str(), &status) == 0 && !S_ISREG(status.st_mode))
+    if (::lstat(NativePath(path).c_str(), &status) == 0 && !S_ISREG(status.st_mode))
         return false;
     const size_t slash = path.rfind('/');
     const wxString swap = path.substr(0, slash + 1) + wxS(".") + path.substr(slash + 1) + wxS(".swap");
     if (!WriteBytesAtomically(swap, data, size))
         return false;
-    if (::renameat2(AT_FDCWD, swap.fn_str(), AT_FDCWD, path.fn_str(), RENAME_EXCHANGE) == 0)
+    if (::renameat2(AT_FDCWD, NativePath(swap).c_str(), AT_FDCWD, NativePath(path).c_str(), RENAME_EXCHANGE) == 0)
     {
-        ::unlink(swap.fn_str());
+        ::unlink(NativePath(swap).c_str());
         return true;
     }
     // Nothing to swap with yet, or a file system without the exchange.
-    if (std::rename(swap.fn_str(), path.fn_str()) == 0)
+    if (std::rename(NativePath(swap).c_str(), NativePath(path).c_str()) == 0)
         return true;
-    ::unlink(swap.fn_str());
+    ::unlink(NativePath(swap).c_str());
     return false;
 }
 
@@ -154,7 +155,7 @@ bool WriteBytesIfChanged(std::map<wxString, CopyRecord>& copies, const wxString&
     FileStamp stamp;
     if (StampOf(path, stamp) && static_cast<size_t>(stamp.size) == size)
     {
-        const int fd = ::open(path.fn_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
         if (fd >= 0)
         {
             std::string current(size, '\0');
@@ -180,8 +181,8 @@ bool WriteBytesIfChanged(std::map<wxString, CopyRecord>& copies, const wxString&
 
 bool WriteIfChanged(std::map<wxString, CopyRecord>& copies, const wxString& path, const wxString& text, bool swapIn)
 {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    return WriteBytesIfChanged(copies, path, utf8.data(), utf8.length(), swapIn);
+    const std::string utf8 = Utf8Of(text);
+    return WriteBytesIfChanged(copies, path, utf8.data(), utf8.size(), swapIn);
 }
 
 // Writes a web font made from its movie (source, as it stood at sourceStamp) where it

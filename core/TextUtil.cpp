@@ -1,5 +1,7 @@
 #include "core/TextUtil.h"
 
+#include "core/NativePath.h"
+
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
@@ -13,6 +15,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <locale.h>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -33,9 +37,11 @@ locale_t CLocale()
 wxString TemporaryNameFor(const wxString& path)
 {
     static std::atomic<unsigned> counter{0};
-    wxFileName name(path);
-    return name.GetPath(wxPATH_GET_VOLUME | wxPATH_GET_SEPARATOR) + wxS(".") + name.GetFullName() +
-           wxString::Format(wxS(".%ld-%u.tmp"), static_cast<long>(getpid()), counter++);
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == wxString::npos ? 0 : slash + 1;
+    return path.substr(0, nameStart) + wxS(".") + path.substr(nameStart) + wxS(".") +
+           wxString(std::to_wstring(static_cast<long>(getpid()))) + wxS("-") + wxString(std::to_wstring(counter++)) +
+           wxS(".tmp");
 }
 
 bool WriteAll(int fd, const char* data, size_t size)
@@ -61,7 +67,7 @@ int OpenTemporary(const wxString& path, wxString& temporary)
     for (int attempt = 0; attempt < 16; ++attempt)
     {
         temporary = TemporaryNameFor(path);
-        const int fd = ::open(temporary.fn_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(NativePath(temporary).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -78,14 +84,14 @@ bool FinishTemporary(int fd, bool ok, const wxString& temporary, const wxString&
         ok = false;
         error = errno;
     }
-    if (ok && std::rename(temporary.fn_str(), path.fn_str()) != 0)
+    if (ok && std::rename(NativePath(temporary).c_str(), NativePath(path).c_str()) != 0)
     {
         ok = false;
         error = errno;
     }
     if (!ok)
     {
-        ::unlink(temporary.fn_str());
+        ::unlink(NativePath(temporary).c_str());
         errno = error;
     }
     return ok;
@@ -211,7 +217,15 @@ wxString FormatFloat(double value)
 
 wxString FormatColour(const RgbColour& colour)
 {
-    return wxString::Format(wxS("#%02X%02X%02X"), colour.Red(), colour.Green(), colour.Blue());
+    static const char kDigits[] = "0123456789ABCDEF";
+    const unsigned char parts[] = {colour.Red(), colour.Green(), colour.Blue()};
+    wxChar text[8] = {wxS('#')};
+    for (int i = 0; i < 3; ++i)
+    {
+        text[1 + 2 * i] = kDigits[parts[i] >> 4];
+        text[2 + 2 * i] = kDigits[parts[i] & 0xF];
+    }
+    return wxString(text, 7);
 }
 
 int ParseInt(const wxString& text)
@@ -289,15 +303,54 @@ bool WriteBytesAtomically(const wxString& path, const void* data, size_t size)
     return FinishTemporary(fd, ok, temporary, path);
 }
 
+std::string Utf8Of(const wxString& text)
+{
+    const wxStringCharType* const characters = text.wx_str();
+    const size_t length = text.length();
+    std::string bytes;
+    bytes.reserve(length);
+    for (size_t i = 0; i < length; ++i)
+    {
+        const wxUint32 code = static_cast<wxUint32>(characters[i]);
+        if (code < 0x80)
+            bytes.push_back(static_cast<char>(code));
+        else if (code < 0x800)
+        {
+            bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+        else if ((code >= 0xD800 && code < 0xE000) || code > 0x10FFFF)
+        {
+            // No character: the toolkit decides what becomes of it.
+            const wxScopedCharBuffer utf8 = text.utf8_str();
+            return std::string(utf8.data(), utf8.length());
+        }
+        else if (code < 0x10000)
+        {
+            bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+        else
+        {
+            bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return bytes;
+}
+
 bool WriteFileAtomically(const wxString& path, const wxString& text)
 {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    return WriteBytesAtomically(path, utf8.data(), utf8.length());
+    const std::string utf8 = Utf8Of(text);
+    return WriteBytesAtomically(path, utf8.data(), utf8.size());
 }
 
 bool CopyFileAtomically(const wxString& source, const wxString& target)
 {
-    const int in = ::open(source.fn_str(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(NativePath(source).c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return false;
     wxString temporary;
@@ -343,7 +396,7 @@ bool HasPngSignature(const void* data, size_t size)
 
 bool IsPngFile(const wxString& path)
 {
-    const int fd = ::open(path.fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     unsigned char start[9];
@@ -355,7 +408,8 @@ bool IsPngFile(const wxString& path)
 bool FolderExists(const wxString& path)
 {
     const wxString folder = StripTrailingSeparators(path);
-    return !folder.empty() && wxDirExists(folder);
+    struct stat status;
+    return !folder.empty() && ::stat(NativePath(folder).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 wxString StripTrailingSeparators(const wxString& path)

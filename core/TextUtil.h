@@ -8,6 +8,8 @@
 
 #include <wx/string.h>
 
+#include <string>
+
 // A tag name as lists and step names show it: "<h1>".
 inline wxString ShownTag(const wxString& name)
 {
@@ -32,6 +34,8 @@ bool ParseColour(const wxString& text, RgbColour& colour);
 // and renames it into place, so a reader sees the old file or the new one, never a
 // half-written one. Existing files are replaced.
 bool WriteFileAtomically(const wxString& path, const wxString& text);
+// The text as UTF-8, in one pass.
+std::string Utf8Of(const wxString& text);
 bool WriteBytesAtomically(const wxString& path, const void* data, size_t size);
 // Copies source to target through a temporary file in the target's folder.
 bool CopyFileAtomically(const wxString& source, const wxString& target);

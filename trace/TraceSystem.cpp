@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_map>
 
 TraceSystem* TraceSystem::ms_instance = nullptr;
 
@@ -27,8 +30,19 @@ struct TraceSystem::Source
     {
         if (wide)
             return wide->AfterLast('/');
-        const char* slash = narrow ? std::strrchr(narrow, '/') : nullptr;
-        return wxString(slash ? slash + 1 : narrow ? narrow : "");
+        if (!narrow)
+            return wxString();
+        // The compiler's names live as long as the program: each is converted once.
+        static std::mutex lock;
+        static std::unordered_map<const char*, wxString> names;
+        std::lock_guard<std::mutex> guard(lock);
+        wxString& name = names[narrow];
+        if (name.empty())
+        {
+            const char* slash = std::strrchr(narrow, '/');
+            name = wxString::FromUTF8(slash ? slash + 1 : narrow);
+        }
+        return name;
     }
 };
 
@@ -64,25 +78,31 @@ long MiB(const wxLongLong& bytes)
     return (bytes / 1048576).ToLong();
 }
 
+// Handed to the log as it is: the logging macros would format it once more.
 void LogAtLevel(int level, const wxString& text)
 {
+    wxLogLevel logLevel;
     switch (level)
     {
     case TS_ERROR:
-        wxLogError(wxS("%s"), text);
+        logLevel = wxLOG_Error;
         break;
     case TS_WARNING:
-        wxLogWarning(wxS("%s"), text);
+        logLevel = wxLOG_Warning;
         break;
     case TS_MESSAGE:
-        wxLogMessage(wxS("%s"), text);
+        logLevel = wxLOG_Message;
         break;
     case TS_VERBOSE:
-        wxLogVerbose(wxS("%s"), text);
+        if (!wxLog::GetVerbose())
+            return;
+        logLevel = wxLOG_Info;
         break;
     default:
-        break;
+        return;
     }
+    if (wxLog::IsLevelEnabled(logLevel, wxLOG_COMPONENT))
+        wxLog::OnLog(logLevel, text, wxLogRecordInfo(__FILE__, __LINE__, __func__, wxLOG_COMPONENT));
 }
 }
 
@@ -294,8 +314,11 @@ int TraceSystem::TraceFrom(unsigned long threadId, const Source& source, const w
 
     // The message is handed to the toolkit as an argument, never as a format, so a "%"
     // in it comes out as written.
-    const wxString prefix = wxString::Format(wxS("[%lu:%s:%s:%u]"), threadId, source.FileName(),
-                                             TrimFunctionName(function), static_cast<unsigned>(line));
+    // Put together by hand: a save writes a dozen lines, and the toolkit's formatting
+    // cost more than the save's own work.
+    wxString prefix(wxS("["));
+    prefix << wxString(std::to_wstring(threadId)) << wxS(":") << source.FileName() << wxS(":")
+           << TrimFunctionName(function) << wxS(":") << wxString(std::to_wstring(line)) << wxS("]");
     switch (level)
     {
     case TS_ERROR:
