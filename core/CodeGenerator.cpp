@@ -101,6 +101,11 @@ wxString EscapeHtml(const wxString& text)
 // A CSS string between double quotes.
 wxString CssString(const wxString& text)
 {
+    bool plain = true;
+    for (wxString::const_iterator it = text.begin(); plain && it != text.end(); ++it)
+        plain = *it != '"' && *it != '\\' && *it >= 0x20 && *it != 0x7F;
+    if (plain)
+        return wxS("\"") + text + wxS("\"");
     wxString quoted = wxS("\"");
     for (wxString::const_iterator it = text.begin(); it != text.end(); ++it)
     {

@@ -131,7 +131,7 @@ bool SwapIntoPlace(const wxString& path, const char* data, size_t size)
         return false;
     const size_t slash = path.rfind('/');
     const wxString swap = path.substr(0, slash + 1) + wxS(".") + path.substr(slash + 1) + wxS(".swap");
-    if (!WriteBytesAtomically(swap, data, size))
+    if (!WriteFreshFile(swap, data, size))
         return false;
     if (::renameat2(AT_FDCWD, NativePath(swap).c_str(), AT_FDCWD, NativePath(path).c_str(), RENAME_EXCHANGE) == 0)
     {

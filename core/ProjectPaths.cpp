@@ -115,21 +115,22 @@ wxString TemporaryFolder()
 wxString EncodeUrlPath(const wxString& text)
 {
     static const char* const hex = "0123456789ABCDEF";
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    std::string encoded;
-    for (size_t i = 0; i < utf8.length(); ++i)
+    const std::string utf8 = Utf8Of(text);
+    std::wstring encoded;
+    encoded.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size(); ++i)
     {
-        const unsigned char c = static_cast<unsigned char>(utf8.data()[i]);
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
         if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
             c == '_' || c == '~')
-            encoded += static_cast<char>(c);
+            encoded += static_cast<wchar_t>(c);
         else
         {
-            encoded += '%';
-            encoded += hex[c >> 4];
-            encoded += hex[c & 15];
+            encoded += L'%';
+            encoded += static_cast<wchar_t>(hex[c >> 4]);
+            encoded += static_cast<wchar_t>(hex[c & 15]);
         }
     }
-    return wxString::FromAscii(encoded.c_str());
+    return wxString(encoded);
 }
 }

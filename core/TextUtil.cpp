@@ -342,6 +342,29 @@ std::string Utf8Of(const wxString& text)
     return bytes;
 }
 
+bool WriteFreshFile(const wxString& path, const void* data, size_t size)
+{
+    const std::string native = NativePath(path);
+    int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlink(native.c_str()) == 0)
+        fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, static_cast<const char*>(data), size);
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok)
+    {
+        ok = false;
+        error = errno;
+    }
+    if (!ok)
+    {
+        ::unlink(native.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
 bool WriteFileAtomically(const wxString& path, const wxString& text)
 {
     const std::string utf8 = Utf8Of(text);

@@ -34,6 +34,9 @@ bool ParseColour(const wxString& text, RgbColour& colour);
 // and renames it into place, so a reader sees the old file or the new one, never a
 // half-written one. Existing files are replaced.
 bool WriteFileAtomically(const wxString& path, const wxString& text);
+// Writes a file of our own under a name no reader uses, replacing one left there; a
+// failed write removes it.
+bool WriteFreshFile(const wxString& path, const void* data, size_t size);
 // The text as UTF-8, in one pass.
 std::string Utf8Of(const wxString& text);
 bool WriteBytesAtomically(const wxString& path, const void* data, size_t size);
