@@ -3,10 +3,11 @@
 wxString PreviewUpdateScript()
 {
     // The page's own configuration script (the one without a source file) is run again
-    // after the new body is in: the runtime keeps the movies it has read, so the new tag
-    // is drawn at once. What the runtime made for the old body goes first: its drawings'
-    // observers and listeners, and the look rules it put in the head, which would
-    // otherwise pile up, one look per change, each parsed again with the whole sheet.
+    // after the new text or body is in: the runtime keeps the movies it has read, so the
+    // new tag is drawn at once. What the runtime made for the old page goes first: the
+    // looks and filters it gave the elements, or for a new body its drawings' observers
+    // and listeners, and the look rules it put in the head, which would otherwise pile
+    // up, one look per change, each parsed again with the whole sheet.
     // An update counts as running until the runtime has drawn it, so that a change
     // arriving meanwhile waits for it instead of finding a page half drawn.
     return wxString::FromUTF8(R"JS((() => {
@@ -35,6 +36,45 @@ wxString PreviewUpdateScript()
       return whole;
     }
   });
+  const sameShape = (a, b) => {
+    if (a.nodeType !== b.nodeType || a.childNodes.length !== b.childNodes.length) return false;
+    if (a.nodeType === Node.ELEMENT_NODE) {
+      if (a.localName !== b.localName || a.attributes.length !== b.attributes.length) return false;
+      for (const attribute of a.attributes)
+        if (b.getAttribute(attribute.name) !== attribute.value) return false;
+    }
+    for (let i = 0; i < a.childNodes.length; ++i)
+      if (!sameShape(a.childNodes[i], b.childNodes[i])) return false;
+    return true;
+  };
+  const copyText = (into, from) => {
+    if (!sameShape(into, from)) return false;
+    const copy = (a, b) => {
+      if (a instanceof CharacterData && a.data !== b.data) a.data = b.data;
+      for (let i = 0; i < a.childNodes.length; ++i) copy(a.childNodes[i], b.childNodes[i]);
+    };
+    copy(into, from);
+    return true;
+  };
+  // The configuration is run with its strings and numbers lifted out, so that its text
+  // stays the same while only values change: the engine keeps what it compiled for
+  // every new text.
+  const runConfig = (config) => {
+    const values = [];
+    const lift = (value) => {
+      values.push(value);
+      return '__glypharaValues[' + (values.length - 1) + ']';
+    };
+    let shape;
+    try {
+      shape = config.replace(/'((?:[^'\\\n]|\\.)*)'|(?<![\w$.\]])\d+(?:\.\d+)?(?![\w$.])/g, (whole, text) =>
+        lift(text === undefined ? Number(whole) : JSON.parse('"' + text.replace(/\\'/g, "'").replace(/"/g, '\\"') + '"')));
+    } catch (e) {
+      shape = null;
+    }
+    window.__glypharaValues = values;
+    (0, eval)(shape === null ? config : shape);
+  };
   const drawnOrLate = (milliseconds) => new Promise((resolve, reject) => {
     const late = setTimeout(() => reject(new Error('not drawn')), milliseconds);
     window.addEventListener('sifr:done', () => {
@@ -76,22 +116,27 @@ wxString PreviewUpdateScript()
       style.textContent = css;
       sheet.replaceWith(style);
     }
-    for (const element of sifr.replacements) {
-      const drawing = element.__sIFRDrawing;
-      if (drawing && drawing.observer) drawing.observer.disconnect();
-      if (drawing && drawing.unhook) drawing.unhook.abort();
-      const font = element.__sIFRFont;
-      if (font && font.filter && font.filter.observer) font.filter.observer.disconnect();
+    // A page whose elements are the same as before, with the same attributes, keeps
+    // them and takes the new text: new elements given a new look on every change
+    // leave the web process something it never gives back.
+    if (!(typeof sifr.restore === 'function' && sifr.restore() && copyText(document.body, fresh.body))) {
+      for (const element of sifr.replacements) {
+        const drawing = element.__sIFRDrawing;
+        if (drawing && drawing.observer) drawing.observer.disconnect();
+        if (drawing && drawing.unhook) drawing.unhook.abort();
+        const font = element.__sIFRFont;
+        if (font && font.filter && font.filter.observer) font.filter.observer.disconnect();
+      }
+      sifr.replacements.length = 0;
+      sifr.done = false;
+      document.documentElement.removeAttribute('data-sifr-done');
+      const looks = document.getElementById('sIFR-looks');
+      if (looks) looks.remove();
+      document.body.replaceWith(document.adoptNode(fresh.body));
     }
-    sifr.replacements.length = 0;
-    sifr.done = false;
-    document.documentElement.removeAttribute('data-sifr-done');
-    const looks = document.getElementById('sIFR-looks');
-    if (looks) looks.remove();
-    document.body.replaceWith(document.adoptNode(fresh.body));
     // The runtime gives up on a font after its own time-out and draws from the movie.
     const drawn = drawnOrLate(30000);
-    (0, eval)(config);
+    runConfig(config);
     await drawn;
   };
   const run = () => update().then(() => {

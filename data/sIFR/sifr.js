@@ -1022,7 +1022,9 @@
         lookSheet.id = 'sIFR-looks';
         (doc.head || doc.documentElement).appendChild(lookSheet);
       }
-      lookSheet.appendChild(doc.createTextNode(css));
+      if (looksStale) lookSheet.textContent = css;
+      else lookSheet.appendChild(doc.createTextNode(css));
+      looksStale = false;
       for (const { job, elements, family, style, cls } of looks) {
         for (const el of elements) dress(el, job, cls);
         const text = Array.from(new Set(elements.map((el) => el.textContent).join('').replace(/\s+/g, ''))).join('').slice(0, 200);
@@ -1044,6 +1046,7 @@
     }
 
     let lookSheet = null;
+    let looksStale = false;
     let lookSerial = 0;
     // One class per replace call, with the look its css asks for. The rules are
     // marked important because the design, not the page around it, decides the look,
@@ -1153,6 +1156,7 @@
       const state = el.__sIFRFont;
       if (!state) return;
       el.classList.remove('sIFR-webfont', state.look);
+      if (!el.classList.length) el.removeAttribute('class');
       if (state.filter) {
         if (state.filter.observer) state.filter.observer.disconnect();
         if (state.filter.element) state.filter.element.remove();
@@ -1275,6 +1279,29 @@
       if (started) return;
       started = true;
       ensureReady().then(runQueue);
+    };
+
+    // Gives every element styled with a web font its own content and classes back and
+    // takes away the filters the runtime put in the page for them, so that replace calls
+    // made afterwards style the same elements anew. A page with drawings is left as it
+    // is: false.
+    sIFR.restore = function () {
+      if (sIFR.replacements.some((el) => el.__sIFRDrawing || !el.__sIFRFont)) return false;
+      for (const el of sIFR.replacements) {
+        undress(el);
+        el.__sIFR = undefined;
+      }
+      sIFR.replacements.length = 0;
+      // The sheet stays, to be written over by the next looks: a new sheet for every
+      // restyle costs the page more than new rules in the same one.
+      looksStale = true;
+      // No look is left: the next ones take the same names again.
+      lookSerial = 0;
+      if (filterDefs && filterDefs.parentNode) filterDefs.parentNode.remove();
+      filterDefs = null;
+      sIFR.done = false;
+      doc.documentElement.removeAttribute('data-sifr-done');
+      return true;
     };
 
     let startScheduled = false;

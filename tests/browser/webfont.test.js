@@ -109,3 +109,60 @@ test('filters written as CSS draw as their SVG graphs do', async () => {
     await browser.close();
   }
 });
+
+// The window's preview restyles the page it shows: restore gives back the elements as
+// served, filters and all, and the next replace calls style the same elements again.
+test('restore gives the page back as served, and the same elements take the next looks', async () => {
+  const fs = require('fs');
+  const path = require('path');
+  const dir = fx.tempDir('sifr-restore-');
+  fs.copyFileSync('/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf', path.join(dir, 'face.ttf'));
+  fs.copyFileSync(require.resolve('../../data/sIFR/sifr.js'), path.join(dir, 'sifr.js'));
+  fs.writeFileSync(path.join(dir, 'page.html'), `<!DOCTYPE html><html><head><meta charset="utf-8">
+<style>@font-face { font-family: "Face___Sans"; src: url(face.ttf); }</style>
+<script src="sifr.js"></script>
+<script>
+  var f = { src: 'fonts/Face___Sans.swf' };
+  window.configure = (colour) => {
+    sIFR.replace(f, { selector: 'h1', css: ['.sIFR-root { font-size: 40px; color: ' + colour + '; }'],
+      filters: { Bevel: { angle: 45, distance: 3, strength: 1, highlightColor: '#FFFFFF', shadowColor: '#000000' } } });
+    sIFR.replace(f, { selector: 'p', css: ['.sIFR-root { font-size: 20px; color: ' + colour + '; }'],
+      filters: { DropShadow: { angle: 45, distance: 2, color: '#000000', strength: 1 } } });
+  };
+  configure('#AA0000');
+</script></head><body>
+<h1>Hello <a href="#x">tea</a></h1>
+<p class="intro">Plain words</p>
+</body></html>`);
+  const { server, url } = await fx.serve(dir);
+  const browser = await fx.launch();
+  try {
+    const page = await browser.newPage();
+    await page.goto(url + 'page.html');
+    await page.waitForFunction(() => window.sIFR && window.sIFR.done, null, { timeout: 15000 });
+    const seen = await page.evaluate(async () => {
+      const served = new DOMParser().parseFromString(await (await fetch(location.href)).text(), 'text/html').body.innerHTML;
+      const [h1, p] = document.querySelectorAll('h1, p');
+      const dressed = h1.classList.contains('sIFR-webfont') && !!document.querySelector('svg.sIFR-filters filter') &&
+        getComputedStyle(p.querySelector('.sIFR-text')).textShadow !== 'none';
+      const restored = sIFR.restore();
+      const back = document.body.innerHTML === served && !document.documentElement.hasAttribute('data-sifr-done');
+      const done = new Promise((resolve) => addEventListener('sifr:done', resolve, { once: true }));
+      configure('#0000AA');
+      await done;
+      const [h1Again, pAgain] = document.querySelectorAll('h1, p');
+      return {
+        dressed, restored, back, same: h1 === h1Again && p === pAgain,
+        looks: (document.getElementById('sIFR-looks').textContent.match(/[.]sIFR-look-[0-9]+ [{]/g) || []).join(' '),
+        colour: getComputedStyle(h1).color, filters: document.querySelectorAll('svg.sIFR-filters filter').length
+      };
+    });
+    assert.deepEqual(seen, {
+      dressed: true, restored: true, back: true, same: true, looks: '.sIFR-look-1 { .sIFR-look-2 {', colour: 'rgb(0, 0, 170)', filters: 1
+    });
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});

@@ -78,12 +78,17 @@ TEST_F(MainFramePreviewTest, TheShownPageDrawsEachChangeItselfOnceAfterABurstAnd
     Evaluate(view, wxS("window.samePage = true; window.drawings = 0; "
                        "addEventListener('sifr:done', () => { window.drawings += 1; }); true"));
     const wxString drawings = wxS("window.samePage === true ? String(window.drawings) : 'reloaded'");
+    // The body of the first update is the one every later change restyles in place,
+    // filters put on and taken off included.
+    const wxString markTag = wxS("document.querySelector('h1').kept = true; true");
+    const wxString sameTag = wxS("String(document.querySelector('h1').kept === true)");
 
     Find<CTextColorPickerCtrl>(ID_FONT_COLOR)->GetTextCtrl()->SetValue(wxS("#b22222"));
     const wxString inkIsRed = kPreviewDrawn + wxS(" && ") + TagColour(wxS("h1")) + wxS(" === '#b22222'");
     EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, inkIsRed) == wxS("true"); }, 20000))
         << "the tag was not drawn in the new colour";
     EXPECT_EQ(wxS("1"), Evaluate(view, drawings)) << "the page was reloaded for a change";
+    Evaluate(view, markTag);
 
     // New characters in the sample are drawn with the web font: the page still loads
     // fonts after an update, from where its style sheet names them. The page keeps the
@@ -124,6 +129,10 @@ TEST_F(MainFramePreviewTest, TheShownPageDrawsEachChangeItselfOnceAfterABurstAnd
     EXPECT_EQ(wxS("true"), Evaluate(view, wxS("[...document.querySelectorAll('style')].some((s) => "
                                               "s.textContent.includes('font-size: 61px'))")));
     EXPECT_EQ(wxS("true"), Evaluate(view, wxString(kPreviewDrawn) + wxS(" && ") + TagFiltered(wxS("h1"))));
+    ChangeRecord([](FontProperties& record) { record.dropshadow.enabled = false; });
+    ASSERT_TRUE(WaitFor([&] { return Evaluate(view, drawings) == wxS("5"); }, 20000)) << Evaluate(view, drawings);
+    EXPECT_EQ(wxS("true"), Evaluate(view, sameTag)) << "the tag was made anew for a change";
+    EXPECT_EQ(wxS("0"), Evaluate(view, wxS("String(document.querySelectorAll('svg.sIFR-filters, span.sIFR-text').length)")));
     EXPECT_EQ(wxS("navigate"), Evaluate(view, wxS("performance.getEntriesByType('navigation')[0].type")));
 
     // Another font is another movie: the page is loaded anew and draws with it.
