@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -71,6 +73,10 @@ int main(int argc, char** argv)
     {
         setenv("XDG_CACHE_HOME", (std::string(run) + "/cache").c_str(), 1);
         setenv("XDG_DATA_HOME", (std::string(run) + "/data").c_str(), 1);
+        // So does GTK with its own settings (its file chooser's), in the configuration
+        // folder GLib reads once; each test still gives the program a folder of its own.
+        setenv("XDG_CONFIG_HOME", (std::string(run) + "/config").c_str(), 1);
+        g_get_user_config_dir();
     }
     // Seeded like the application, so its preview ports differ from other test programs'.
     srand(static_cast<unsigned>(time(nullptr)) ^ (static_cast<unsigned>(getpid()) << 16));
