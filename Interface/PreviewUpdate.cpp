@@ -36,25 +36,24 @@ wxString PreviewUpdateScript()
       return whole;
     }
   });
-  const sameShape = (a, b) => {
-    if (a.nodeType !== b.nodeType || a.childNodes.length !== b.childNodes.length) return false;
+  // The text nodes of the shown body with the new body's texts, or null when the two
+  // differ in more than text.
+  const textPairs = (a, b, pairs = []) => {
+    if (a.nodeType !== b.nodeType || a.childNodes.length !== b.childNodes.length) return null;
+    if (a instanceof CharacterData) pairs.push([a, b.data]);
     if (a.nodeType === Node.ELEMENT_NODE) {
-      if (a.localName !== b.localName || a.attributes.length !== b.attributes.length) return false;
+      if (a.localName !== b.localName || a.attributes.length !== b.attributes.length) return null;
       for (const attribute of a.attributes)
-        if (b.getAttribute(attribute.name) !== attribute.value) return false;
+        if (b.getAttribute(attribute.name) !== attribute.value) return null;
     }
     for (let i = 0; i < a.childNodes.length; ++i)
-      if (!sameShape(a.childNodes[i], b.childNodes[i])) return false;
-    return true;
+      if (!textPairs(a.childNodes[i], b.childNodes[i], pairs)) return null;
+    return pairs;
   };
   const copyText = (into, from) => {
-    if (!sameShape(into, from)) return false;
-    const copy = (a, b) => {
-      if (a instanceof CharacterData && a.data !== b.data) a.data = b.data;
-      for (let i = 0; i < a.childNodes.length; ++i) copy(a.childNodes[i], b.childNodes[i]);
-    };
-    copy(into, from);
-    return true;
+    const pairs = textPairs(into, from);
+    for (const [node, data] of pairs || []) if (node.data !== data) node.data = data;
+    return pairs !== null;
   };
   // The configuration is run with its strings and numbers lifted out, so that its text
   // stays the same while only values change: the engine keeps what it compiled for

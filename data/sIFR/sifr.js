@@ -1301,6 +1301,9 @@
       filterDefs = null;
       sIFR.done = false;
       doc.documentElement.removeAttribute('data-sifr-done');
+      // The replace calls that follow are read together, as on the page's first start.
+      started = false;
+      startScheduled = false;
       return true;
     };
 

@@ -361,3 +361,27 @@ test('WebKitGTK, the engine of the window\'s preview, draws the web fonts with t
   assert.ok(select(img, (r, g, b) => r > 200 && b > 120 && g < 170).n > 300, 'the h2 glow');
   assert.ok(select(img, near(hex(TAG.a.linkcolor), 60)).n > 100, 'the nav links');
 });
+
+// The window's preview restyles the page it shows: restore gives back the page as served,
+// filters and all, and the configuration run again styles the same elements.
+test('restore gives the page back as served, and its configuration styles the same elements again', async () => {
+  kit.needWebFonts(made);
+  const { page, close } = await open('kit.html');
+  try {
+    const seen = await page.evaluate(async () => {
+      const served = new DOMParser().parseFromString(await (await fetch(location.href)).text(), 'text/html').body.innerHTML;
+      const styled = [...document.querySelectorAll('.sIFR-webfont')];
+      const restored = sIFR.restore();
+      const back = document.body.innerHTML === served;
+      const done = new Promise((resolve) => addEventListener('sifr:done', resolve, { once: true }));
+      (0, eval)([...document.querySelectorAll('head script:not([src])')].map((s) => s.textContent).join('\n'));
+      await done;
+      const again = [...document.querySelectorAll('.sIFR-webfont')];
+      return { restored, back, same: styled.length > 3 && again.length === styled.length && again.every((el, i) => el === styled[i]),
+        sheets: document.querySelectorAll('#sIFR-looks, svg.sIFR-filters').length };
+    });
+    assert.deepEqual(seen, { restored: true, back: true, same: true, sheets: 2 });
+  } finally {
+    await close();
+  }
+});
