@@ -17,6 +17,8 @@
 #include <wx/image.h>
 #include <wx/intl.h>
 
+#include <gdk/gdkx.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -76,6 +78,18 @@ void OnEndingSignal(int number)
     std::signal(number, SIG_DFL);
     std::raise(number);
 }
+
+XIOErrorHandler g_displayLost = nullptr;
+
+// With its display gone (the session ended, the X server stopped) GTK ends the program at
+// once, past every exit handler: the servers and the preview folder go first.
+int OnDisplayLost(Display* display)
+{
+    CGlypharaCore::GetInstance()->Release();
+    if (g_displayLost)
+        return g_displayLost(display);
+    _exit(1);
+}
 }
 
 bool GlypharaApp::OnInit()
@@ -103,6 +117,8 @@ bool GlypharaApp::OnInit()
 
     for (int number : {SIGTERM, SIGHUP, SIGINT})
         SetSignalHandler(number, OnEndingSignal);
+    if (GDK_IS_X11_DISPLAY(gdk_display_get_default()))
+        g_displayLost = XSetIOErrorHandler(OnDisplayLost);
 
     CGlypharaCore::GetInstance()->SetLauncher(std::unique_ptr<CPlatformLauncher>(new CDesktopLauncher));
     CGlypharaCore::GetInstance()->Init();

@@ -97,4 +97,14 @@ pids+=($app)
 wait_title '^Unable to open$' || fail "no message for a missing project: $(titles | tr '\n' '|')"
 titles | grep -Eq '^Glyphara +\(not saved\)$' || fail "no new project behind the message: $(titles | tr '\n' '|')"
 stop "$app"
+# Last, as the X server goes with it: the display lost (the session ended), the program
+# still leaves nothing behind.
+"$program" "$work/site/bakery.xml" >"$work/run3.log" 2>&1 &
+app=$!
+pids+=($app)
+wait_title '^Glyphara +- bakery$' || fail "the window did not open again: $(titles | tr '\n' '|')"
+kill "${pids[0]}"
+timeout 20 tail --pid="$app" -f /dev/null || fail "the program did not end with its display"
+left=$(ls -A "$TMPDIR")
+[ -z "$left" ] || fail "its display lost, the program left in the temporary folder: $left"
 echo "start-up project: ok"
