@@ -12,6 +12,10 @@ using WebViewCreator = wxWebView* (*)(wxWindow* parent);
 
 wxWebView* CreateToolkitWebView(wxWindow* parent);
 
+// Whether view's web pages give back the engine's caches past the preview's memory
+// limit (a view from the toolkit's creator, made after the limit was set).
+bool HasWebProcessMemoryLimit(wxWebView* view);
+
 // Hosts created afterwards use creator; returns the one used before.
 WebViewCreator SetWebViewCreator(WebViewCreator creator);
 

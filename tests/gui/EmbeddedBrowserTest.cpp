@@ -226,6 +226,8 @@ TEST_F(EmbeddedBrowserTest, StartsBlankFillsItsAreaAndItsContextMenuKeepsNoEntry
     EXPECT_TRUE(WaitFor([view] { return !view->IsBusy(); }));
     EXPECT_EQ(wxS("about:blank"), view->GetCurrentURL());
     EXPECT_EQ(nullptr, ShownMessage(host));
+    // Made after the engine's context took the preview's memory limit, not before.
+    EXPECT_TRUE(HasWebProcessMemoryLimit(view));
 
     // The window around it hears every size change and need not pass the event on: the
     // view follows anyway.
