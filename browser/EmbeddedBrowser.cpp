@@ -144,13 +144,19 @@ void LimitWebProcessMemory()
 GObject* g_limitedWebContext = nullptr;
 void LimitWebProcessMemory() {}
 #endif
+
+// The WebKit view behind the toolkit's, when there is one.
+WebKitWebView* NativeView(wxWebView* view)
+{
+    void* backend = view ? view->GetNativeBackend() : nullptr;
+    return backend && WEBKIT_IS_WEB_VIEW(backend) ? WEBKIT_WEB_VIEW(backend) : nullptr;
+}
 }
 
 bool HasWebProcessMemoryLimit(wxWebView* view)
 {
-    void* backend = view ? view->GetNativeBackend() : nullptr;
-    return backend && WEBKIT_IS_WEB_VIEW(backend) && g_limitedWebContext &&
-           G_OBJECT(webkit_web_view_get_context(WEBKIT_WEB_VIEW(backend))) == g_limitedWebContext;
+    WebKitWebView* native = NativeView(view);
+    return native && g_limitedWebContext && G_OBJECT(webkit_web_view_get_context(native)) == g_limitedWebContext;
 }
 
 wxWebView* CreateToolkitWebView(wxWindow* parent)
@@ -187,14 +193,7 @@ class CEmbeddedBrowser::Impl
 public:
     explicit Impl(CEmbeddedBrowser* owner) : m_owner(owner) {}
 
-    // The WebKit view behind the toolkit's, when there is one.
-    WebKitWebView* Native() const
-    {
-        if (!m_owner->m_view)
-            return nullptr;
-        void* backend = m_owner->m_view->GetNativeBackend();
-        return backend && WEBKIT_IS_WEB_VIEW(backend) ? WEBKIT_WEB_VIEW(backend) : nullptr;
-    }
+    WebKitWebView* Native() const { return NativeView(m_owner->m_view); }
 
     void Attach()
     {
