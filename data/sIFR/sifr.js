@@ -997,9 +997,20 @@
     }
 
     const faceLoads = new Map();
+    function facesLoaded(query, text) {
+      try {
+        return typeof doc.fonts.check !== 'function' || doc.fonts.check(query, text);
+      } catch (e) {
+        return true;
+      }
+    }
     function loadFace(family, style, text) {
       const query = (style.italic ? 'italic ' : '') + (style.bold ? 'bold ' : '') + '16px ' + cssString(family);
       const key = query + '\n' + text;
+      // A face loaded before may have been declared anew since (its sheet written
+      // again): the browser then loads it once more, and a drawing waits for that too.
+      const known = faceLoads.get(key);
+      if (known && known.loaded && !facesLoaded(query, text)) faceLoads.delete(key);
       if (!faceLoads.has(key)) {
         const load = Promise.resolve().then(() => doc.fonts.load(query, text)).then((faces) => {
           if (!faces.length || faces.some((f) => f.status === 'error')) throw new Error('the browser found no face to use');
@@ -1009,7 +1020,7 @@
           timer = setTimeout(() => reject(new Error('timed out after ' + sIFR.fetchTimeout + ' ms')), sIFR.fetchTimeout);
         });
         const p = Promise.race([load, late]).finally(() => clearTimeout(timer));
-        p.catch(() => {});
+        p.then(() => { p.loaded = true; }, () => {});
         faceLoads.set(key, p);
       }
       return faceLoads.get(key);

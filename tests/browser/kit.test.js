@@ -385,3 +385,35 @@ test('restore gives the page back as served, and its configuration styles the sa
     await close();
   }
 });
+
+// The window's preview writes the page's sheets again for a change, which declares the
+// web fonts anew: the drawing is done only once the faces it shows are loaded again.
+test('faces declared anew are loaded again before the drawing is done', async () => {
+  kit.needWebFonts(made);
+  const { page, close } = await open('kit.html');
+  try {
+    await page.route(/\.woff2$/, async (route) => {
+      await new Promise((resolve) => setTimeout(resolve, 400));
+      await route.continue();
+    });
+    const unloaded = await page.evaluate(async () => {
+      for (const link of document.querySelectorAll('head link[rel="stylesheet"]')) {
+        const style = document.createElement('style');
+        style.textContent = (await (await fetch(link.href)).text())
+          .replace(/url\(\s*(['"]?)([^'")]*)\1\s*\)/g, (w, q, a) => 'url(' + JSON.stringify(new URL(a, link.href).href) + ')');
+        link.replaceWith(style);
+      }
+      sIFR.restore();
+      const done = new Promise((resolve) => addEventListener('sifr:done', resolve, { once: true }));
+      (0, eval)([...document.querySelectorAll('head script:not([src])')].map((s) => s.textContent).join('\n'));
+      await done;
+      return [...document.querySelectorAll('.sIFR-webfont')].filter((el) => {
+        const cs = getComputedStyle(el);
+        return !document.fonts.check(`${cs.fontStyle} ${cs.fontWeight} 16px ${cs.fontFamily}`, el.textContent);
+      }).map((el) => el.localName);
+    });
+    assert.deepEqual(unloaded, []);
+  } finally {
+    await close();
+  }
+});

@@ -97,7 +97,9 @@ TEST_F(MainFramePreviewTest, TheShownPageDrawsEachChangeItselfOnceAfterABurstAnd
     const wxString webFont = wxS("!!document.querySelector('h1.sIFR-webfont') && ") + kPreviewDrawn +
                              wxS(" && Array.from(document.fonts).some((f) => f.status === 'loaded' && f.family.replace(/[\"']/g, '') === ") +
                              shownFamily + wxS(")");
-    ASSERT_EQ(wxS("true"), Evaluate(view, webFont)) << "the first drawing is not in the web font";
+    ASSERT_EQ(wxS("true"), Evaluate(view, webFont))
+        << "the first drawing is not in the web font; faces: "
+        << Evaluate(view, wxS("Array.from(document.fonts, (f) => f.status).join(' ')"));
     Find<wxTextCtrl>(ID_USER_TEXT)->SetValue(wxS("Quiz 1789"));
     const wxString newText = kPreviewDrawn + wxS(" && document.querySelector('h1').textContent.includes('Quiz 1789')");
     EXPECT_TRUE(WaitFor([&] { return !view->IsBusy() && Evaluate(view, newText) == wxS("true"); }, 20000));
